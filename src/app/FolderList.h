@@ -1,0 +1,47 @@
+#pragma once
+
+#include "app/FolderListing.h"
+
+#include <QListView>
+
+class FolderModel;
+
+// Shows the files of one folder that match its patterns; at most one is selected.
+class FolderList : public QListView
+{
+    Q_OBJECT
+
+public:
+    FolderList(const ListingRule &rule, QWidget *parent);
+    ~FolderList() override;
+
+    // The folder shown, exactly as it was given.
+    QString path() const { return m_path; }
+    // Shows `folder`. A folder that cannot be read leaves the list empty but still
+    // reports `folder` as its path; then returns false with the reason.
+    bool setPath(const QString &folder, QString *reason = nullptr);
+
+    QString pattern() const { return m_rule.patterns; }
+
+    // The selected file's name without folder, or the empty text.
+    QString fileName() const;
+    // Selects `name`; the empty text removes the selection.
+    bool setFileName(const QString &name);
+
+    // Reads the folder again; the selection stays while its file is still listed.
+    bool refresh(QString *reason = nullptr);
+
+    QStringList names() const;
+
+signals:
+    // The player picked a file (not emitted for changes made by code).
+    void fileSelected(const QString &name);
+
+private:
+    void select(int row);
+
+    ListingRule m_rule;
+    QString m_path;
+    FolderModel *m_model;
+    bool m_changingByCode = false;
+};

@@ -1,0 +1,242 @@
+#include "app/Form1.h"
+
+#include "app/Controls.h"
+#include "app/FolderList.h"
+#include "app/FormDesign.h"
+#include "platform/Dialogs.h"
+#include "platform/Platform.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTimer>
+
+namespace {
+
+const QString GlWadsName = QStringLiteral("GL_WADs");
+const QString SettingsName = QStringLiteral("zel.cfg");
+const QString DefaultNotes = QStringLiteral("Gravemill");
+
+QString cannotShow(const QString &folder, const QString &reason)
+{
+    return QStringLiteral("Cannot show the folder \"%1\": %2").arg(folder, reason);
+}
+
+} // namespace
+
+// One "config" button: the dialog it shows and the list whose folder it sets.
+struct Form1::FolderButton
+{
+    QPushButton *button;
+    const char *title;
+    const char *filter;
+    QString pattern;
+    FolderList *list;
+    ClickableLabel *label;
+};
+
+Form1::Form1(QWidget *parent) : QWidget(parent), m_ui(std::make_unique<Form1Ui>())
+{
+    design::build(this);
+    m_ui->bind(this);
+    startUp();
+    connectControls();
+    m_ui->Command12->setFocus();
+}
+
+Form1::~Form1() = default;
+
+QString Form1::glWadsFolder() const
+{
+    return m_programFolder + platform::separator() + GlWadsName;
+}
+
+QString Form1::settingsFilePath() const
+{
+    return m_programFolder + platform::separator() + SettingsName;
+}
+
+void Form1::startUp()
+{
+    // Whatever fails here is reported once the window is open; the window opens anyway.
+    if (!QFileInfo::exists(GlWadsName) && !QFileInfo(GlWadsName).isSymLink()) {
+        QString reason;
+        if (!platform::createFolder(GlWadsName, &reason)) {
+            m_startupProblems << QStringLiteral("Cannot create the folder \"%1\": %2")
+                                     .arg(QDir::current().absoluteFilePath(GlWadsName), reason);
+        }
+    }
+
+    m_programFolder = platform::shortPathOf(QDir::currentPath());
+
+    QString notes = DefaultNotes;
+    // Only this exact name counts, even where the file system ignores letter case.
+    if (QDir::current().entryList({SettingsName}, QDir::Files).contains(SettingsName)) {
+        const SettingsReadResult read = ReadSettingsFile(settingsFilePath());
+        if (!read.ok())
+            m_startupProblems << read.error;
+        for (int i = 0; i < read.valuesRead; ++i)
+            m_settings.value(i) = read.settings.value(i);
+        if (read.valuesRead == LauncherSettings::ValueCount)
+            notes = read.settings.NotesText;
+    }
+
+    ShowSettings(notes);
+
+    if (!m_startupProblems.isEmpty()) {
+        const QString message = m_startupProblems.join(QLatin1Char('\n'));
+        m_startupProblems.clear();
+        reportLater(message);
+    }
+}
+
+void Form1::ShowSettings(const QString &notes)
+{
+    const Form1Ui &ui = *m_ui;
+    const std::pair<FolderList *, QString> folders[] = {
+        {ui.File6, m_settings.GameEngineFolder}, {ui.File7, m_settings.GameEngineFolder},
+        {ui.File11, m_settings.IwadFolder},      {ui.File8, m_settings.PwadFolder1},
+        {ui.File9, m_settings.PwadFolder2},      {ui.File5, m_settings.IwadSafeFolder},
+        {ui.File10, glWadsFolder()},
+    };
+    QStringList problems;
+    for (const auto &[list, folder] : folders) {
+        QString reason;
+        if (!list->setPath(folder, &reason) && !problems.contains(cannotShow(folder, reason)))
+            problems << cannotShow(folder, reason);
+    }
+
+    ui.Label10->setToolTip(glWadsFolder());
+    ui.Label11->setToolTip(ui.File11->path());
+    ui.Label12->setToolTip(ui.File6->path());
+    ui.Label7->setToolTip(ui.File6->path());
+    ui.Label6->setToolTip(ui.File6->path());
+    ui.Label19->setToolTip(ui.File5->path());
+    ui.Label8->setToolTip(ui.File8->path());
+    ui.Label9->setToolTip(ui.File9->path());
+
+    ui.Text6->setPlainText(notes);
+
+    if (!problems.isEmpty()) {
+        // During start-up these join the other start-up problems in one message.
+        if (isVisible())
+            report(problems.join(QLatin1Char('\n')));
+        else
+            m_startupProblems << problems;
+    }
+}
+
+bool Form1::SaveSettings()
+{
+    const Form1Ui &ui = *m_ui;
+    LauncherSettings values;
+    values.GameEngineFolder = ui.File6->path();
+    values.IwadFolder = ui.File11->path();
+    values.PwadFolder1 = ui.File8->path();
+    values.PwadFolder2 = ui.File9->path();
+    values.IwadSafeFolder = ui.File5->path();
+    values.NotesText = ui.Text6->toPlainText();
+
+    QString error;
+    if (!WriteSettingsFile(settingsFilePath(), values, &error)) {
+        report(error);
+        return false;
+    }
+    const SettingsReadResult read = ReadSettingsFile(settingsFilePath());
+    if (!read.ok()) {
+        report(read.error);
+        return false;
+    }
+    m_settings = read.settings;
+    ShowSettings(read.settings.NotesText);
+    return true;
+}
+
+void Form1::connectControls()
+{
+    const Form1Ui &ui = *m_ui;
+    connect(ui.Command10, &QPushButton::clicked, this, &QWidget::close);
+    connect(ui.Command1, &QPushButton::clicked, this, &Form1::SaveSettings);
+
+    const FolderButton rows[] = {
+        {ui.Command21, "Game-Engine", "Program-EXE", platform::programDialogPattern(), ui.File6,
+         ui.Label6},
+        {ui.Command22, "IWAD-Safe", "Secure IWAD-Folder", QStringLiteral("*.wad"), ui.File5,
+         ui.Label19},
+        {ui.Command23, "IWAD", "IWAD Folder", QStringLiteral("*.wad"), ui.File11, ui.Label11},
+        {ui.Command24, "PWAD Folder 1", "Patch WADs", QStringLiteral("*.wad"), ui.File8,
+         ui.Label8},
+        {ui.Command25, "PWAD Folder 2", "Patch WADs", QStringLiteral("*.wad"), ui.File9,
+         ui.Label9},
+    };
+    for (const FolderButton &row : rows)
+        connect(row.button, &QPushButton::clicked, this, [this, row] { assignFolder(row); });
+
+    // Heading labels: the engine, IWAD and IWAD safe lists keep their selection; the four
+    // optional lists drop it, which takes that file out of the next launch.
+    const std::pair<ClickableLabel *, FolderList *> keep[] = {
+        {ui.Label6, ui.File6}, {ui.Label11, ui.File11}, {ui.Label19, ui.File5}};
+    for (const auto &[label, list] : keep)
+        connect(label, &ClickableLabel::clicked, this, [this, l = list] { refreshList(l, false); });
+    const std::pair<ClickableLabel *, FolderList *> clear[] = {
+        {ui.Label8, ui.File8}, {ui.Label9, ui.File9}, {ui.Label10, ui.File10}, {ui.Label7, ui.File7}};
+    for (const auto &[label, list] : clear)
+        connect(label, &ClickableLabel::clicked, this, [this, l = list] { refreshList(l, true); });
+
+    connect(ui.Command15, &QPushButton::clicked, this, [this] {
+        const Form1Ui &ui = *m_ui;
+        for (FolderList *list : {ui.File5, ui.File6, ui.File7, ui.File8, ui.File9, ui.File10,
+                                 ui.File11})
+            refreshList(list, false);
+    });
+}
+
+void Form1::assignFolder(const FolderButton &row)
+{
+    const QString file = platform::dialogs().openFile(
+        this, QString::fromUtf8(row.title), QString::fromUtf8(row.filter), row.pattern,
+        row.list->path());
+    const QString chosen = platform::shortPathOf(file);
+    // A cancelled dialog, or a file that is gone, leaves the list and the settings alone.
+    if (chosen.isEmpty())
+        return;
+
+    const QString folder = chosen.left(chosen.lastIndexOf(platform::separator()) + 1);
+    QString reason;
+    if (!row.list->setPath(folder, &reason))
+        report(cannotShow(folder, reason));
+    row.label->setToolTip(row.list->path());
+    SaveSettings();
+}
+
+void Form1::refreshList(FolderList *list, bool clearSelection)
+{
+    if (clearSelection)
+        list->setFileName(QString());
+    QString reason;
+    if (!list->refresh(&reason))
+        report(cannotShow(list->path(), reason));
+}
+
+void Form1::report(const QString &message)
+{
+    platform::showMessage(this, message);
+}
+
+void Form1::reportLater(const QString &message)
+{
+    QTimer::singleShot(0, this, [this, message] { report(message); });
+}
+
+void Form1::paintEvent(QPaintEvent *event)
+{
+    QWidget::paintEvent(event);
+    QPainter painter(this);
+    painter.setPen(QPen(palette().color(QPalette::WindowText), 1));
+    for (const design::Line &line : design::lines()) {
+        painter.drawLine(design::toPixels(line.x1), design::toPixels(line.y1),
+                         design::toPixels(line.x2), design::toPixels(line.y2));
+    }
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "app/Form1Ui.h"
+#include "app/LauncherSettings.h"
+
+#include <QWidget>
+
+#include <memory>
+
+class ClickableLabel;
+class FolderList;
+class QPushButton;
+
+// The launcher window. It runs the start-up in the current working folder, which
+// becomes the program folder, and owns every control and the state they share.
+class Form1 : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit Form1(QWidget *parent = nullptr);
+    ~Form1() override;
+
+    const Form1Ui &ui() const { return *m_ui; }
+    // The working folder at start-up; the launcher's own files live there.
+    QString programFolder() const { return m_programFolder; }
+    QString glWadsFolder() const;
+    QString settingsFilePath() const;
+
+    // Puts the remembered folders into the lists and their labels, and `notes` into
+    // the notes box.
+    void ShowSettings(const QString &notes);
+    // Writes the lists' folders and the notes, reads them back and shows them.
+    bool SaveSettings();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    struct FolderButton;
+
+    void startUp();
+    void connectControls();
+    void assignFolder(const FolderButton &row);
+    void refreshList(FolderList *list, bool clearSelection);
+    void report(const QString &message);
+    void reportLater(const QString &message);
+
+    std::unique_ptr<Form1Ui> m_ui;
+    QString m_programFolder;
+    LauncherSettings m_settings; // the five folders last read; the notes live in Text6
+    QStringList m_startupProblems;
+};

@@ -1,0 +1,15 @@
+#include "app/Form1.h"
+
+#include <QApplication>
+#include <QStyleFactory>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("ZEL"));
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+
+    Form1 window;
+    window.show();
+    return app.exec();
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+// Operating-system services that differ between platforms. One implementation file per
+// platform is chosen by the build; nothing outside src/platform/ may test the platform.
+namespace platform {
+
+// The separator the launcher joins its paths with: plain concatenation, one separator.
+QString separator();
+
+// The short (8.3) form of an existing path, or the empty text when the path does not exist.
+// Platforms without short names give an existing path back unchanged (made absolute).
+QString shortPathOf(const QString &path);
+
+// Whether a file is a program even though its name carries no program suffix.
+// Symbolic links count as what they point to.
+bool isProgramFile(const QString &path);
+
+// The wildcard the engine folder's file-open dialog offers.
+QString programDialogPattern();
+
+// Gives a file the "normal" attributes: writable by its owner, with every other
+// permission kept, so an executable stays executable.
+bool setNormalAttributes(const QString &path, QString *reason);
+
+// Creates one folder.
+bool createFolder(const QString &path, QString *reason);
+
+// Whether a folder can be read for listing; the system's reason when it cannot.
+bool canListFolder(const QString &path, QString *reason);
+
+} // namespace platform
