@@ -1,7 +1,15 @@
 #include "app/FolderList.h"
 
 #include <QAbstractListModel>
+#include <QFileSystemWatcher>
 #include <QScopedValueRollback>
+#include <QTimer>
+
+namespace {
+// However busy the folder, the window spends at most a fifth of its time re-reading it.
+constexpr int SettleMs = 150;
+constexpr int BusyFactor = 4;
+} // namespace
 
 class FolderModel : public QAbstractListModel
 {
@@ -31,8 +39,12 @@ public:
 };
 
 FolderList::FolderList(const ListingRule &rule, QWidget *parent)
-    : QListView(parent), m_rule(rule), m_model(new FolderModel(this))
+    : QListView(parent), m_rule(rule), m_model(new FolderModel(this)),
+      m_watcher(new QFileSystemWatcher(this)), m_settle(new QTimer(this))
 {
+    m_settle->setSingleShot(true);
+    connect(m_settle, &QTimer::timeout, this, [this] { refresh(); });
+    connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, &FolderList::folderChanged);
     setModel(m_model);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -49,7 +61,26 @@ FolderList::~FolderList() = default;
 bool FolderList::setPath(const QString &folder, QString *reason)
 {
     m_path = folder;
-    return refresh(reason);
+    const bool ok = refresh(reason);
+    watch();
+    return ok;
+}
+
+void FolderList::watch()
+{
+    const QStringList watched = m_watcher->directories();
+    if (watched == QStringList{m_path})
+        return;
+    if (!watched.isEmpty())
+        m_watcher->removePaths(watched);
+    if (!m_path.isEmpty())
+        m_watcher->addPath(m_path); // a folder that cannot be watched is still listed
+}
+
+void FolderList::folderChanged()
+{
+    if (!m_settle->isActive())
+        m_settle->start(int(qMax<qint64>(SettleMs, BusyFactor * m_lastReadMs)));
 }
 
 QString FolderList::fileName() const
@@ -67,14 +98,26 @@ bool FolderList::setFileName(const QString &name)
 
 bool FolderList::refresh(QString *reason)
 {
-    const QString selected = fileName();
+    QElapsedTimer clock;
+    clock.start();
+    m_settle->stop();
     QStringList names;
     const bool ok = ListFolder(m_path, m_rule, &names, reason);
-    {
-        QScopedValueRollback<bool> guard(m_changingByCode, true);
-        m_model->setNames(std::move(names));
+    if (names != m_model->names) {
+        const QString selected = fileName();
+        const QString top = m_model->names.value(indexAt(QPoint(1, 1)).row());
+        {
+            QScopedValueRollback<bool> guard(m_changingByCode, true);
+            m_model->setNames(std::move(names));
+        }
+        const int topRow = top.isEmpty() ? -1 : int(m_model->names.indexOf(top));
+        if (topRow >= 0)
+            scrollTo(m_model->index(topRow), QAbstractItemView::PositionAtTop);
+        select(selected.isEmpty() ? -1 : int(m_model->names.indexOf(selected)));
     }
-    select(selected.isEmpty() ? -1 : int(m_model->names.indexOf(selected)));
+    // The watch is renewed in case the folder came back after it was gone.
+    watch();
+    m_lastReadMs = clock.elapsed();
     return ok;
 }
 
@@ -92,5 +135,5 @@ void FolderList::select(int row)
     }
     const QModelIndex index = m_model->index(row);
     selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
-    scrollTo(index);
+    scrollTo(index); // only scrolls when the row is out of sight
 }

@@ -2,9 +2,12 @@
 
 #include "app/FolderListing.h"
 
+#include <QElapsedTimer>
 #include <QListView>
 
 class FolderModel;
+class QFileSystemWatcher;
+class QTimer;
 
 // Shows the files of one folder that match its patterns; at most one is selected.
 class FolderList : public QListView
@@ -28,7 +31,8 @@ public:
     // Selects `name`; the empty text removes the selection.
     bool setFileName(const QString &name);
 
-    // Reads the folder again; the selection stays while its file is still listed.
+    // Reads the folder again; the selection and the scroll position stay while their
+    // files are still listed.
     bool refresh(QString *reason = nullptr);
 
     QStringList names() const;
@@ -39,9 +43,16 @@ signals:
 
 private:
     void select(int row);
+    void watch();
+    void folderChanged();
 
     ListingRule m_rule;
     QString m_path;
     FolderModel *m_model;
     bool m_changingByCode = false;
+
+    // The list follows its folder: changes are gathered and read once they settle.
+    QFileSystemWatcher *m_watcher;
+    QTimer *m_settle;
+    qint64 m_lastReadMs = 0;
 };

@@ -225,6 +225,39 @@ private slots:
         QVERIFY(!QFileInfo::exists(work.file("zel.cfg.bak")));
     }
 
+    void listsFollowTheirFoldersWithoutAClick()
+    {
+        WorkFolder work;
+        ScriptedDialogs dialogs;
+        const QString engines = work.mkdir("engines") + "/";
+        work.write("engines/doom.exe");
+        work.write("zel.cfg", record({engines, "", "", "", "", ""}));
+        auto window = openWindow();
+        const Form1Ui &ui = window->ui();
+        QVERIFY(ui.File6->setFileName("doom.exe"));
+
+        // A demo the engine just recorded shows; the engine stays selected.
+        work.write("engines/new.lmp");
+        work.write("engines/boom.exe");
+        QTRY_COMPARE(ui.File7->names(), QStringList{"new.lmp"});
+        QTRY_COMPARE(ui.File6->names(), (QStringList{"boom.exe", "doom.exe"}));
+        QCOMPARE(ui.File6->fileName(), QString("doom.exe"));
+
+        QFile::remove(work.file("engines/doom.exe"));
+        QTRY_COMPARE(ui.File6->names(), QStringList{"boom.exe"});
+        QCOMPARE(ui.File6->fileName(), QString());
+
+        // A folder that went away and came back is followed again.
+        QVERIFY(QDir(engines).removeRecursively());
+        QTRY_VERIFY(ui.File7->names().isEmpty());
+        work.write("engines/back.lmp");
+        QTest::mouseClick(ui.Command15, Qt::LeftButton);
+        QCOMPARE(ui.File7->names(), QStringList{"back.lmp"});
+        work.write("engines/later.lmp");
+        QTRY_COMPARE(ui.File7->names(), (QStringList{"back.lmp", "later.lmp"}));
+        QCOMPARE(dialogs.messages, QStringList());
+    }
+
     void bandOfCheck8TogglesButTheBoxInFrontDoesNot()
     {
         WorkFolder work;
