@@ -61,9 +61,14 @@ FolderList::~FolderList() = default;
 bool FolderList::setPath(const QString &folder, QString *reason)
 {
     m_path = folder;
-    const bool ok = refresh(reason);
+    return refresh(reason);
+}
+
+void FolderList::setPathListed(const QString &folder, bool ok, QStringList names)
+{
+    m_path = folder;
+    show(ok ? std::move(names) : QStringList());
     watch();
-    return ok;
 }
 
 void FolderList::watch()
@@ -100,25 +105,30 @@ bool FolderList::refresh(QString *reason)
 {
     QElapsedTimer clock;
     clock.start();
-    m_settle->stop();
     QStringList names;
     const bool ok = ListFolder(m_path, m_rule, &names, reason);
-    if (names != m_model->names) {
-        const QString selected = fileName();
-        const QString top = m_model->names.value(indexAt(QPoint(1, 1)).row());
-        {
-            QScopedValueRollback<bool> guard(m_changingByCode, true);
-            m_model->setNames(std::move(names));
-        }
-        const int topRow = top.isEmpty() ? -1 : int(m_model->names.indexOf(top));
-        if (topRow >= 0)
-            scrollTo(m_model->index(topRow), QAbstractItemView::PositionAtTop);
-        select(selected.isEmpty() ? -1 : int(m_model->names.indexOf(selected)));
-    }
+    show(std::move(names));
     // The watch is renewed in case the folder came back after it was gone.
     watch();
     m_lastReadMs = clock.elapsed();
     return ok;
+}
+
+void FolderList::show(QStringList names)
+{
+    m_settle->stop();
+    if (names == m_model->names)
+        return;
+    const QString selected = fileName();
+    const QString top = m_model->names.value(indexAt(QPoint(1, 1)).row());
+    {
+        QScopedValueRollback<bool> guard(m_changingByCode, true);
+        m_model->setNames(std::move(names));
+    }
+    const int topRow = top.isEmpty() ? -1 : int(m_model->names.indexOf(top));
+    if (topRow >= 0)
+        scrollTo(m_model->index(topRow), QAbstractItemView::PositionAtTop);
+    select(selected.isEmpty() ? -1 : int(m_model->names.indexOf(selected)));
 }
 
 QStringList FolderList::names() const

@@ -24,7 +24,12 @@ public:
     // reports `folder` as its path; then returns false with the reason.
     bool setPath(const QString &folder, QString *reason = nullptr);
 
+    // Shows `folder` with what ListFolder() gave for it under rule(), read elsewhere, so
+    // several folders can be read at once.
+    void setPathListed(const QString &folder, bool ok, QStringList names);
+
     QString pattern() const { return m_rule.patterns; }
+    const ListingRule &rule() const { return m_rule; }
 
     // The selected file's name without folder, or the empty text.
     QString fileName() const;
@@ -43,6 +48,7 @@ signals:
 
 private:
     void select(int row);
+    void show(QStringList names);
     void watch();
     void folderChanged();
 

@@ -10,13 +10,15 @@ struct ListingRule
     // Wildcards separated by ";", matched without regard to case.
     explicit ListingRule(const QString &patterns, bool alsoPrograms = false);
 
-    bool matches(const QString &name) const { return m_patterns.match(name).hasMatch(); }
+    bool matches(const QString &name) const;
 
     QString patterns;
     // Also list every program file, as engines on this platform carry no suffix.
     bool alsoPrograms = false;
 
 private:
+    // Patterns like "*.wad" are plain suffix tests; anything else goes to the expression.
+    QStringList m_suffixes;
     QRegularExpression m_patterns;
 };
 

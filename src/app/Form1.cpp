@@ -13,6 +13,9 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <future>
+#include <vector>
+
 namespace {
 
 const QString GlWadsName = QStringLiteral("GL_WADs");
@@ -101,11 +104,28 @@ void Form1::ShowSettings(const QString &notes)
         {ui.File9, m_settings.PwadFolder2},      {ui.File5, m_settings.IwadSafeFolder},
         {ui.File10, glWadsFolder()},
     };
-    QStringList problems;
-    for (const auto &[list, folder] : folders) {
+    // The folders are read side by side: with big folders that is most of the start-up.
+    struct Read
+    {
+        bool ok;
+        QStringList names;
         QString reason;
-        if (!list->setPath(folder, &reason) && !problems.contains(cannotShow(folder, reason)))
-            problems << cannotShow(folder, reason);
+    };
+    std::vector<std::future<Read>> reads;
+    for (const auto &[list, folder] : folders) {
+        reads.push_back(std::async(std::launch::async, [rule = list->rule(), folder = folder] {
+            Read read;
+            read.ok = ListFolder(folder, rule, &read.names, &read.reason);
+            return read;
+        }));
+    }
+    QStringList problems;
+    for (size_t i = 0; i < reads.size(); ++i) {
+        Read read = reads[i].get();
+        const auto &[list, folder] = folders[i];
+        list->setPathListed(folder, read.ok, std::move(read.names));
+        if (!read.ok && !problems.contains(cannotShow(folder, read.reason)))
+            problems << cannotShow(folder, read.reason);
     }
 
     ui.Label10->setToolTip(glWadsFolder());

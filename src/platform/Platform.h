@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // Operating-system services that differ between platforms. One implementation file per
 // platform is chosen by the build; nothing outside src/platform/ may test the platform.
@@ -27,7 +28,9 @@ bool setNormalAttributes(const QString &path, QString *reason);
 // Creates one folder.
 bool createFolder(const QString &path, QString *reason);
 
-// Whether a folder can be read for listing; the system's reason when it cannot.
-bool canListFolder(const QString &path, QString *reason);
+// The names of the visible plain files in `folder`, in no particular order, read in one
+// pass; links count as what they point to. False with the system's reason when the folder
+// cannot be read.
+bool readFileNames(const QString &folder, QStringList *names, QString *reason);
 
 } // namespace platform

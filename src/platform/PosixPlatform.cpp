@@ -16,6 +16,17 @@ QString reasonFor(int error)
 {
     return QString::fromLocal8Bit(std::strerror(error));
 }
+
+// Most names are plain ASCII, which needs no decoder; big folders make that count.
+QString decodeFileName(const char *name)
+{
+    const size_t length = std::strlen(name);
+    for (size_t i = 0; i < length; ++i) {
+        if (static_cast<unsigned char>(name[i]) >= 0x80)
+            return QFile::decodeName(QByteArray(name, qsizetype(length)));
+    }
+    return QString::fromLatin1(name, qsizetype(length));
+}
 } // namespace
 
 QString separator()
@@ -66,13 +77,26 @@ bool createFolder(const QString &path, QString *reason)
     return true;
 }
 
-bool canListFolder(const QString &path, QString *reason)
+bool readFileNames(const QString &folder, QStringList *names, QString *reason)
 {
-    DIR *dir = ::opendir(QFile::encodeName(path).constData());
+    DIR *dir = ::opendir(QFile::encodeName(folder).constData());
     if (!dir) {
         if (reason)
             *reason = reasonFor(errno);
         return false;
+    }
+    // The entry's type usually comes with the name; only links and file systems that do
+    // not give it cost a stat.
+    while (const dirent *entry = ::readdir(dir)) {
+        if (entry->d_name[0] == '.')
+            continue;
+        bool plain = entry->d_type == DT_REG;
+        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+            struct stat st {};
+            plain = ::fstatat(::dirfd(dir), entry->d_name, &st, 0) == 0 && S_ISREG(st.st_mode);
+        }
+        if (plain)
+            names->append(decodeFileName(entry->d_name));
     }
     ::closedir(dir);
     return true;

@@ -1,0 +1,171 @@
+// Prints the launcher's figures beside their floors, measured in one run so that the ratios
+// hold on a noisy machine. Run: build/bench/zel_bench (see README, "Performance").
+#include "app/FolderList.h"
+#include "app/Form1.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QListView>
+#include <QStringListModel>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <dirent.h>
+#include <functional>
+#include <strings.h>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+void makeFiles(const QString &folder, int count)
+{
+    QDir().mkpath(folder);
+    const char *suffixes[] = {".wad", ".txt", ".LMP"}; // a third match "*.wad"
+    for (int i = 0; i < count; ++i) {
+        QFile f(QStringLiteral("%1/%2%3%4")
+                    .arg(folder, i % 2 ? QStringLiteral("Map") : QStringLiteral("level"))
+                    .arg(i, 6, 10, QLatin1Char('0'))
+                    .arg(QLatin1String(suffixes[i % 3])));
+        f.open(QIODevice::WriteOnly);
+    }
+}
+
+double medianMs(int runs, const std::function<void()> &work)
+{
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer clock;
+        clock.start();
+        work();
+        times.push_back(clock.nsecsElapsed() / 1e6);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+// The floor: one plain directory read, a suffix filter, a case-insensitive sort.
+size_t plainListing(const QString &folder)
+{
+    std::vector<std::string> names;
+    DIR *dir = opendir(QFile::encodeName(folder).constData());
+    while (dirent *entry = readdir(dir)) {
+        const size_t length = std::strlen(entry->d_name);
+        if (entry->d_type == DT_REG && length > 4 &&
+            strcasecmp(entry->d_name + length - 4, ".wad") == 0)
+            names.emplace_back(entry->d_name);
+    }
+    closedir(dir);
+    std::sort(names.begin(), names.end(),
+              [](const std::string &a, const std::string &b) { return strcasecmp(a.c_str(), b.c_str()) < 0; });
+    return names.size();
+}
+
+long residentKb()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    statm.open(QIODevice::ReadOnly);
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.value(1).toLong() * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+void row(const char *figure, double value, const char *unit, double floor, const char *goal,
+         bool met)
+{
+    std::printf("%-44s %10.1f %-3s floor %10.1f %-3s ratio %5.2f  goal %-12s %s\n", figure,
+                value, unit, floor, unit, floor > 0 ? value / floor : 0.0, goal,
+                met ? "met" : "MISSED");
+}
+
+// Shows `window` and waits until it has painted once.
+void showAndPaint(QWidget *window)
+{
+    window->show();
+    if (!QTest::qWaitForWindowExposed(window))
+        std::printf("window was not exposed\n");
+    window->grab(); // forces one full paint of every control
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen"
+                                                                    : qgetenv("QT_QPA_PLATFORM"));
+    QApplication app(argc, argv);
+    QTemporaryDir root;
+    std::printf("Preparing folders in %s ...\n", qPrintable(root.path()));
+
+    // 1. Refresh of one list over 100,000 files.
+    const QString big = root.filePath(QStringLiteral("big"));
+    makeFiles(big, 100000);
+    {
+        QWidget window;
+        auto *list = new FolderList(ListingRule(QStringLiteral("*.wad")), &window);
+        list->setPath(big);
+        showAndPaint(&window);
+        const double floor = medianMs(7, [&] { plainListing(big); });
+        const double refresh = medianMs(7, [&] {
+            list->setPath(QString());
+            list->setPath(big);
+        });
+        row("refresh of 100,000 files (33,334 listed)", refresh, "ms", floor, "<= 2x", refresh <= 2 * floor);
+    }
+
+    // 2. Start-up with five folders of 20,000 files each.
+    QStringList folders;
+    for (int i = 0; i < 5; ++i) {
+        folders << root.filePath(QStringLiteral("folder%1").arg(i)) + QLatin1Char('/');
+        makeFiles(folders.last(), 20000);
+    }
+    const QString program = root.filePath(QStringLiteral("program"));
+    QDir().mkpath(program);
+    {
+        QFile cfg(program + QStringLiteral("/zel.cfg"));
+        cfg.open(QIODevice::WriteOnly);
+        cfg.write(QStringLiteral("\"%1\",\"%2\",\"%3\",\"%4\",\"%5\",\"notes\"\r\n")
+                      .arg(folders[0], folders[1], folders[2], folders[3], folders[4])
+                      .toUtf8());
+    }
+    QDir::setCurrent(program);
+    {
+        const double bare = medianMs(5, [] {
+            QWidget window;
+            auto *list = new QListView(&window);
+            list->setModel(new QStringListModel(list));
+            showAndPaint(&window);
+        });
+        // The engine folder is listed twice, for engines and for demos.
+        const double listing = medianMs(5, [&] {
+            plainListing(folders[0]);
+            for (const QString &folder : folders)
+                plainListing(folder);
+        });
+        const double startup = medianMs(5, [] {
+            Form1 window;
+            showAndPaint(&window);
+        });
+        row("start-up to first paint, 5 x 20,000 files", startup, "ms", bare + listing,
+            "<= 1.3x", startup <= 1.3 * (bare + listing));
+    }
+
+    // 4. Memory of 100,000 listed entries.
+    {
+        QWidget window;
+        auto *list = new FolderList(ListingRule(QStringLiteral("*")), &window);
+        showAndPaint(&window);
+        const long before = residentKb();
+        list->setPath(big);
+        window.grab();
+        const long added = residentKb() - before;
+        std::printf("%-44s %10.1f MB  goal < 20 MB   %s\n", "memory added by 100,000 listed entries",
+                    added / 1024.0, added < 20 * 1024 ? "met" : "MISSED");
+    }
+    return 0;
+}
