@@ -17,8 +17,8 @@
 #include <cstring>
 #include <dirent.h>
 #include <functional>
-#include <strings.h>
 #include <string>
+#include <strings.h>
 #include <unistd.h>
 #include <vector>
 
@@ -62,8 +62,9 @@ size_t plainListing(const QString &folder)
             names.emplace_back(entry->d_name);
     }
     closedir(dir);
-    std::sort(names.begin(), names.end(),
-              [](const std::string &a, const std::string &b) { return strcasecmp(a.c_str(), b.c_str()) < 0; });
+    std::sort(names.begin(), names.end(), [](const std::string &a, const std::string &b) {
+        return strcasecmp(a.c_str(), b.c_str()) < 0;
+    });
     return names.size();
 }
 
@@ -78,9 +79,8 @@ long residentKb()
 void row(const char *figure, double value, const char *unit, double floor, const char *goal,
          bool met)
 {
-    std::printf("%-44s %10.1f %-3s floor %10.1f %-3s ratio %5.2f  goal %-12s %s\n", figure,
-                value, unit, floor, unit, floor > 0 ? value / floor : 0.0, goal,
-                met ? "met" : "MISSED");
+    std::printf("%-44s %10.1f %-3s floor %10.1f %-3s ratio %5.2f  goal %-12s %s\n", figure, value,
+                unit, floor, unit, floor > 0 ? value / floor : 0.0, goal, met ? "met" : "MISSED");
 }
 
 // Shows `window` and waits until it has painted once.
@@ -96,8 +96,8 @@ void showAndPaint(QWidget *window)
 
 int main(int argc, char *argv[])
 {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen"
-                                                                    : qgetenv("QT_QPA_PLATFORM"));
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
     QTemporaryDir root;
     std::printf("Preparing folders in %s ...\n", qPrintable(root.path()));
@@ -115,7 +115,8 @@ int main(int argc, char *argv[])
             list->setPath(QString());
             list->setPath(big);
         });
-        row("refresh of 100,000 files (33,334 listed)", refresh, "ms", floor, "<= 2x", refresh <= 2 * floor);
+        row("refresh of 100,000 files (33,334 listed)", refresh, "ms", floor, "<= 2x",
+            refresh <= 2 * floor);
     }
 
     // 2. Start-up with five folders of 20,000 files each.
@@ -151,8 +152,8 @@ int main(int argc, char *argv[])
             Form1 window;
             showAndPaint(&window);
         });
-        row("start-up to first paint, 5 x 20,000 files", startup, "ms", bare + listing,
-            "<= 1.3x", startup <= 1.3 * (bare + listing));
+        row("start-up to first paint, 5 x 20,000 files", startup, "ms", bare + listing, "<= 1.3x",
+            startup <= 1.3 * (bare + listing));
     }
 
     // 4. Memory of 100,000 listed entries.
@@ -164,8 +165,9 @@ int main(int argc, char *argv[])
         list->setPath(big);
         window.grab();
         const long added = residentKb() - before;
-        std::printf("%-44s %10.1f MB  goal < 20 MB   %s\n", "memory added by 100,000 listed entries",
-                    added / 1024.0, added < 20 * 1024 ? "met" : "MISSED");
+        std::printf("%-44s %10.1f MB  goal < 20 MB   %s\n",
+                    "memory added by 100,000 listed entries", added / 1024.0,
+                    added < 20 * 1024 ? "met" : "MISSED");
     }
     return 0;
 }

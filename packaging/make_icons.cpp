@@ -11,7 +11,8 @@ int main(int argc, char *argv[])
     if (argc < 2)
         return 2;
     for (int size : {16, 24, 32, 48, 64, 128, 256}) {
-        const QString folder = QStringLiteral("%1/%2x%2/apps").arg(QString::fromLocal8Bit(argv[1])).arg(size);
+        const QString folder =
+            QStringLiteral("%1/%2x%2/apps").arg(QString::fromLocal8Bit(argv[1])).arg(size);
         if (!QDir().mkpath(folder) ||
             !artwork::iconPixmap(size).save(folder + QStringLiteral("/zel.png")))
             return 1;

@@ -13,7 +13,7 @@ constexpr int BusyFactor = 4;
 
 class FolderModel : public QAbstractListModel
 {
-public:
+  public:
     using QAbstractListModel::QAbstractListModel;
 
     int rowCount(const QModelIndex &parent = {}) const override

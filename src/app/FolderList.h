@@ -14,7 +14,7 @@ class FolderList : public QListView
 {
     Q_OBJECT
 
-public:
+  public:
     FolderList(const ListingRule &rule, QWidget *parent);
     ~FolderList() override;
 
@@ -42,11 +42,11 @@ public:
 
     QStringList names() const;
 
-signals:
+  signals:
     // The player picked a file (not emitted for changes made by code).
     void fileSelected(const QString &name);
 
-private:
+  private:
     void select(int row);
     void show(QStringList names);
     void watch();

@@ -2,7 +2,6 @@
 
 #include "platform/Platform.h"
 
-
 #include <algorithm>
 #include <cstring>
 #include <utility>
@@ -64,8 +63,7 @@ bool ListingRule::matches(const QString &name) const
     return !m_patterns.pattern().isEmpty() && m_patterns.match(name).hasMatch();
 }
 
-bool ListFolder(const QString &folder, const ListingRule &rule, QStringList *names,
-                QString *reason)
+bool ListFolder(const QString &folder, const ListingRule &rule, QStringList *names, QString *reason)
 {
     names->clear();
     if (folder.isEmpty())

@@ -16,7 +16,7 @@ struct ListingRule
     // Also list every program file, as engines on this platform carry no suffix.
     bool alsoPrograms = false;
 
-private:
+  private:
     // Patterns like "*.wad" are plain suffix tests; anything else goes to the expression.
     QStringList m_suffixes;
     QRegularExpression m_patterns;

@@ -99,9 +99,12 @@ void Form1::ShowSettings(const QString &notes)
 {
     const Form1Ui &ui = *m_ui;
     const std::pair<FolderList *, QString> folders[] = {
-        {ui.File6, m_settings.GameEngineFolder}, {ui.File7, m_settings.GameEngineFolder},
-        {ui.File11, m_settings.IwadFolder},      {ui.File8, m_settings.PwadFolder1},
-        {ui.File9, m_settings.PwadFolder2},      {ui.File5, m_settings.IwadSafeFolder},
+        {ui.File6, m_settings.GameEngineFolder},
+        {ui.File7, m_settings.GameEngineFolder},
+        {ui.File11, m_settings.IwadFolder},
+        {ui.File8, m_settings.PwadFolder1},
+        {ui.File9, m_settings.PwadFolder2},
+        {ui.File5, m_settings.IwadSafeFolder},
         {ui.File10, glWadsFolder()},
     };
     // The folders are read side by side: with big folders that is most of the start-up.
@@ -186,10 +189,8 @@ void Form1::connectControls()
         {ui.Command22, "IWAD-Safe", "Secure IWAD-Folder", QStringLiteral("*.wad"), ui.File5,
          ui.Label19},
         {ui.Command23, "IWAD", "IWAD Folder", QStringLiteral("*.wad"), ui.File11, ui.Label11},
-        {ui.Command24, "PWAD Folder 1", "Patch WADs", QStringLiteral("*.wad"), ui.File8,
-         ui.Label8},
-        {ui.Command25, "PWAD Folder 2", "Patch WADs", QStringLiteral("*.wad"), ui.File9,
-         ui.Label9},
+        {ui.Command24, "PWAD Folder 1", "Patch WADs", QStringLiteral("*.wad"), ui.File8, ui.Label8},
+        {ui.Command25, "PWAD Folder 2", "Patch WADs", QStringLiteral("*.wad"), ui.File9, ui.Label9},
     };
     for (const FolderButton &row : rows)
         connect(row.button, &QPushButton::clicked, this, [this, row] { assignFolder(row); });
@@ -200,24 +201,26 @@ void Form1::connectControls()
         {ui.Label6, ui.File6}, {ui.Label11, ui.File11}, {ui.Label19, ui.File5}};
     for (const auto &[label, list] : keep)
         connect(label, &ClickableLabel::clicked, this, [this, l = list] { refreshList(l, false); });
-    const std::pair<ClickableLabel *, FolderList *> clear[] = {
-        {ui.Label8, ui.File8}, {ui.Label9, ui.File9}, {ui.Label10, ui.File10}, {ui.Label7, ui.File7}};
+    const std::pair<ClickableLabel *, FolderList *> clear[] = {{ui.Label8, ui.File8},
+                                                               {ui.Label9, ui.File9},
+                                                               {ui.Label10, ui.File10},
+                                                               {ui.Label7, ui.File7}};
     for (const auto &[label, list] : clear)
         connect(label, &ClickableLabel::clicked, this, [this, l = list] { refreshList(l, true); });
 
     connect(ui.Command15, &QPushButton::clicked, this, [this] {
         const Form1Ui &ui = *m_ui;
-        for (FolderList *list : {ui.File5, ui.File6, ui.File7, ui.File8, ui.File9, ui.File10,
-                                 ui.File11})
+        for (FolderList *list :
+             {ui.File5, ui.File6, ui.File7, ui.File8, ui.File9, ui.File10, ui.File11})
             refreshList(list, false);
     });
 }
 
 void Form1::assignFolder(const FolderButton &row)
 {
-    const QString file = platform::dialogs().openFile(
-        this, QString::fromUtf8(row.title), QString::fromUtf8(row.filter), row.pattern,
-        row.list->path());
+    const QString file =
+        platform::dialogs().openFile(this, QString::fromUtf8(row.title),
+                                     QString::fromUtf8(row.filter), row.pattern, row.list->path());
     const QString chosen = platform::shortPathOf(file);
     // A cancelled dialog, or a file that is gone, leaves the list and the settings alone.
     if (chosen.isEmpty())

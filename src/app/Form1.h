@@ -17,7 +17,7 @@ class Form1 : public QWidget
 {
     Q_OBJECT
 
-public:
+  public:
     explicit Form1(QWidget *parent = nullptr);
     ~Form1() override;
 
@@ -33,10 +33,10 @@ public:
     // Writes the lists' folders and the notes, reads them back and shows them.
     bool SaveSettings();
 
-protected:
+  protected:
     void paintEvent(QPaintEvent *event) override;
 
-private:
+  private:
     struct FolderButton;
 
     void startUp();

@@ -30,24 +30,22 @@ struct Form1Ui
     QCheckBox *Check1 = nullptr, *Check2 = nullptr, *Check3 = nullptr, *Check4 = nullptr,
               *Check5 = nullptr, *Check6 = nullptr, *Check7 = nullptr, *Check8 = nullptr;
 
-    QRadioButton *Option1 = nullptr, *Option2 = nullptr, *Option3 = nullptr,
-                 *Option4 = nullptr, *Option5 = nullptr, *Option7 = nullptr,
-                 *Option8 = nullptr, *Option9 = nullptr, *Option10 = nullptr,
-                 *Option11 = nullptr, *Option12 = nullptr;
+    QRadioButton *Option1 = nullptr, *Option2 = nullptr, *Option3 = nullptr, *Option4 = nullptr,
+                 *Option5 = nullptr, *Option7 = nullptr, *Option8 = nullptr, *Option9 = nullptr,
+                 *Option10 = nullptr, *Option11 = nullptr, *Option12 = nullptr;
 
-    QPushButton *Command1 = nullptr, *Command5 = nullptr, *Command6 = nullptr,
-                *Command7 = nullptr, *Command10 = nullptr, *Command11 = nullptr,
-                *Command12 = nullptr, *Command13 = nullptr, *Command14 = nullptr,
-                *Command15 = nullptr, *Command16 = nullptr, *Command17 = nullptr,
-                *Command18 = nullptr, *Command19 = nullptr, *Command20 = nullptr,
-                *Command21 = nullptr, *Command22 = nullptr, *Command23 = nullptr,
-                *Command24 = nullptr, *Command25 = nullptr;
+    QPushButton *Command1 = nullptr, *Command5 = nullptr, *Command6 = nullptr, *Command7 = nullptr,
+                *Command10 = nullptr, *Command11 = nullptr, *Command12 = nullptr,
+                *Command13 = nullptr, *Command14 = nullptr, *Command15 = nullptr,
+                *Command16 = nullptr, *Command17 = nullptr, *Command18 = nullptr,
+                *Command19 = nullptr, *Command20 = nullptr, *Command21 = nullptr,
+                *Command22 = nullptr, *Command23 = nullptr, *Command24 = nullptr,
+                *Command25 = nullptr;
 
     ClickableLabel *Label1 = nullptr, *Label2 = nullptr, *Label6 = nullptr, *Label7 = nullptr,
-                   *Label8 = nullptr, *Label9 = nullptr, *Label10 = nullptr,
-                   *Label11 = nullptr, *Label12 = nullptr, *Label13 = nullptr,
-                   *Label14 = nullptr, *Label15 = nullptr, *Label16 = nullptr,
-                   *Label17 = nullptr, *Label18 = nullptr, *Label19 = nullptr;
+                   *Label8 = nullptr, *Label9 = nullptr, *Label10 = nullptr, *Label11 = nullptr,
+                   *Label12 = nullptr, *Label13 = nullptr, *Label14 = nullptr, *Label15 = nullptr,
+                   *Label16 = nullptr, *Label17 = nullptr, *Label18 = nullptr, *Label19 = nullptr;
 
     QFrame *Frame2 = nullptr, *Frame3 = nullptr, *Frame5 = nullptr;
     QLabel *Image1 = nullptr;

@@ -151,6 +151,25 @@ const QStringList TabOrder = {
     "Command22", "Command25", "Command24", "Command23", "Command21", "Drive1", "Text6",
     "Command1",
 };
+// What a screen reader calls the controls whose caption does not say it (lists, boxes,
+// numbered slots); the others are called by their caption.
+const std::vector<std::pair<const char *, const char *>> AccessibleNames = {
+    {"Image1", "Gravemill picture"}, {"Drive1", "Drive"}, {"Text6", "Notes"},
+    {"File6", "Game Engine"}, {"File11", "Game IWAD"}, {"File5", "IWAD Safe"},
+    {"File8", "PWAD 1"}, {"File9", "PWAD 2"}, {"File10", "OpenGL PWAD"},
+    {"File7", "Play Demo"}, {"Text1", "Record Demo"}, {"Frame2", "Skill and Load Game"},
+    {"Option12", "Load Game 0"}, {"Option11", "Load Game 1"}, {"Option10", "Load Game 2"},
+    {"Option9", "Load Game 3"}, {"Option8", "Load Game 4"}, {"Option7", "Load Game 5"},
+    {"Frame5", "Warp, Turbo and MaxDemo"}, {"Text3", "Warp"}, {"Text5", "MaxDemo"},
+    {"Text4", "Turbo"}, {"Check8", "use the CMD-Line Parameter"}, {"Text2", "CMD-Line Parameter"},
+    {"Command14", "clear CMD-Line Parameter"}, {"Frame3", "actions and config"},
+    {"Command18", "del WAD from Game-EXE-folder"}, {"Command17", "copy IWAD to Game-EXE-folder"},
+    {"Command20", "del IWAD"}, {"Command19", "copy IWAD Safe to IWAD-folder"},
+    {"Command6", "delete OpenGL PWAD"}, {"Command7", "delete demo"}, {"Command16", "rec demo"},
+    {"Command22", "config IWAD Safe folder"}, {"Command23", "config IWADs folder"},
+    {"Command21", "config Game-EXE folder"}, {"Command24", "config PWAD 1 folder"},
+    {"Command25", "config PWAD 2 folder"},
+};
 // clang-format on
 
 QFont defaultFont()
@@ -252,9 +271,8 @@ void build(QWidget *window)
     paint(window, QPalette::Window, WindowBackground);
 
     for (const Control &c : Controls) {
-        QWidget *parent = c.container
-                              ? window->findChild<QWidget *>(QString::fromUtf8(c.container))
-                              : window;
+        QWidget *parent =
+            c.container ? window->findChild<QWidget *>(QString::fromUtf8(c.container)) : window;
         QWidget *widget = create(c, parent);
         widget->setObjectName(QString::fromUtf8(c.name));
         widget->setGeometry(toPixels(c.left), toPixels(c.top), toPixels(c.width),
@@ -262,8 +280,8 @@ void build(QWidget *window)
         if (c.tooltip)
             widget->setToolTip(QString::fromUtf8(c.tooltip));
 
-        const bool editable = c.kind == Kind::TextBox || c.kind == Kind::NotesBox ||
-                              c.kind == Kind::FolderList;
+        const bool editable =
+            c.kind == Kind::TextBox || c.kind == Kind::NotesBox || c.kind == Kind::FolderList;
         if (c.background) {
             if (!editable)
                 widget->setBackgroundRole(QPalette::Window); // buttons default to Button
@@ -273,6 +291,16 @@ void build(QWidget *window)
         if (c.foreground)
             paint(widget, editable ? QPalette::Text : QPalette::WindowText, c.foreground);
     }
+
+    for (const Control &c : Controls) {
+        auto *widget = window->findChild<QWidget *>(QString::fromUtf8(c.name));
+        widget->setAccessibleName(QString::fromUtf8(c.text).trimmed());
+        if (c.tooltip)
+            widget->setAccessibleDescription(QString::fromUtf8(c.tooltip));
+    }
+    for (const auto &[name, accessible] : AccessibleNames)
+        window->findChild<QWidget *>(QString::fromUtf8(name))
+            ->setAccessibleName(QString::fromUtf8(accessible));
 
     QWidget *previous = nullptr;
     for (const QString &name : TabOrder) {

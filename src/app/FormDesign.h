@@ -37,10 +37,10 @@ struct Control
     int left, top, width, height;
     const char *text; // caption or initial text
     const char *tooltip;
-    QRgb background; // 0: the container's
-    QRgb foreground; // 0: the system's text colour
+    QRgb background;     // 0: the container's
+    QRgb foreground;     // 0: the system's text colour
     const char *pattern; // folder lists only
-    bool listsPrograms; // folder lists only: programs without a suffix too
+    bool listsPrograms;  // folder lists only: programs without a suffix too
 };
 
 struct Line

@@ -109,8 +109,8 @@ QByteArray FormatSettingsRecord(const LauncherSettings &settings)
 {
     QByteArray record;
     for (int i = 0; i < LauncherSettings::ValueCount; ++i) {
-        const QString text =
-            i == LauncherSettings::ValueCount - 1 ? notesToFile(settings.value(i)) : settings.value(i);
+        const QString text = i == LauncherSettings::ValueCount - 1 ? notesToFile(settings.value(i))
+                                                                   : settings.value(i);
         if (i > 0)
             record.append(',');
         record.append(Quote);
@@ -163,8 +163,7 @@ bool WriteSettingsFile(const QString &path, const LauncherSettings &settings, QS
 {
     QSaveFile file(path);
     const QByteArray record = FormatSettingsRecord(settings);
-    if (!file.open(QIODevice::WriteOnly) || file.write(record) != record.size() ||
-        !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly) || file.write(record) != record.size() || !file.commit()) {
         if (error)
             *error = QStringLiteral("Cannot save the settings file \"%1\": %2")
                          .arg(path, file.errorString());

@@ -9,11 +9,10 @@ namespace {
 
 class RealDialogs final : public Dialogs
 {
-public:
+  public:
     void showMessage(QWidget *parent, const QString &text) override
     {
-        QMessageBox box(QMessageBox::NoIcon, QStringLiteral("ZEL"), text, QMessageBox::Ok,
-                        parent);
+        QMessageBox box(QMessageBox::NoIcon, QStringLiteral("ZEL"), text, QMessageBox::Ok, parent);
         box.setTextFormat(Qt::PlainText);
         box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
         box.exec();

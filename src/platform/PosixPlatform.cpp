@@ -43,7 +43,9 @@ QString shortPathOf(const QString &path)
 
 bool isProgramFile(const QString &path)
 {
-    struct stat st {};
+    struct stat st
+    {
+    };
     if (::stat(QFile::encodeName(path).constData(), &st) != 0)
         return false;
     return S_ISREG(st.st_mode) && (st.st_mode & (S_IXUSR | S_IXGRP | S_IXOTH)) != 0;
@@ -57,7 +59,9 @@ QString programDialogPattern()
 bool setNormalAttributes(const QString &path, QString *reason)
 {
     const QByteArray native = QFile::encodeName(path);
-    struct stat st {};
+    struct stat st
+    {
+    };
     if (::stat(native.constData(), &st) != 0 ||
         ::chmod(native.constData(), (st.st_mode & 07777) | S_IWUSR) != 0) {
         if (reason)
@@ -92,7 +96,9 @@ bool readFileNames(const QString &folder, QStringList *names, QString *reason)
             continue;
         bool plain = entry->d_type == DT_REG;
         if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
-            struct stat st {};
+            struct stat st
+            {
+            };
             plain = ::fstatat(::dirfd(dir), entry->d_name, &st, 0) == 0 && S_ISREG(st.st_mode);
         }
         if (plain)

@@ -24,7 +24,7 @@ class TestFolderListing : public QObject
 {
     Q_OBJECT
 
-private slots:
+  private slots:
     void listsMatchingPlainFilesAlphabetically()
     {
         QTemporaryDir dir;
@@ -56,7 +56,8 @@ private slots:
         QStringList names;
         QString reason;
         QVERIFY(ListFolder(dir.path(), ListingRule("*.exe;*.wad", true), &names, &reason));
-        QCOMPARE(names, (QStringList{"chocolate-doom", "doom.exe", "engine-link", "freedoom2.wad"}));
+        QCOMPARE(names,
+                 (QStringList{"chocolate-doom", "doom.exe", "engine-link", "freedoom2.wad"}));
 
         // Without the program rule only the patterns count.
         QVERIFY(ListFolder(dir.path(), ListingRule("*.exe;*.wad"), &names, &reason));

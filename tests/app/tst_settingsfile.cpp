@@ -34,7 +34,7 @@ class TestSettingsFile : public QObject
 {
     Q_OBJECT
 
-private slots:
+  private slots:
     void writesOneRecordWithCrLf()
     {
         QCOMPARE(FormatSettingsRecord(sample()),
@@ -57,9 +57,8 @@ private slots:
         QTest::newRow("text after the record is ignored")
             << QByteArray("\"1\",\"2\",\"3\",\"4\",\"5\",\"6\"\r\n\"7\",\"8\"\r\ngarbage") << 6
             << QStringList{"1", "2", "3", "4", "5", "6"};
-        QTest::newRow("five values")
-            << QByteArray("\"1\",\"2\",\"3\",\"4\",\"5\"\r\n") << 5
-            << QStringList{"1", "2", "3", "4", "5", ""};
+        QTest::newRow("five values") << QByteArray("\"1\",\"2\",\"3\",\"4\",\"5\"\r\n") << 5
+                                     << QStringList{"1", "2", "3", "4", "5", ""};
         QTest::newRow("empty file") << QByteArray() << 0 << QStringList{"", "", "", "", "", ""};
         QTest::newRow("cut inside the notes")
             << QByteArray("\"1\",\"2\",\"3\",\"4\",\"5\",\"not clo") << 5
@@ -160,7 +159,7 @@ private slots:
 
         // A file size limit makes the write fail as a full disk would, even for root.
         std::signal(SIGXFSZ, SIG_IGN);
-        rlimit old {};
+        rlimit old{};
         getrlimit(RLIMIT_FSIZE, &old);
         rlimit tight = old;
         tight.rlim_cur = 4096;

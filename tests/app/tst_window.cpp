@@ -3,12 +3,14 @@
 #include "app/Form1.h"
 #include "support/TestSupport.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -40,7 +42,7 @@ class TestWindow : public QObject
 {
     Q_OBJECT
 
-private slots:
+  private slots:
     void firstStartCreatesGlWadsAndWritesNothing()
     {
         WorkFolder work;
@@ -267,8 +269,7 @@ private slots:
         QCheckBox *band = ui.Check8;
 
         // The strip below the text box belongs to the band.
-        const QPoint strip(ui.Text2->geometry().center().x() - band->x(),
-                           band->height() - 2);
+        const QPoint strip(ui.Text2->geometry().center().x() - band->x(), band->height() - 2);
         QTest::mouseClick(band, Qt::LeftButton, {}, strip);
         QVERIFY(band->isChecked());
         QTest::mouseClick(ui.Text2, Qt::LeftButton);
@@ -286,6 +287,24 @@ private slots:
         QSignalSpy clicks(window->ui().Command12, &QPushButton::clicked);
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
         QCOMPARE(clicks.count(), 1);
+    }
+
+    void everyControlHasAnAccessibleName()
+    {
+        WorkFolder work;
+        ScriptedDialogs dialogs;
+        auto window = openWindow();
+        const QList<QWidget *> controls = window->findChildren<QWidget *>(
+            QRegularExpression("^(File|Text|Check|Option|Command|Label|Frame|Image|Drive)\\d+$"));
+        QCOMPARE(controls.size(), 73);
+        for (QWidget *control : controls) {
+            QAccessibleInterface *a11y = QAccessible::queryAccessibleInterface(control);
+            QVERIFY(a11y);
+            QVERIFY2(!a11y->text(QAccessible::Name).trimmed().isEmpty(),
+                     qPrintable(control->objectName()));
+        }
+        QCOMPARE(QAccessible::queryAccessibleInterface(window->ui().File6)->text(QAccessible::Name),
+                 QString("Game Engine"));
     }
 
     void exitClosesTheWindowWithoutSaving()

@@ -9,7 +9,7 @@
 // dialogs take their answers from a queue and count as cancelled when it is empty.
 class ScriptedDialogs : public platform::Dialogs
 {
-public:
+  public:
     ScriptedDialogs();
     ~ScriptedDialogs() override;
 
@@ -18,14 +18,14 @@ public:
                      const QString &pattern, const QString &startFolder) override;
 
     QStringList messages;
-    QStringList fileAnswers;    // queued answers; "" cancels
-    QStringList openRequests;   // "title|filter|pattern" of each dialog shown
+    QStringList fileAnswers;  // queued answers; "" cancels
+    QStringList openRequests; // "title|filter|pattern" of each dialog shown
 };
 
 // A temporary folder that is the current working folder while it lives.
 class WorkFolder
 {
-public:
+  public:
     WorkFolder();
     ~WorkFolder();
 
@@ -36,7 +36,7 @@ public:
     QString write(const QString &relative, const QByteArray &content = {}) const;
     QString mkdir(const QString &relative) const;
 
-private:
+  private:
     QTemporaryDir m_dir;
     QString m_previous;
 };
