@@ -5,6 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake g++ make dpkg-dev file
+  clang libclang-rt-14-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   # real peers for the tests and the sample set-up
   chocolate-doom freedoom zdbsp

@@ -66,9 +66,10 @@ QString notesFromFile(QString text)
     return text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
 }
 
+// The exact inverse of notesFromFile(), so a save never changes what was read.
 QString notesToFile(QString text)
 {
-    return notesFromFile(text).replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    return text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
 }
 
 } // namespace

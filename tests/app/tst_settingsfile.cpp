@@ -95,7 +95,7 @@ class TestSettingsFile : public QObject
     void quotesInTheNotesSurviveASave()
     {
         LauncherSettings s = sample();
-        s.NotesText = "He said \"go\"\n\"\"twice\"\"";
+        s.NotesText = "He said \"go\"\n\"\"twice\"\" and a lone\r\nCR";
         s.IwadFolder = "\"quoted\"";
         LauncherSettings read;
         QCOMPARE(ParseSettingsRecord(FormatSettingsRecord(s), &read), 6);
