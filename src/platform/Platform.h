@@ -30,4 +30,11 @@ bool createFolder(const QString &path, QString *reason);
 // Whether a folder can be read for listing; the system's reason when it cannot.
 bool canListFolder(const QString &path, QString *reason);
 
+// The file name of the node builder in the program folder.
+QString nodeBuilderProgramName();
+
+// Words for how a process was ended abnormally, given the code its runner reported
+// (on POSIX the signal number), e.g. "signal 9 (Killed)".
+QString abnormalEndOf(int code);
+
 } // namespace platform

@@ -78,4 +78,16 @@ bool canListFolder(const QString &path, QString *reason)
     return true;
 }
 
+QString nodeBuilderProgramName()
+{
+    return QStringLiteral("zennode");
+}
+
+QString abnormalEndOf(int code)
+{
+    return QStringLiteral("signal %1 (%2)")
+        .arg(code)
+        .arg(QString::fromLocal8Bit(::strsignal(code)));
+}
+
 } // namespace platform
