@@ -247,17 +247,6 @@ private slots:
         QCOMPARE(ui.File11->names(), QStringList{"DOOM2.WAD"}); // not refreshed
     }
 
-    void noIwadSelectedDoesNothing()
-    {
-        Setup s;
-        s.work.write("iwads/DOOM2.WAD");
-        const Form1Ui &ui = s.open();
-        s.work.write("iwads/late.wad");
-        QTest::mouseClick(ui.Command13, Qt::LeftButton);
-        QCOMPARE(s.log(), QStringList());
-        QCOMPARE(ui.File11->names(), QStringList{"DOOM2.WAD"});
-    }
-
     void clicksDuringABuildAreHandledInsideIt()
     {
         Setup s("SLEEP=0.6\n");

@@ -1,8 +1,6 @@
 #include "nodes/ShellAndWait.h"
 
-#include <QDir>
 #include <QElapsedTimer>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -64,37 +62,6 @@ private slots:
         QCOMPARE(outcome.succeeded(), !crashed && exitCode == 0);
     }
 
-    void keepsOnlyTheLastLines()
-    {
-        const ProcessOutcome outcome =
-            runScript("i=1; while [ $i -le 500 ]; do echo line $i; i=$((i+1)); done");
-        const QStringList lines = outcome.outputTail.split('\n');
-        QCOMPARE(lines.size(), 12);
-        QCOMPARE(lines.first(), QString("line 489"));
-        QCOMPARE(lines.last(), QString("line 500"));
-    }
-
-    void aProgramThatCannotStartGivesTheReason_data()
-    {
-        QTest::addColumn<QString>("program");
-        QTest::addColumn<QString>("reason");
-        QTest::newRow("missing") << "zennode"
-                                 << "No such file or directory";
-        QTest::newRow("a folder") << "."
-                                  << "Permission denied";
-    }
-
-    void aProgramThatCannotStartGivesTheReason()
-    {
-        QFETCH(QString, program);
-        QFETCH(QString, reason);
-        QTemporaryDir dir;
-        const ProcessOutcome outcome = ShellAndWait(dir.filePath(program), {});
-        QVERIFY(!outcome.started);
-        QVERIFY(!outcome.succeeded());
-        QVERIFY2(outcome.startError.contains(reason), qPrintable(outcome.startError));
-    }
-
     void eventsRunWhileItWaitsWithoutBusyingTheProcessor()
     {
         int ticks = 0;
@@ -115,23 +82,6 @@ private slots:
         // Polling would keep a core busy for the whole second.
         QVERIFY2(cpu < 0.2 * elapsed,
                  qPrintable(QStringLiteral("%1 s processor time in %2 s").arg(cpu).arg(elapsed)));
-    }
-
-    void aWaitStartedDuringAnotherNestsInsideIt()
-    {
-        QStringList order;
-        QTimer::singleShot(100, this, [&] {
-            order << "inner starts";
-            ShellAndWait(QStringLiteral("sleep"), {QStringLiteral("0.6")});
-            order << "inner returns";
-        });
-        QElapsedTimer wall;
-        wall.start();
-        // The outer process ends long before the inner one; its wait still returns last.
-        ShellAndWait(QStringLiteral("sleep"), {QStringLiteral("0.3")});
-        order << "outer returns";
-        QCOMPARE(order, (QStringList{"inner starts", "inner returns", "outer returns"}));
-        QVERIFY(wall.elapsed() >= 650);
     }
 };
 
