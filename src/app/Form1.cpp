@@ -3,6 +3,8 @@
 #include "app/Controls.h"
 #include "app/FolderList.h"
 #include "app/FormDesign.h"
+#include "files/FileOpsController.h"
+#include "nodes/NodeBuildController.h"
 #include "platform/Dialogs.h"
 #include "platform/Platform.h"
 
@@ -46,6 +48,8 @@ Form1::Form1(QWidget *parent) : QWidget(parent), m_ui(std::make_unique<Form1Ui>(
     m_ui->bind(this);
     startUp();
     connectControls();
+    new NodeBuildController(*this, this);
+    new FileOpsController(*this, this);
     m_ui->Command12->setFocus();
 }
 

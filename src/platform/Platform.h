@@ -33,4 +33,11 @@ bool createFolder(const QString &path, QString *reason);
 // cannot be read.
 bool readFileNames(const QString &folder, QStringList *names, QString *reason);
 
+// The file name of the node builder in the program folder.
+QString nodeBuilderProgramName();
+
+// Words for how a process was ended abnormally, given the code its runner reported
+// (on POSIX the signal number), e.g. "signal 9 (Killed)".
+QString abnormalEndOf(int code);
+
 } // namespace platform

@@ -108,4 +108,16 @@ bool readFileNames(const QString &folder, QStringList *names, QString *reason)
     return true;
 }
 
+QString nodeBuilderProgramName()
+{
+    return QStringLiteral("zennode");
+}
+
+QString abnormalEndOf(int code)
+{
+    return QStringLiteral("signal %1 (%2)")
+        .arg(code)
+        .arg(QString::fromLocal8Bit(::strsignal(code)));
+}
+
 } // namespace platform

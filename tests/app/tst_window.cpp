@@ -16,28 +16,6 @@
 
 #include <memory>
 
-namespace {
-
-QByteArray record(const QStringList &values)
-{
-    QByteArray out;
-    for (const QString &v : values)
-        out += (out.isEmpty() ? "\"" : ",\"") + v.toUtf8() + "\"";
-    return out + "\r\n";
-}
-
-std::unique_ptr<Form1> openWindow()
-{
-    auto window = std::make_unique<Form1>();
-    window->show();
-    if (!QTest::qWaitForWindowExposed(window.get()))
-        return nullptr;
-    QCoreApplication::processEvents(); // deferred start-up messages
-    return window;
-}
-
-} // namespace
-
 class TestWindow : public QObject
 {
     Q_OBJECT
@@ -73,7 +51,7 @@ class TestWindow : public QObject
         work.write("engines/demo1.lmp");
         const QString iwads = work.mkdir("iwads");
         work.write("iwads/DOOM2.WAD");
-        work.write("zel.cfg", record({engines, iwads, "", "", "", "line one\r\nline two"}));
+        work.write("zel.cfg", settingsRecord({engines, iwads, "", "", "", "line one\r\nline two"}));
 
         auto window = openWindow();
         const Form1Ui &ui = window->ui();
@@ -92,7 +70,7 @@ class TestWindow : public QObject
     {
         WorkFolder work;
         ScriptedDialogs dialogs;
-        work.write("ZEL.CFG", record({work.path(), "", "", "", "", "other"}));
+        work.write("ZEL.CFG", settingsRecord({work.path(), "", "", "", "", "other"}));
         auto window = openWindow();
         QCOMPARE(window->ui().File6->path(), QString());
         QCOMPARE(window->ui().Text6->toPlainText(), QString("Gravemill"));
@@ -129,14 +107,14 @@ class TestWindow : public QObject
         WorkFolder work;
         ScriptedDialogs dialogs;
         const QString pwads = work.mkdir("pw ads, 1") + "/";
-        work.write("zel.cfg", record({"", "", pwads, "", "", "old"}));
+        work.write("zel.cfg", settingsRecord({"", "", pwads, "", "", "old"}));
         auto window = openWindow();
         const Form1Ui &ui = window->ui();
 
         ui.Text6->setPlainText("say \"hi\"\nbye");
         QTest::mouseClick(ui.Command1, Qt::LeftButton);
         QCOMPARE(readAll(work.file("zel.cfg")),
-                 record({"", "", pwads, "", "", "say \"\"hi\"\"\r\nbye"}));
+                 settingsRecord({"", "", pwads, "", "", "say \"\"hi\"\"\r\nbye"}));
         QCOMPARE(ui.Text6->toPlainText(), QString("say \"hi\"\nbye"));
         QCOMPARE(dialogs.messages, QStringList());
     }
@@ -196,7 +174,7 @@ class TestWindow : public QObject
         const QString engines = work.mkdir("engines") + "/";
         work.write("pwads/a.wad");
         work.write("engines/doom.exe");
-        work.write("zel.cfg", record({engines, "", pwads, "", "", ""}));
+        work.write("zel.cfg", settingsRecord({engines, "", pwads, "", "", ""}));
         auto window = openWindow();
         const Form1Ui &ui = window->ui();
 
@@ -233,7 +211,7 @@ class TestWindow : public QObject
         ScriptedDialogs dialogs;
         const QString engines = work.mkdir("engines") + "/";
         work.write("engines/doom.exe");
-        work.write("zel.cfg", record({engines, "", "", "", "", ""}));
+        work.write("zel.cfg", settingsRecord({engines, "", "", "", "", ""}));
         auto window = openWindow();
         const Form1Ui &ui = window->ui();
         QVERIFY(ui.File6->setFileName("doom.exe"));

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTest>
 
 ScriptedDialogs::ScriptedDialogs()
 {
@@ -62,4 +63,22 @@ QByteArray readAll(const QString &path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QByteArray settingsRecord(const QStringList &values)
+{
+    QByteArray out;
+    for (const QString &v : values)
+        out += (out.isEmpty() ? "\"" : ",\"") + v.toUtf8() + "\"";
+    return out + "\r\n";
+}
+
+std::unique_ptr<Form1> openWindow()
+{
+    auto window = std::make_unique<Form1>();
+    window->show();
+    if (!QTest::qWaitForWindowExposed(window.get()))
+        return nullptr;
+    QCoreApplication::processEvents(); // deferred start-up messages
+    return window;
 }

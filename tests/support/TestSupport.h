@@ -1,9 +1,12 @@
 #pragma once
 
+#include "app/Form1.h"
 #include "platform/Dialogs.h"
 
 #include <QStringList>
 #include <QTemporaryDir>
+
+#include <memory>
 
 // Stands in for every modal dialog while it lives: messages are recorded, file-open
 // dialogs take their answers from a queue and count as cancelled when it is empty.
@@ -42,3 +45,10 @@ class WorkFolder
 };
 
 QByteArray readAll(const QString &path);
+
+// One settings record ("zel.cfg") holding `values`, each quoted as they are.
+QByteArray settingsRecord(const QStringList &values);
+
+// A launcher window started in the current folder, shown, with its start-up messages
+// delivered; nullptr when it never appears.
+std::unique_ptr<Form1> openWindow();

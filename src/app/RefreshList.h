@@ -1,0 +1,8 @@
+#pragma once
+
+class FolderList;
+class QWidget;
+
+// Reads the list's folder again; a folder that cannot be read is reported with the
+// system's reason in a message over `window`.
+void RefreshList(FolderList *list, QWidget *window);

@@ -1,0 +1,84 @@
+#include "nodes/NodeBuildController.h"
+
+#include "app/FolderList.h"
+#include "app/Form1.h"
+#include "app/RefreshList.h"
+#include "nodes/NodeBuilderCommands.h"
+#include "nodes/ShellAndWait.h"
+#include "platform/Dialogs.h"
+#include "platform/Platform.h"
+
+#include <QPushButton>
+
+NodeBuildController::NodeBuildController(Form1 &window, QObject *parent)
+    : QObject(parent), m_window(window)
+{
+    const Form1Ui &ui = window.ui();
+    connect(ui.Command5, &QPushButton::clicked, this, &NodeBuildController::MakeGlPwad);
+    connect(ui.Command13, &QPushButton::clicked, this, &NodeBuildController::MakeGlIwad);
+}
+
+void NodeBuildController::MakeGlPwad()
+{
+    const Form1Ui &ui = m_window.ui();
+    // Each list is read only when its turn comes: the player may change the second
+    // selection while the first build runs.
+    for (FolderList *list : {ui.File8, ui.File9}) {
+        const QString name = list->fileName();
+        if (name.isEmpty())
+            continue;
+        const NodeBuilderCommand command =
+            GlPwadCommand(m_window.programFolder(), list->path(), name, m_window.glWadsFolder());
+        if (!runNodeBuilder(command))
+            return;
+    }
+    RefreshList(ui.File8, &m_window);
+    RefreshList(ui.File9, &m_window);
+    RefreshList(ui.File10, &m_window);
+}
+
+void NodeBuildController::MakeGlIwad()
+{
+    const Form1Ui &ui = m_window.ui();
+    const QString name = ui.File11->fileName();
+    if (name.isEmpty())
+        return;
+    const NodeBuilderCommand command =
+        GlIwadCommand(m_window.programFolder(), ui.File11->path(), name);
+    const QString iwad = command.arguments.first();
+    QString reason;
+    if (!platform::setNormalAttributes(iwad, &reason)) {
+        report(QStringLiteral("Cannot make \"%1\" writable: %2").arg(iwad, reason));
+        return;
+    }
+    if (!runNodeBuilder(command))
+        return;
+    RefreshList(ui.File11, &m_window);
+}
+
+bool NodeBuildController::runNodeBuilder(const NodeBuilderCommand &command)
+{
+    const ProcessOutcome outcome = ShellAndWait(command.program, command.arguments);
+    if (!outcome.started) {
+        report(QStringLiteral("Cannot start the node builder \"%1\": %2")
+                   .arg(command.program, outcome.startError));
+        return false;
+    }
+    if (!outcome.succeeded()) {
+        const QString end =
+            outcome.crashed
+                ? QStringLiteral("was ended by %1").arg(platform::abnormalEndOf(outcome.exitCode))
+                : QStringLiteral("ended with exit code %1").arg(outcome.exitCode);
+        QString message = QStringLiteral("The node builder failed on \"%1\": it %2.\n\n%3")
+                              .arg(command.arguments.first(), end, command.display());
+        if (!outcome.outputTail.isEmpty())
+            message += QStringLiteral("\n\nIts last lines:\n") + outcome.outputTail;
+        report(message);
+    }
+    return true;
+}
+
+void NodeBuildController::report(const QString &message)
+{
+    platform::showMessage(&m_window, message);
+}

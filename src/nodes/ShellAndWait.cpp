@@ -1,0 +1,67 @@
+#include "nodes/ShellAndWait.h"
+
+#include <QEventLoop>
+#include <QProcess>
+
+namespace {
+
+constexpr int TailLines = 12;
+// Enough to hold the last lines of even a chatty tool; older output is dropped as it comes.
+constexpr qsizetype KeptBytes = 16 * 1024;
+
+void keepTail(QByteArray &kept, const QByteArray &more)
+{
+    kept += more;
+    if (kept.size() > KeptBytes)
+        kept.remove(0, kept.size() - KeptBytes);
+}
+
+QString lastLines(const QByteArray &output)
+{
+    QStringList lines;
+    for (const QString &line : QString::fromLocal8Bit(output).split(QLatin1Char('\n'))) {
+        // A progress counter redraws its line with carriage returns; keep what it left.
+        const QStringList redrawn = line.split(QLatin1Char('\r'), Qt::SkipEmptyParts);
+        const QString shown = redrawn.isEmpty() ? QString() : redrawn.last().trimmed();
+        if (!shown.isEmpty())
+            lines << shown;
+    }
+    return lines.mid(qMax(0, int(lines.size()) - TailLines)).join(QLatin1Char('\n'));
+}
+
+} // namespace
+
+ProcessOutcome ShellAndWait(const QString &program, const QStringList &arguments)
+{
+    ProcessOutcome outcome;
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    // A tool that asks a question must not wait for an answer nobody can give.
+    process.setStandardInputFile(QProcess::nullDevice());
+
+    QByteArray output;
+    QEventLoop loop;
+    QObject::connect(&process, &QProcess::readyReadStandardOutput, &loop,
+                     [&] { keepTail(output, process.readAllStandardOutput()); });
+    QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
+
+    process.start(program, arguments);
+    if (!process.waitForStarted(-1)) {
+        outcome.startError = process.errorString();
+        return outcome;
+    }
+    outcome.started = true;
+
+    if (process.state() != QProcess::NotRunning)
+        loop.exec();
+    // The loop also ends when the application quits; the tool may be writing a WAD then,
+    // so let it finish rather than kill it halfway.
+    if (process.state() != QProcess::NotRunning)
+        process.waitForFinished(-1);
+
+    keepTail(output, process.readAllStandardOutput());
+    outcome.crashed = process.exitStatus() == QProcess::CrashExit;
+    outcome.exitCode = process.exitCode();
+    outcome.outputTail = lastLines(output);
+    return outcome;
+}

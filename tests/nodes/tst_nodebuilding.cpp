@@ -1,0 +1,294 @@
+#include "app/FolderList.h"
+#include "app/Form1.h"
+#include "support/TestSupport.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+
+// A node builder for `zennode IN -o OUT` that logs each run's arguments (each in
+// brackets) and the input's mode, obeys the settings in zennode.ctl beside it, and
+// writes IN plus "GL" to OUT in place, so OUT keeps its mode.
+const QByteArray StandIn = R"sh(#!/bin/sh
+here=$(dirname "$0")
+SLEEP=0 FAIL= CODE=1 KILL=
+[ -f "$here/zennode.ctl" ] && . "$here/zennode.ctl"
+args=; for a in "$@"; do args="$args[$a]"; done
+log() { echo "$1 $args" >> "$here/zennode.log"; }
+log "begin $(stat -c %a "$1")"
+sleep "$SLEEP"
+name=$(basename "$1")
+if [ "$name" = "$KILL" ]; then log end; kill -9 $$; fi
+if [ "$name" = "$FAIL" ]; then
+  i=1; while [ $i -le 20 ]; do echo "progress $i"; i=$((i+1)); done
+  echo "error: no levels in $name" >&2
+  log end; exit "$CODE"
+fi
+{ cat "$1"; printf GL; } > "$3.part" && cat "$3.part" > "$3" && rm "$3.part"
+echo "built $name"
+log end
+)sh";
+
+struct Setup
+{
+    Setup(const QByteArray &control = {}, bool withBuilder = true)
+    {
+        pwads1 = work.mkdir("pw ads 1");
+        pwads2 = work.mkdir("pwads2");
+        iwads = work.mkdir("iwads");
+        work.write("zel.cfg", settingsRecord({"", iwads, pwads1, pwads2, "", ""}));
+        if (withBuilder) {
+            work.write("zennode", StandIn);
+            QFile::setPermissions(work.file("zennode"),
+                                  QFile::permissions(work.file("zennode")) | QFile::ExeOwner);
+        }
+        if (!control.isEmpty())
+            work.write("zennode.ctl", control);
+    }
+
+    // The open window; call after the folders hold their files.
+    const Form1Ui &open()
+    {
+        window = openWindow();
+        return window->ui();
+    }
+
+    QStringList log() const
+    {
+        const QString text = QString::fromUtf8(readAll(work.file("zennode.log")));
+        return text.split('\n', Qt::SkipEmptyParts);
+    }
+
+    // The arguments the launcher gives for building `input` into `output`, as logged.
+    static QString run(const QString &input, const QString &output)
+    {
+        return "[" + input + "][-o][" + output + "]";
+    }
+
+    WorkFolder work;
+    ScriptedDialogs dialogs;
+    QString pwads1, pwads2, iwads;
+    std::unique_ptr<Form1> window;
+};
+
+void clickRow(FolderList *list, const QString &name)
+{
+    const QModelIndex index = list->model()->index(int(list->names().indexOf(name)), 0);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(index).center());
+}
+
+} // namespace
+
+class TestNodeBuilding : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void glPwadsAreBuiltOneAfterTheOther_data()
+    {
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("second");
+        QTest::newRow("both lists") << "a.wad"
+                                    << "b.wad";
+        QTest::newRow("same name in both") << "same.wad"
+                                           << "same.wad";
+        QTest::newRow("blanks in the name") << "my map.wad"
+                                            << "";
+        QTest::newRow("second list only") << ""
+                                          << "b.wad";
+        QTest::newRow("no selection") << ""
+                                      << "";
+    }
+
+    void glPwadsAreBuiltOneAfterTheOther()
+    {
+        QFETCH(QString, first);
+        QFETCH(QString, second);
+        Setup s("SLEEP=0.2\n");
+        s.work.write("pw ads 1/" + (first.isEmpty() ? "x.wad" : first), "one");
+        s.work.write("pwads2/" + (second.isEmpty() ? "y.wad" : second), "two");
+        const Form1Ui &ui = s.open();
+        QVERIFY(ui.File8->setFileName(first));
+        QVERIFY(ui.File9->setFileName(second));
+        s.work.write("pw ads 1/late.wad");
+        s.work.write("GL_WADs/older.wad");
+
+        QTest::mouseClick(ui.Command5, Qt::LeftButton);
+
+        QStringList expected;
+        QStringList glWads{"older.wad"};
+        const QString glFolder = s.work.path() + "/GL_WADs/";
+        for (const auto &[folder, name] : {std::pair{s.pwads1, first}, {s.pwads2, second}}) {
+            if (name.isEmpty())
+                continue;
+            const QString run = Setup::run(folder + "/" + name, glFolder + name);
+            expected << "begin 644 " + run << "end " + run; // never two at once
+            glWads << name;
+        }
+        QCOMPARE(s.log(), expected);
+        if (!second.isEmpty())
+            QCOMPARE(readAll(glFolder + second), QByteArray("twoGL")); // the later run wins
+        glWads.removeDuplicates();
+        glWads.sort(Qt::CaseInsensitive);
+        QCOMPARE(ui.File10->names(), glWads);
+        QVERIFY(ui.File8->names().contains("late.wad")); // refreshed, also without a run
+        QCOMPARE(s.dialogs.messages, QStringList());
+    }
+
+    void aBuilderThatCannotStartStopsTheCommand_data()
+    {
+        QTest::addColumn<bool>("asFolder");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("missing") << false << "No such file or directory";
+        QTest::newRow("a folder") << true << "Permission denied";
+    }
+
+    void aBuilderThatCannotStartStopsTheCommand()
+    {
+        QFETCH(bool, asFolder);
+        QFETCH(QString, reason);
+        Setup s({}, false);
+        if (asFolder)
+            s.work.mkdir("zennode");
+        s.work.write("pw ads 1/a.wad");
+        s.work.write("pwads2/b.wad");
+        const Form1Ui &ui = s.open();
+        ui.File8->setFileName("a.wad");
+        ui.File9->setFileName("b.wad");
+        s.work.write("pw ads 1/late.wad");
+
+        QTest::mouseClick(ui.Command5, Qt::LeftButton);
+
+        QCOMPARE(s.dialogs.messages.size(), 1); // the second PWAD is not tried
+        const QString message = s.dialogs.messages.first();
+        QVERIFY2(message.contains(s.work.path() + "/zennode") && message.contains(reason),
+                 qPrintable(message));
+        QVERIFY(!ui.File8->names().contains("late.wad")); // no refresh
+        QVERIFY(s.window->isVisible());
+    }
+
+    void aFailingBuilderIsReportedAndTheCommandGoesOn_data()
+    {
+        QTest::addColumn<QByteArray>("control");
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("lastLine");
+        QTest::newRow("exit code") << QByteArray("FAIL=a.wad\nCODE=3\n") << "exit code 3"
+                                   << "error: no levels in a.wad";
+        QTest::newRow("killed") << QByteArray("KILL=a.wad\n") << "signal 9"
+                                << "";
+    }
+
+    void aFailingBuilderIsReportedAndTheCommandGoesOn()
+    {
+        QFETCH(QByteArray, control);
+        QFETCH(QString, how);
+        QFETCH(QString, lastLine);
+        Setup s(control);
+        s.work.write("pw ads 1/a.wad", "A");
+        s.work.write("pwads2/b.wad", "B");
+        const Form1Ui &ui = s.open();
+        ui.File8->setFileName("a.wad");
+        ui.File9->setFileName("b.wad");
+
+        QTest::mouseClick(ui.Command5, Qt::LeftButton);
+
+        QCOMPARE(s.dialogs.messages.size(), 1);
+        const QString message = s.dialogs.messages.first();
+        QVERIFY2(message.contains(s.pwads1 + "/a.wad") && message.contains(how),
+                 qPrintable(message));
+        if (!lastLine.isEmpty()) {
+            QVERIFY2(message.endsWith("progress 20\n" + lastLine), qPrintable(message));
+            QVERIFY2(!message.contains("progress 9\n"), qPrintable(message)); // only the tail
+        }
+        QCOMPARE(s.log().size(), 4);
+        QCOMPARE(ui.File10->names(), QStringList{"b.wad"});
+    }
+
+    void aReadOnlyIwadIsMadeWritableAndRebuiltInPlace()
+    {
+        Setup s;
+        const QString iwad = s.work.write("iwads/DOOM2.WAD", "IWAD");
+        QVERIFY(
+            QFile::setPermissions(iwad, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        const Form1Ui &ui = s.open();
+        ui.File11->setFileName("DOOM2.WAD");
+        s.work.write("iwads/late.wad");
+
+        QTest::mouseClick(ui.Command13, Qt::LeftButton);
+
+        // The builder found it writable; owner, group and others keep their read bits.
+        const QString run = Setup::run(iwad, iwad);
+        QCOMPARE(s.log(), (QStringList{"begin 644 " + run, "end " + run}));
+        QCOMPARE(readAll(iwad), QByteArray("IWADGL"));
+        QCOMPARE(QFileInfo(iwad).permissions() & 0x7777, QFile::ReadOwner | QFile::WriteOwner |
+                                                             QFile::ReadUser | QFile::WriteUser |
+                                                             QFile::ReadGroup | QFile::ReadOther);
+        QCOMPARE(ui.File11->names(), (QStringList{"DOOM2.WAD", "late.wad"}));
+        QCOMPARE(s.dialogs.messages, QStringList());
+    }
+
+    void anIwadGoneSinceTheListWasReadIsReported()
+    {
+        Setup s;
+        const QString iwad = s.work.write("iwads/DOOM2.WAD", "IWAD");
+        const Form1Ui &ui = s.open();
+        ui.File11->setFileName("DOOM2.WAD");
+        QFile::remove(iwad);
+
+        QTest::mouseClick(ui.Command13, Qt::LeftButton);
+
+        QCOMPARE(s.dialogs.messages,
+                 QStringList{"Cannot make \"" + iwad + "\" writable: No such file or directory"});
+        QCOMPARE(s.log(), QStringList());
+        QCOMPARE(ui.File11->names(), QStringList{"DOOM2.WAD"}); // not refreshed
+    }
+
+    void clicksDuringABuildAreHandledInsideIt()
+    {
+        Setup s("SLEEP=0.6\n");
+        s.work.write("pw ads 1/a.wad");
+        s.work.write("pwads2/b.wad");
+        s.work.write("pwads2/c.wad");
+        s.work.write("iwads/DOOM2.WAD");
+        const Form1Ui &ui = s.open();
+        ui.File8->setFileName("a.wad");
+        ui.File9->setFileName("b.wad");
+        ui.File11->setFileName("DOOM2.WAD");
+
+        // While a.wad is built, the player picks c.wad and starts an IWAD build.
+        QStringList logBeforeClicks, logAfterClicks;
+        QTimer::singleShot(150, this, [&] {
+            logBeforeClicks = s.log();
+            clickRow(ui.File9, "c.wad");
+            QTest::mouseClick(ui.Command13, Qt::LeftButton);
+            logAfterClicks = s.log();
+        });
+        QTest::mouseClick(ui.Command5, Qt::LeftButton);
+
+        auto position = [](const QStringList &log, const QString &event, const QString &wad) {
+            for (int i = 0; i < log.size(); ++i) {
+                if (log.at(i).startsWith(event) && log.at(i).contains("/" + wad + "]"))
+                    return i;
+            }
+            return -1;
+        };
+        QCOMPARE(logBeforeClicks.size(), 1);
+        const QStringList log = s.log();
+        QCOMPARE(log.size(), 6);
+        // The IWAD build ran nested inside the first build's wait ...
+        QVERIFY(position(log, "begin", "DOOM2.WAD") < position(log, "end", "a.wad"));
+        QVERIFY(position(logAfterClicks, "end", "DOOM2.WAD") >= 0);
+        // ... and the PWAD command went on only after it had ended, with the new pick.
+        QVERIFY(position(log, "end", "DOOM2.WAD") < position(log, "begin", "c.wad"));
+        QCOMPARE(position(log, "begin", "b.wad"), -1);
+        QCOMPARE(ui.File10->names(), (QStringList{"a.wad", "c.wad"}));
+        QCOMPARE(s.dialogs.messages, QStringList());
+    }
+};
+
+QTEST_MAIN(TestNodeBuilding)
+#include "tst_nodebuilding.moc"

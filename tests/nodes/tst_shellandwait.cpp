@@ -1,0 +1,89 @@
+#include "nodes/ShellAndWait.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+#include <QTimer>
+
+#include <ctime>
+
+namespace {
+
+// Processor time this process has used so far, in seconds.
+double cpuSeconds()
+{
+    return double(std::clock()) / CLOCKS_PER_SEC;
+}
+
+ProcessOutcome runScript(const QString &script)
+{
+    return ShellAndWait(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), script});
+}
+
+} // namespace
+
+class TestShellAndWait : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void reportsHowTheProcessEnded_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<bool>("crashed");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("lastLine");
+
+        QTest::newRow("success") << "echo built" << false << 0 << "built";
+        QTest::newRow("failure code, message on stderr")
+            << "echo working; echo 'no levels' >&2; exit 3" << false << 3 << "no levels";
+        // The code that once meant "still running" ends the wait like any other
+        // (exit codes are 8 bits wide here).
+        QTest::newRow("exit code 259") << "exit 259" << false << 259 % 256 << "";
+        QTest::newRow("killed") << "echo going; kill -9 $$" << true << 9 << "going";
+        QTest::newRow("input is empty, not waited for")
+            << "cat; echo 'no input'" << false << 0 << "no input";
+        QTest::newRow("more output than a pipe holds")
+            << "yes 0123456789 | head -c 300000; echo; echo last" << false << 0 << "last";
+        QTest::newRow("progress redrawn on one line")
+            << "printf '10%%\\r50%%\\r100%%\\n'" << false << 0 << "100%";
+    }
+
+    void reportsHowTheProcessEnded()
+    {
+        QFETCH(QString, script);
+        QFETCH(bool, crashed);
+        QFETCH(int, exitCode);
+        QFETCH(QString, lastLine);
+        const ProcessOutcome outcome = runScript(script);
+        QVERIFY(outcome.started);
+        QCOMPARE(outcome.crashed, crashed);
+        QCOMPARE(outcome.exitCode, exitCode);
+        QCOMPARE(outcome.outputTail.section('\n', -1), lastLine);
+        QCOMPARE(outcome.succeeded(), !crashed && exitCode == 0);
+    }
+
+    void eventsRunWhileItWaitsWithoutBusyingTheProcessor()
+    {
+        int ticks = 0;
+        QTimer timer;
+        connect(&timer, &QTimer::timeout, this, [&] { ++ticks; });
+        timer.start(50);
+
+        QElapsedTimer wall;
+        wall.start();
+        const double cpuBefore = cpuSeconds();
+        const ProcessOutcome outcome = ShellAndWait(QStringLiteral("sleep"), {QStringLiteral("1")});
+        const double cpu = cpuSeconds() - cpuBefore;
+        const double elapsed = wall.elapsed() / 1000.0;
+
+        QVERIFY(outcome.succeeded());
+        QVERIFY(elapsed >= 0.9);
+        QVERIFY2(ticks >= 5, qPrintable(QString::number(ticks)));
+        // Polling would keep a core busy for the whole second.
+        QVERIFY2(cpu < 0.2 * elapsed,
+                 qPrintable(QStringLiteral("%1 s processor time in %2 s").arg(cpu).arg(elapsed)));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestShellAndWait)
+#include "tst_shellandwait.moc"
