@@ -3,6 +3,7 @@
 #include "app/Controls.h"
 #include "app/FolderList.h"
 #include "app/FormDesign.h"
+#include "app/RefreshList.h"
 #include "files/FileOpsController.h"
 #include "nodes/NodeBuildController.h"
 #include "platform/Dialogs.h"
@@ -23,11 +24,6 @@ namespace {
 const QString GlWadsName = QStringLiteral("GL_WADs");
 const QString SettingsName = QStringLiteral("zel.cfg");
 const QString DefaultNotes = QStringLiteral("Gravemill");
-
-QString cannotShow(const QString &folder, const QString &reason)
-{
-    return QStringLiteral("Cannot show the folder \"%1\": %2").arg(folder, reason);
-}
 
 } // namespace
 
@@ -131,8 +127,8 @@ void Form1::ShowSettings(const QString &notes)
         Read read = reads[i].get();
         const auto &[list, folder] = folders[i];
         list->setPathListed(folder, read.ok, std::move(read.names));
-        if (!read.ok && !problems.contains(cannotShow(folder, read.reason)))
-            problems << cannotShow(folder, read.reason);
+        if (!read.ok && !problems.contains(CannotShowFolder(folder, read.reason)))
+            problems << CannotShowFolder(folder, read.reason);
     }
 
     ui.Label10->setToolTip(glWadsFolder());
@@ -233,7 +229,7 @@ void Form1::assignFolder(const FolderButton &row)
     const QString folder = chosen.left(chosen.lastIndexOf(platform::separator()) + 1);
     QString reason;
     if (!row.list->setPath(folder, &reason))
-        report(cannotShow(folder, reason));
+        report(CannotShowFolder(folder, reason));
     row.label->setToolTip(row.list->path());
     SaveSettings();
 }
@@ -242,9 +238,7 @@ void Form1::refreshList(FolderList *list, bool clearSelection)
 {
     if (clearSelection)
         list->setFileName(QString());
-    QString reason;
-    if (!list->refresh(&reason))
-        report(cannotShow(list->path(), reason));
+    RefreshList(list, this);
 }
 
 void Form1::report(const QString &message)
