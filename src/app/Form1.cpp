@@ -3,6 +3,7 @@
 #include "app/Controls.h"
 #include "app/FolderList.h"
 #include "app/FormDesign.h"
+#include "launch/LaunchController.h"
 #include "platform/Dialogs.h"
 #include "platform/Platform.h"
 
@@ -43,6 +44,7 @@ Form1::Form1(QWidget *parent) : QWidget(parent), m_ui(std::make_unique<Form1Ui>(
     m_ui->bind(this);
     startUp();
     connectControls();
+    new LaunchController(*this, this);
     m_ui->Command12->setFocus();
 }
 
