@@ -14,7 +14,7 @@ class LaunchController : public QObject
 {
     Q_OBJECT
 
-  public:
+public:
     LaunchController(Form1 &window, QObject *parent);
 
     void Play();
@@ -24,7 +24,7 @@ class LaunchController : public QObject
     // Deselects the load-game slots.
     void ClearLoadGameOptions();
 
-  private:
+private:
     bool engineSelected() const;
     // False when the engine could not be started; the window then stays as it was.
     bool LaunchEngine();

@@ -73,7 +73,7 @@ class TestEngineCommandLine : public QObject
 {
     Q_OBJECT
 
-  private slots:
+private slots:
     void composes_data()
     {
         QTest::addColumn<LaunchSelections>("selections");

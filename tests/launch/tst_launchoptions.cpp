@@ -107,7 +107,7 @@ class TestLaunchOptions : public QObject
 {
     Q_OBJECT
 
-  private slots:
+private slots:
     void loadSlotClearsTheNewGameOptionsOnly()
     {
         Panel panel;

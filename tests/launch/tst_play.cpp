@@ -24,7 +24,7 @@ class TestPlay : public QObject
 {
     Q_OBJECT
 
-  private slots:
+private slots:
     void workedExampleReachesTheEngine()
     {
         LaunchBench bench;
