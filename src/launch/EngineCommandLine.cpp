@@ -53,7 +53,6 @@ EngineCommand ComposeEngineCommandLine(const LaunchSelections &s)
         iwad = Piece{QStringLiteral("-iwad"), join(s.iwadFolder, s.iwadName)};
 
     const QString glFolder = join(s.programFolder, QStringLiteral("GL_WADs"));
-    // The GL-node PWAD comes first so that its nodes are the ones the engine keeps.
     const Piece pwads = selectedFile(glFolder, s.glName) +
                         selectedFile(s.pwad1Folder, s.pwad1Name) +
                         selectedFile(s.pwad2Folder, s.pwad2Name);
