@@ -6,6 +6,7 @@
 #include "app/RefreshList.h"
 #include "files/FileOpsController.h"
 #include "nodes/NodeBuildController.h"
+#include "launch/LaunchController.h"
 #include "platform/Dialogs.h"
 #include "platform/Platform.h"
 
@@ -46,6 +47,7 @@ Form1::Form1(QWidget *parent) : QWidget(parent), m_ui(std::make_unique<Form1Ui>(
     connectControls();
     new NodeBuildController(*this, this);
     new FileOpsController(*this, this);
+    new LaunchController(*this, this);
     m_ui->Command12->setFocus();
 }
 

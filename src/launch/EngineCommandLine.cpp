@@ -1,0 +1,106 @@
+#include "launch/EngineCommandLine.h"
+
+#include "platform/Platform.h"
+
+#include <algorithm>
+
+namespace {
+
+using Piece = QStringList;
+
+const QChar Blank = QLatin1Char(' ');
+
+// A text the player typed: its words.
+Piece typed(const QString &text)
+{
+    return text.split(Blank, Qt::SkipEmptyParts);
+}
+
+// One argument, whole; nothing at all when empty.
+Piece whole(const QString &argument)
+{
+    return argument.isEmpty() ? Piece() : Piece{argument};
+}
+
+QString join(const QString &folder, const QString &name)
+{
+    return folder + platform::separator() + name;
+}
+
+Piece selectedFile(const QString &folder, const QString &name)
+{
+    return name.isEmpty() ? Piece() : Piece{join(folder, name)};
+}
+
+QString shown(const QString &argument)
+{
+    return argument.contains(Blank) ? QLatin1Char('"') + argument + QLatin1Char('"') : argument;
+}
+
+} // namespace
+
+EngineCommand ComposeEngineCommandLine(const LaunchSelections &s)
+{
+    Piece skillOrLoad;
+    if (s.skill >= 1 && s.skill <= 5)
+        skillOrLoad = Piece{QStringLiteral("-skill"), QString::number(s.skill)};
+    // A load-game slot wins over a skill.
+    if (s.loadSlot >= 0 && s.loadSlot <= 5)
+        skillOrLoad = Piece{QStringLiteral("-loadgame"), QString::number(s.loadSlot)};
+
+    Piece iwad;
+    if (!s.iwadName.isEmpty())
+        iwad = Piece{QStringLiteral("-iwad"), join(s.iwadFolder, s.iwadName)};
+
+    const QString glFolder = join(s.programFolder, QStringLiteral("GL_WADs"));
+    const Piece pwads = selectedFile(glFolder, s.glName) +
+                        selectedFile(s.pwad1Folder, s.pwad1Name) +
+                        selectedFile(s.pwad2Folder, s.pwad2Name);
+    Piece file;
+    if (!pwads.isEmpty())
+        file = Piece{QStringLiteral("-file")} + pwads;
+
+    Piece maxDemo, warp, turbo;
+    if (!s.maxDemo.isEmpty())
+        maxDemo = Piece{QStringLiteral("-maxdemo")} + typed(s.maxDemo);
+    if (!s.warp.isEmpty())
+        warp = Piece{QStringLiteral("-warp")} + typed(s.warp);
+    if (!s.turbo.isEmpty())
+        turbo = Piece{QStringLiteral("-turbo")} + typed(s.turbo);
+
+    Piece demo;
+    if (!s.recordName.isEmpty())
+        demo = Piece{QStringLiteral("-record")} + typed(s.recordName);
+    // Playback wins over recording.
+    if (!s.playDemo.isEmpty())
+        demo = Piece{QStringLiteral("-playdemo")} +
+               whole(s.playDemo.left(std::max<qsizetype>(0, s.playDemo.size() - 4)));
+
+    static const char *const SwitchWords[] = {"-nomonsters", "-respawn", "-fast",   "-nomusic",
+                                              "-nosfx",      "-nosound", "-devparm"};
+    Piece switches;
+    for (const int box : {1, 2, 0, 3, 4, 5, 6}) {
+        if (s.switches[box])
+            switches << QString::fromLatin1(SwitchWords[box]);
+    }
+    if (s.extraParameterOn)
+        switches += typed(s.extraParameter);
+
+    EngineCommand command;
+    command.program = join(s.engineFolder, s.engineName);
+    command.arguments = iwad + file + warp + maxDemo + demo + skillOrLoad + switches + turbo;
+    command.line = shown(s.engineName);
+    for (const QString &argument : command.arguments)
+        command.line += Blank + shown(argument);
+    return command;
+}
+
+bool PassesEngineCheck(const QString &engineFolder, const QString &engineName)
+{
+    if (engineName.right(3).compare(QLatin1String("exe"), Qt::CaseInsensitive) == 0)
+        return true;
+    if (engineName.isEmpty() || engineName.endsWith(QLatin1String(".wad"), Qt::CaseInsensitive) ||
+        engineName.endsWith(QLatin1String(".lmp"), Qt::CaseInsensitive))
+        return false;
+    return platform::isProgramFile(join(engineFolder, engineName));
+}

@@ -1,0 +1,41 @@
+#include "platform/Processes.h"
+
+#include <QDir>
+#include <QProcess>
+
+namespace platform {
+
+namespace {
+// Qt prefixes the reason with the failing call ("execv: ..."); the player needs the reason.
+QString withoutCall(const QString &error)
+{
+    const qsizetype colon = error.indexOf(QLatin1String(": "));
+    return colon < 0 ? error : error.mid(colon + 2);
+}
+} // namespace
+
+bool startDetached(const QString &program, const QStringList &arguments,
+                   const QString &workingFolder, QString *reason, qint64 *pid)
+{
+    QProcess process;
+    process.setProgram(program);
+    process.setArguments(arguments);
+    process.setWorkingDirectory(workingFolder);
+    if (process.startDetached(pid))
+        return true;
+    if (reason)
+        *reason = withoutCall(process.errorString());
+    return false;
+}
+
+bool setCurrentFolder(const QString &folder, QString *reason)
+{
+    if (QDir::setCurrent(folder))
+        return true;
+    // The system's own error of the failed change, on every platform Qt supports.
+    if (reason)
+        *reason = qt_error_string();
+    return false;
+}
+
+} // namespace platform

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace platform {
+
+// Starts `program` with `arguments` in `workingFolder` and leaves it running on its own.
+// No shell sees the arguments. Returns false with the system's reason when it cannot start.
+bool startDetached(const QString &program, const QStringList &arguments,
+                   const QString &workingFolder, QString *reason, qint64 *pid = nullptr);
+
+// Makes `folder` the launcher's current folder.
+bool setCurrentFolder(const QString &folder, QString *reason);
+
+} // namespace platform

@@ -1,0 +1,77 @@
+#include "app/FolderList.h"
+#include "app/Form1.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTest>
+
+namespace {
+
+// Runs the set-up script on `folder`; false when it failed.
+bool runSampleSetup(const QString &folder)
+{
+    QProcess script;
+    script.setProgram(QStringLiteral(ZEL_SOURCE_DIR "/scripts/sample-setup.sh"));
+    script.setArguments({folder});
+    script.setProcessChannelMode(QProcess::ForwardedChannels);
+    script.start();
+    return script.waitForFinished(60000) && script.exitStatus() == QProcess::NormalExit &&
+           script.exitCode() == 0;
+}
+
+} // namespace
+
+class TestSampleSetup : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void newUserCanPlayAtOnce()
+    {
+        if (!QFileInfo::exists("/usr/games/chocolate-doom") ||
+            !QFileInfo::exists("/usr/share/games/doom/freedoom2.wad"))
+            QSKIP("needs Debian's chocolate-doom and freedoom (scripts/install-deps.sh)");
+        WorkFolder work;
+        ScriptedDialogs dialogs;
+        // The settings file must carry a blank and a double quote of the folder's name.
+        const QString folder = work.mkdir("my \"own\" games");
+        QVERIFY(runSampleSetup(folder));
+        QVERIFY(QDir::setCurrent(folder));
+
+        Form1 window;
+        const Form1Ui &ui = window.ui();
+        QCOMPARE(ui.File6->path(), folder + "/engines/");
+        QCOMPARE(ui.File6->names(), QStringList{"chocolate-doom"});
+        const QStringList iwads = {"freedoom1.wad", "freedoom2.wad"};
+        QCOMPARE(ui.File11->names(), iwads);
+        QCOMPARE(ui.File5->names(), iwads);
+        QCOMPARE(ui.File8->path(), folder + "/pwads/");
+        QCOMPARE(ui.File9->path(), folder + "/pwads/");
+        QCOMPARE(ui.Text6->toPlainText(), QString("Gravemill"));
+
+        ui.File6->setFileName("chocolate-doom");
+        ui.File11->setFileName("freedoom2.wad");
+        ui.Text6->setPlainText("debug");
+        QTest::mouseClick(ui.Command12, Qt::LeftButton);
+        QCOMPARE(dialogs.messages,
+                 QStringList{"chocolate-doom -iwad \"" + folder + "/iwads//freedoom2.wad\""});
+    }
+
+    void ownSettingsFileStays()
+    {
+        WorkFolder work;
+        const QByteArray own = "\"/mine/\",\"\",\"\",\"\",\"\",\"notes\"\r\n";
+        work.write("zel.cfg", own);
+        QVERIFY(runSampleSetup(work.path()));
+        QCOMPARE(readAll(work.file("zel.cfg")), own);
+        QVERIFY(!QFileInfo::exists(work.file("engines")));
+    }
+};
+
+QTEST_MAIN(TestSampleSetup)
+#include "tst_samplesetup.moc"
