@@ -7,6 +7,7 @@
 # Usage: scripts/sample-setup.sh FOLDER
 set -euo pipefail
 
+here=$(cd "$(dirname "$0")" && pwd)
 engine=/usr/games/chocolate-doom
 iwads=(/usr/share/games/doom/freedoom1.wad /usr/share/games/doom/freedoom2.wad)
 
@@ -32,8 +33,15 @@ main() {
   mkdir -p "$folder"
   folder=$(cd "$folder" && pwd -P)
 
-  # (The node builder `zennode` that "make GL PWAD" starts from this folder belongs
-  # here, above the check below: it serves users with their own zel.cfg too.)
+  # The node builder that "make GL PWAD" starts from this folder; users with a zel.cfg of
+  # their own get it too. One the user put there stays.
+  if [ ! -e "$folder/zennode" ] && [ ! -L "$folder/zennode" ]; then
+    if command -v zdbsp >/dev/null; then
+      cp "$here/zennode-zdbsp" "$folder/zennode"
+    else
+      warn "zdbsp is missing; \"make GL PWAD\" needs a zennode in $folder"
+    fi
+  fi
 
   if [ -e "$folder/zel.cfg" ] || [ -L "$folder/zel.cfg" ]; then
     return 0

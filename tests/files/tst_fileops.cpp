@@ -277,12 +277,14 @@ private slots:
         QVERIFY(!QFileInfo::exists("/DOOM2.WAD"));
     }
 
-    void recPutsTheDemosRecordName()
+    void recPutsTheDemosRecordNameAndDropsThePlayback()
     {
         Setup s;
         QVERIFY(s.ui().File7->setFileName("DEMO1.LMP"));
         s.click("Command16");
         QCOMPARE(s.ui().Text1->text(), QString("DEMO1"));
+        // The next launch records under that name instead of playing the old demo back.
+        QCOMPARE(s.ui().File7->fileName(), QString());
         QVERIFY(QFileInfo::exists(s.work.file("engines/DEMO1.LMP")));
     }
 };

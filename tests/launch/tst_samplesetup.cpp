@@ -53,6 +53,7 @@ private slots:
         QCOMPARE(ui.File8->path(), folder + "/pwads/");
         QCOMPARE(ui.File9->path(), folder + "/pwads/");
         QCOMPARE(ui.Text6->toPlainText(), QString("Gravemill"));
+        QVERIFY(QFileInfo(folder + "/zennode").isExecutable());
 
         ui.File6->setFileName("chocolate-doom");
         ui.File11->setFileName("freedoom2.wad");
@@ -70,6 +71,11 @@ private slots:
         QVERIFY(runSampleSetup(work.path()));
         QCOMPARE(readAll(work.file("zel.cfg")), own);
         QVERIFY(!QFileInfo::exists(work.file("engines")));
+        // The node builder reaches users with their own settings too, but never replaces one.
+        QVERIFY(QFileInfo(work.file("zennode")).isExecutable());
+        work.write("zennode", "mine");
+        QVERIFY(runSampleSetup(work.path()));
+        QCOMPARE(readAll(work.file("zennode")), QByteArray("mine"));
     }
 };
 
