@@ -3,6 +3,7 @@
 #include "app/Controls.h"
 #include "app/FolderList.h"
 #include "app/Form1.h"
+#include "app/RefreshList.h"
 #include "platform/Dialogs.h"
 #include "platform/Processes.h"
 
@@ -182,12 +183,7 @@ void LaunchController::recordNameChanged()
     if (m_pickingDemo)
         return;
     m_ui.File7->setFileName(QString());
-    QString reason;
-    if (!m_ui.File7->refresh(&reason)) {
-        platform::showMessage(
-            &m_window,
-            QStringLiteral("Cannot show the folder \"%1\": %2").arg(m_ui.File7->path(), reason));
-    }
+    RefreshList(m_ui.File7, &m_window);
 }
 
 void LaunchController::demoPicked()
