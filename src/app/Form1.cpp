@@ -25,6 +25,10 @@ namespace {
 const QString GlWadsName = QStringLiteral("GL_WADs");
 const QString SettingsName = QStringLiteral("zel.cfg");
 const QString DefaultNotes = QStringLiteral("Gravemill");
+const QString NoProgramFolder =
+    QStringLiteral("The folder the launcher was started in is gone, so it cannot keep its "
+                   "settings (zel.cfg) or its GL_WADs folder. Start it again in a folder "
+                   "that exists.");
 
 } // namespace
 
@@ -53,14 +57,17 @@ Form1::Form1(QWidget *parent) : QWidget(parent), m_ui(std::make_unique<Form1Ui>(
 
 Form1::~Form1() = default;
 
+// Without a program folder these stay empty rather than point into the root folder.
 QString Form1::glWadsFolder() const
 {
-    return m_programFolder + platform::separator() + GlWadsName;
+    return m_programFolder.isEmpty() ? QString()
+                                     : m_programFolder + platform::separator() + GlWadsName;
 }
 
 QString Form1::settingsFilePath() const
 {
-    return m_programFolder + platform::separator() + SettingsName;
+    return m_programFolder.isEmpty() ? QString()
+                                     : m_programFolder + platform::separator() + SettingsName;
 }
 
 void Form1::startUp()
@@ -75,6 +82,8 @@ void Form1::startUp()
     }
 
     m_programFolder = platform::shortPathOf(QDir::currentPath());
+    if (m_programFolder.isEmpty())
+        m_startupProblems << NoProgramFolder;
 
     QString notes = DefaultNotes;
     // Only this exact name counts, even where the file system ignores letter case.
@@ -155,6 +164,10 @@ void Form1::ShowSettings(const QString &notes)
 
 bool Form1::SaveSettings()
 {
+    if (m_programFolder.isEmpty()) {
+        report(NoProgramFolder);
+        return false;
+    }
     const Form1Ui &ui = *m_ui;
     LauncherSettings values;
     values.GameEngineFolder = ui.File6->path();

@@ -22,7 +22,8 @@ class Form1 : public QWidget
     ~Form1() override;
 
     const Form1Ui &ui() const { return *m_ui; }
-    // The working folder at start-up; the launcher's own files live there.
+    // The working folder at start-up; the launcher's own files live there. Empty when that
+    // folder was gone at start-up.
     QString programFolder() const { return m_programFolder; }
     QString glWadsFolder() const;
     QString settingsFilePath() const;

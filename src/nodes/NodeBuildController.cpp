@@ -58,6 +58,13 @@ void NodeBuildController::MakeGlIwad()
 
 bool NodeBuildController::runNodeBuilder(const NodeBuilderCommand &command)
 {
+    // The builder and GL_WADs live in the program folder; without it the paths would
+    // point into the root folder.
+    if (m_window.programFolder().isEmpty()) {
+        report(QStringLiteral("Cannot start the node builder: the folder the launcher was "
+                              "started in is gone."));
+        return false;
+    }
     const ProcessOutcome outcome = ShellAndWait(command.program, command.arguments);
     if (!outcome.started) {
         report(QStringLiteral("Cannot start the node builder \"%1\": %2")

@@ -29,8 +29,8 @@ bool setNormalAttributes(const QString &path, QString *reason);
 bool createFolder(const QString &path, QString *reason);
 
 // The names of the visible plain files in `folder`, in no particular order, read in one
-// pass; links count as what they point to. False with the system's reason when the folder
-// cannot be read.
+// pass; links count as what they point to; names the system cannot spell as text are left
+// out. False with the system's reason when the folder cannot be read.
 bool readFileNames(const QString &folder, QStringList *names, QString *reason);
 
 // The file name of the node builder in the program folder.

@@ -18,12 +18,17 @@ QString reasonFor(int error)
 }
 
 // Most names are plain ASCII, which needs no decoder; big folders make that count.
+// A name that is not valid in the system's encoding gives the null text: it would come
+// back as another name, so the launcher could not open it and might act on a different file.
 QString decodeFileName(const char *name)
 {
     const size_t length = std::strlen(name);
     for (size_t i = 0; i < length; ++i) {
-        if (static_cast<unsigned char>(name[i]) >= 0x80)
-            return QFile::decodeName(QByteArray(name, qsizetype(length)));
+        if (static_cast<unsigned char>(name[i]) >= 0x80) {
+            const QByteArray bytes(name, qsizetype(length));
+            const QString decoded = QFile::decodeName(bytes);
+            return QFile::encodeName(decoded) == bytes ? decoded : QString();
+        }
     }
     return QString::fromLatin1(name, qsizetype(length));
 }
@@ -101,8 +106,11 @@ bool readFileNames(const QString &folder, QStringList *names, QString *reason)
             };
             plain = ::fstatat(::dirfd(dir), entry->d_name, &st, 0) == 0 && S_ISREG(st.st_mode);
         }
-        if (plain)
-            names->append(decodeFileName(entry->d_name));
+        if (plain) {
+            QString name = decodeFileName(entry->d_name);
+            if (!name.isNull())
+                names->append(std::move(name));
+        }
     }
     ::closedir(dir);
     return true;

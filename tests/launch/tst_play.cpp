@@ -1,5 +1,5 @@
 #include "app/FolderList.h"
-#include "launch/LaunchBench.h"
+#include "support/LaunchBench.h"
 
 #include <QCheckBox>
 #include <QDir>

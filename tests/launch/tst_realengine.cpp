@@ -1,6 +1,6 @@
 #include "app/Controls.h"
 #include "app/FolderList.h"
-#include "launch/LaunchBench.h"
+#include "support/LaunchBench.h"
 
 #include <QCheckBox>
 #include <QDeadlineTimer>

@@ -1,6 +1,6 @@
 #include "app/FolderList.h"
 #include "app/Form1.h"
-#include "support/TestSupport.h"
+#include "support/LaunchBench.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -10,28 +10,6 @@
 
 namespace {
 
-// A node builder for `zennode IN -o OUT` that logs each run's arguments (each in
-// brackets) and the input's mode, obeys the settings in zennode.ctl beside it, and
-// writes IN plus "GL" to OUT in place, so OUT keeps its mode.
-const QByteArray StandIn = R"sh(#!/bin/sh
-here=$(dirname "$0")
-SLEEP=0 FAIL= CODE=1 KILL=
-[ -f "$here/zennode.ctl" ] && . "$here/zennode.ctl"
-args=; for a in "$@"; do args="$args[$a]"; done
-log() { echo "$1 $args" >> "$here/zennode.log"; }
-log "begin $(stat -c %a "$1")"
-sleep "$SLEEP"
-name=$(basename "$1")
-if [ "$name" = "$KILL" ]; then log end; kill -9 $$; fi
-if [ "$name" = "$FAIL" ]; then
-  i=1; while [ $i -le 20 ]; do echo "progress $i"; i=$((i+1)); done
-  echo "error: no levels in $name" >&2
-  log end; exit "$CODE"
-fi
-{ cat "$1"; printf GL; } > "$3.part" && cat "$3.part" > "$3" && rm "$3.part"
-echo "built $name"
-log end
-)sh";
 
 struct Setup
 {
@@ -42,9 +20,7 @@ struct Setup
         iwads = work.mkdir("iwads");
         work.write("zel.cfg", settingsRecord({"", iwads, pwads1, pwads2, "", ""}));
         if (withBuilder) {
-            work.write("zennode", StandIn);
-            QFile::setPermissions(work.file("zennode"),
-                                  QFile::permissions(work.file("zennode")) | QFile::ExeOwner);
+            writeStandInNodeBuilder(work.file("zennode"));
         }
         if (!control.isEmpty())
             work.write("zennode.ctl", control);
@@ -74,12 +50,6 @@ struct Setup
     QString pwads1, pwads2, iwads;
     std::unique_ptr<Form1> window;
 };
-
-void clickRow(FolderList *list, const QString &name)
-{
-    const QModelIndex index = list->model()->index(int(list->names().indexOf(name)), 0);
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(index).center());
-}
 
 } // namespace
 
@@ -263,7 +233,7 @@ private slots:
         QStringList logBeforeClicks, logAfterClicks;
         QTimer::singleShot(150, this, [&] {
             logBeforeClicks = s.log();
-            clickRow(ui.File9, "c.wad");
+            pick(ui.File9, "c.wad");
             QTest::mouseClick(ui.Command13, Qt::LeftButton);
             logAfterClicks = s.log();
         });

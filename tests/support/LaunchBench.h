@@ -32,6 +32,11 @@ struct LaunchBench
 // Writes an executable script that stands in for an engine: each run writes the folder
 // it runs in and then each argument, one a line, to `log`.
 QString writeStandInEngine(const QString &path, const QString &log);
+// Writes an executable script that stands in for `zennode IN -o OUT`: it logs each run's
+// arguments (each in brackets) and the input's mode to zennode.log beside it, obeys
+// zennode.ctl there (SLEEP=seconds, FAIL=name with CODE=exit code, KILL=name), and writes
+// IN plus "GL" to OUT.
+QString writeStandInNodeBuilder(const QString &path);
 // The lines of the log, once it appeared (empty after 10 s without it).
 QStringList waitForLog(const QString &log);
 

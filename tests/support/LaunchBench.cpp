@@ -1,4 +1,4 @@
-#include "launch/LaunchBench.h"
+#include "support/LaunchBench.h"
 
 #include "app/FolderList.h"
 #include "app/LauncherSettings.h"
@@ -47,6 +47,41 @@ QString writeStandInEngine(const QString &path, const QString &log)
                  "{ pwd -P; for a in \"$@\"; do printf '%s\\n' \"$a\"; done; } > '" +
                  QFile::encodeName(log) + ".part' && mv '" + QFile::encodeName(log) + ".part' '" +
                  QFile::encodeName(log) + "'\n");
+    script.setPermissions(script.permissions() | QFile::ExeOwner);
+    return path;
+}
+
+namespace {
+// A node builder for `zennode IN -o OUT` that logs each run's arguments (each in
+// brackets) and the input's mode, obeys the settings in zennode.ctl beside it, and
+// writes IN plus "GL" to OUT in place, so OUT keeps its mode.
+const QByteArray NodeBuilderScript = R"sh(#!/bin/sh
+here=$(dirname "$0")
+SLEEP=0 FAIL= CODE=1 KILL=
+[ -f "$here/zennode.ctl" ] && . "$here/zennode.ctl"
+args=; for a in "$@"; do args="$args[$a]"; done
+log() { echo "$1 $args" >> "$here/zennode.log"; }
+log "begin $(stat -c %a "$1")"
+sleep "$SLEEP"
+name=$(basename "$1")
+if [ "$name" = "$KILL" ]; then log end; kill -9 $$; fi
+if [ "$name" = "$FAIL" ]; then
+  i=1; while [ $i -le 20 ]; do echo "progress $i"; i=$((i+1)); done
+  echo "error: no levels in $name" >&2
+  log end; exit "$CODE"
+fi
+{ cat "$1"; printf GL; } > "$3.part" && cat "$3.part" > "$3" && rm "$3.part"
+echo "built $name"
+log end
+)sh";
+} // namespace
+
+QString writeStandInNodeBuilder(const QString &path)
+{
+    QFile script(path);
+    if (!script.open(QIODevice::WriteOnly))
+        qFatal("cannot write %s", qPrintable(path));
+    script.write(NodeBuilderScript);
     script.setPermissions(script.permissions() | QFile::ExeOwner);
     return path;
 }
