@@ -8,17 +8,17 @@ class ClickableLabel : public QLabel
 {
     Q_OBJECT
 
-  public:
+public:
     using QLabel::QLabel;
 
-  signals:
+signals:
     void clicked();
 
-  protected:
+protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
 
-  private:
+private:
     bool m_pressed = false;
 };
 
@@ -28,9 +28,9 @@ class BandCheckBox : public QCheckBox
 {
     Q_OBJECT
 
-  public:
+public:
     using QCheckBox::QCheckBox;
 
-  protected:
+protected:
     bool hitButton(const QPoint &pos) const override { return rect().contains(pos); }
 };

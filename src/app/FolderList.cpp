@@ -1,7 +1,8 @@
 #include "app/FolderList.h"
 
+#include "app/FolderWatch.h"
+
 #include <QAbstractListModel>
-#include <QFileSystemWatcher>
 #include <QScopedValueRollback>
 #include <QTimer>
 
@@ -13,7 +14,7 @@ constexpr int BusyFactor = 4;
 
 class FolderModel : public QAbstractListModel
 {
-  public:
+public:
     using QAbstractListModel::QAbstractListModel;
 
     int rowCount(const QModelIndex &parent = {}) const override
@@ -39,12 +40,10 @@ class FolderModel : public QAbstractListModel
 };
 
 FolderList::FolderList(const ListingRule &rule, QWidget *parent)
-    : QListView(parent), m_rule(rule), m_model(new FolderModel(this)),
-      m_watcher(new QFileSystemWatcher(this)), m_settle(new QTimer(this))
+    : QListView(parent), m_rule(rule), m_model(new FolderModel(this)), m_settle(new QTimer(this))
 {
     m_settle->setSingleShot(true);
     connect(m_settle, &QTimer::timeout, this, [this] { refresh(); });
-    connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, &FolderList::folderChanged);
     setModel(m_model);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -71,15 +70,29 @@ void FolderList::setPathListed(const QString &folder, bool ok, QStringList names
     watch();
 }
 
+void FolderList::setWatch(FolderWatch *watch)
+{
+    m_watch = watch;
+    connect(watch, &FolderWatch::folderChanged, this, [this](const QString &folder) {
+        if (folder == m_watched)
+            folderChanged();
+    });
+    this->watch();
+}
+
 void FolderList::watch()
 {
-    const QStringList watched = m_watcher->directories();
-    if (watched == QStringList{m_path})
+    if (!m_watch)
         return;
-    if (!watched.isEmpty())
-        m_watcher->removePaths(watched);
-    if (!m_path.isEmpty())
-        m_watcher->addPath(m_path); // a folder that cannot be watched is still listed
+    if (m_watched != m_path) {
+        if (!m_watched.isEmpty())
+            m_watch->remove(m_watched);
+        m_watched = m_path;
+        if (!m_watched.isEmpty())
+            m_watch->add(m_watched);
+    } else if (!m_watched.isEmpty()) {
+        m_watch->renew(m_watched);
+    }
 }
 
 void FolderList::folderChanged()

@@ -6,7 +6,7 @@
 #include <QListView>
 
 class FolderModel;
-class QFileSystemWatcher;
+class FolderWatch;
 class QTimer;
 
 // Shows the files of one folder that match its patterns; at most one is selected.
@@ -14,7 +14,7 @@ class FolderList : public QListView
 {
     Q_OBJECT
 
-  public:
+public:
     FolderList(const ListingRule &rule, QWidget *parent);
     ~FolderList() override;
 
@@ -42,11 +42,15 @@ class FolderList : public QListView
 
     QStringList names() const;
 
-  signals:
+    // Follows the folder through `watch` (owned by the window), so files that come or go
+    // show without a click.
+    void setWatch(FolderWatch *watch);
+
+signals:
     // The player picked a file (not emitted for changes made by code).
     void fileSelected(const QString &name);
 
-  private:
+private:
     void select(int row);
     void show(QStringList names);
     void watch();
@@ -58,7 +62,8 @@ class FolderList : public QListView
     bool m_changingByCode = false;
 
     // The list follows its folder: changes are gathered and read once they settle.
-    QFileSystemWatcher *m_watcher;
+    FolderWatch *m_watch = nullptr;
+    QString m_watched;
     QTimer *m_settle;
     qint64 m_lastReadMs = 0;
 };

@@ -1,24 +1,33 @@
 #pragma once
 
+#include <QByteArray>
+#include <QByteArrayView>
 #include <QRegularExpression>
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
+#include <future>
+#include <vector>
+
 // Which files of a folder a folder list shows.
-struct ListingRule
+class ListingRule
 {
+public:
     // Wildcards separated by ";", matched without regard to case.
     explicit ListingRule(const QString &patterns, bool alsoPrograms = false);
 
-    bool matches(const QString &name) const;
+    // `name` as the file system spells it (UTF-8 here).
+    bool matches(QByteArrayView name) const;
 
     QString patterns;
     // Also list every program file, as engines on this platform carry no suffix.
     bool alsoPrograms = false;
 
-  private:
-    // Patterns like "*.wad" are plain suffix tests; anything else goes to the expression.
-    QStringList m_suffixes;
+private:
+    // Patterns like "*.wad" are plain suffix tests on the bytes; anything else goes to the
+    // expression.
+    QList<QByteArray> m_suffixes;
     QRegularExpression m_patterns;
 };
 
@@ -27,3 +36,40 @@ struct ListingRule
 // Returns false with the system's reason when the folder cannot be read.
 bool ListFolder(const QString &folder, const ListingRule &rule, QStringList *names,
                 QString *reason);
+
+// The same for several lists of one folder, which is read once: (*lists)[i] gets what
+// rules[i] admits.
+bool ListFolder(const QString &folder, const std::vector<ListingRule> &rules,
+                std::vector<QStringList> *lists, QString *reason);
+
+// Several folders read side by side, on no more threads than the machine has cores, in the
+// order given (put the costliest first). Reading starts at once; results() waits for it.
+class FolderBatch
+{
+public:
+    struct Request
+    {
+        QString folder;
+        std::vector<ListingRule> rules;
+    };
+    struct Result
+    {
+        bool ok = false;
+        std::vector<QStringList> lists; // one for each rule
+        QString reason;
+    };
+
+    explicit FolderBatch(std::vector<Request> requests);
+    ~FolderBatch();
+    FolderBatch(const FolderBatch &) = delete;
+    FolderBatch &operator=(const FolderBatch &) = delete;
+
+    std::vector<Result> &results();
+    const QString &folder(size_t request) const { return m_requests[request].folder; }
+
+private:
+    std::vector<Request> m_requests;
+    std::vector<Result> m_results;
+    std::atomic<size_t> m_next{0};
+    std::vector<std::future<void>> m_workers;
+};

@@ -2,11 +2,12 @@
 
 #include "app/Controls.h"
 #include "app/FolderList.h"
+#include "app/FolderWatch.h"
 #include "app/FormDesign.h"
 #include "app/RefreshList.h"
 #include "files/FileOpsController.h"
-#include "nodes/NodeBuildController.h"
 #include "launch/LaunchController.h"
+#include "nodes/NodeBuildController.h"
 #include "platform/Dialogs.h"
 #include "platform/Platform.h"
 
@@ -17,7 +18,7 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include <future>
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -43,11 +44,35 @@ struct Form1::FolderButton
     ClickableLabel *label;
 };
 
+// The folders the lists show, being read side by side off the window's thread: with big
+// folders that is most of the start-up, so it overlaps with building the controls too.
+// Lists that show one folder share one read of it.
+struct Form1::FolderReads
+{
+    std::vector<QStringList> lists; // the design names of the lists of each request
+    std::unique_ptr<FolderBatch> batch;
+};
+
 Form1::Form1(QWidget *parent) : QWidget(parent), m_ui(std::make_unique<Form1Ui>())
 {
+    // Whatever fails at start-up is reported once the window is open; it opens anyway.
+    const QString notes = startUp();
+    FolderReads reads = readFolders();
     design::build(this);
     m_ui->bind(this);
-    startUp();
+    // The lists follow their folders once the window is painted (or a little later if it
+    // is never painted): the window shows first.
+    m_watch = new FolderWatch(true, this);
+    QTimer::singleShot(2000, m_watch, &FolderWatch::start);
+    for (FolderList *list : {m_ui->File5, m_ui->File6, m_ui->File7, m_ui->File8, m_ui->File9,
+                             m_ui->File10, m_ui->File11})
+        list->setWatch(m_watch);
+    showSettings(notes, reads);
+    m_startingUp = false;
+    if (!m_startupProblems.isEmpty()) {
+        reportLater(m_startupProblems.join(QLatin1Char('\n')));
+        m_startupProblems.clear();
+    }
     connectControls();
     new NodeBuildController(*this, this);
     new FileOpsController(*this, this);
@@ -70,9 +95,8 @@ QString Form1::settingsFilePath() const
                                      : m_programFolder + platform::separator() + SettingsName;
 }
 
-void Form1::startUp()
+QString Form1::startUp()
 {
-    // Whatever fails here is reported once the window is open; the window opens anyway.
     if (!QFileInfo::exists(GlWadsName) && !QFileInfo(GlWadsName).isSymLink()) {
         QString reason;
         if (!platform::createFolder(GlWadsName, &reason)) {
@@ -96,50 +120,62 @@ void Form1::startUp()
         if (read.valuesRead == LauncherSettings::ValueCount)
             notes = read.settings.NotesText;
     }
+    return notes;
+}
 
-    ShowSettings(notes);
-
-    if (!m_startupProblems.isEmpty()) {
-        const QString message = m_startupProblems.join(QLatin1Char('\n'));
-        m_startupProblems.clear();
-        reportLater(message);
+Form1::FolderReads Form1::readFolders() const
+{
+    const std::pair<QString, QString> folders[] = {
+        {QStringLiteral("File6"), m_settings.GameEngineFolder},
+        {QStringLiteral("File7"), m_settings.GameEngineFolder},
+        {QStringLiteral("File11"), m_settings.IwadFolder},
+        {QStringLiteral("File8"), m_settings.PwadFolder1},
+        {QStringLiteral("File9"), m_settings.PwadFolder2},
+        {QStringLiteral("File5"), m_settings.IwadSafeFolder},
+        {QStringLiteral("File10"), glWadsFolder()},
+    };
+    std::vector<std::pair<QString, QStringList>> byFolder;
+    for (const auto &[list, folder] : folders) {
+        auto same = std::find_if(byFolder.begin(), byFolder.end(),
+                                 [&folder = folder](const auto &f) { return f.first == folder; });
+        if (same == byFolder.end())
+            byFolder.push_back({folder, {list}});
+        else
+            same->second << list;
     }
+    // The engine folder comes first: it holds two lists and its programs need a closer look.
+    FolderReads reads;
+    std::vector<FolderBatch::Request> requests;
+    for (const auto &[folder, lists] : byFolder) {
+        std::vector<ListingRule> rules;
+        for (const QString &list : lists)
+            rules.push_back(design::listingRule(list));
+        requests.push_back({folder, std::move(rules)});
+        reads.lists.push_back(lists);
+    }
+    reads.batch = std::make_unique<FolderBatch>(std::move(requests));
+    return reads;
 }
 
 void Form1::ShowSettings(const QString &notes)
 {
+    FolderReads reads = readFolders();
+    showSettings(notes, reads);
+}
+
+void Form1::showSettings(const QString &notes, FolderReads &reads)
+{
     const Form1Ui &ui = *m_ui;
-    const std::pair<FolderList *, QString> folders[] = {
-        {ui.File6, m_settings.GameEngineFolder},
-        {ui.File7, m_settings.GameEngineFolder},
-        {ui.File11, m_settings.IwadFolder},
-        {ui.File8, m_settings.PwadFolder1},
-        {ui.File9, m_settings.PwadFolder2},
-        {ui.File5, m_settings.IwadSafeFolder},
-        {ui.File10, glWadsFolder()},
-    };
-    // The folders are read side by side: with big folders that is most of the start-up.
-    struct Read
-    {
-        bool ok;
-        QStringList names;
-        QString reason;
-    };
-    std::vector<std::future<Read>> reads;
-    for (const auto &[list, folder] : folders) {
-        reads.push_back(std::async(std::launch::async, [rule = list->rule(), folder = folder] {
-            Read read;
-            read.ok = ListFolder(folder, rule, &read.names, &read.reason);
-            return read;
-        }));
-    }
     QStringList problems;
-    for (size_t i = 0; i < reads.size(); ++i) {
-        Read read = reads[i].get();
-        const auto &[list, folder] = folders[i];
-        list->setPathListed(folder, read.ok, std::move(read.names));
-        if (!read.ok && !problems.contains(CannotShowFolder(folder, read.reason)))
-            problems << CannotShowFolder(folder, read.reason);
+    std::vector<FolderBatch::Result> &results = reads.batch->results();
+    for (size_t r = 0; r < results.size(); ++r) {
+        const QString &folder = reads.batch->folder(r);
+        for (qsizetype i = 0; i < reads.lists[r].size(); ++i) {
+            findChild<FolderList *>(reads.lists[r][i])
+                ->setPathListed(folder, results[r].ok, std::move(results[r].lists[size_t(i)]));
+        }
+        if (!results[r].ok)
+            problems << CannotShowFolder(folder, results[r].reason);
     }
 
     ui.Label10->setToolTip(glWadsFolder());
@@ -155,10 +191,10 @@ void Form1::ShowSettings(const QString &notes)
 
     if (!problems.isEmpty()) {
         // During start-up these join the other start-up problems in one message.
-        if (isVisible())
-            report(problems.join(QLatin1Char('\n')));
-        else
+        if (m_startingUp)
             m_startupProblems << problems;
+        else
+            report(problems.join(QLatin1Char('\n')));
     }
 }
 
@@ -269,6 +305,10 @@ void Form1::reportLater(const QString &message)
 void Form1::paintEvent(QPaintEvent *event)
 {
     QWidget::paintEvent(event);
+    if (!m_painted) {
+        m_painted = true;
+        QTimer::singleShot(0, m_watch, &FolderWatch::start);
+    }
     QPainter painter(this);
     painter.setPen(QPen(palette().color(QPalette::WindowText), 1));
     for (const design::Line &line : design::lines()) {

@@ -9,6 +9,7 @@
 
 class ClickableLabel;
 class FolderList;
+class FolderWatch;
 class QPushButton;
 
 // The launcher window. It runs the start-up in the current working folder, which
@@ -17,7 +18,7 @@ class Form1 : public QWidget
 {
     Q_OBJECT
 
-  public:
+public:
     explicit Form1(QWidget *parent = nullptr);
     ~Form1() override;
 
@@ -34,13 +35,17 @@ class Form1 : public QWidget
     // Writes the lists' folders and the notes, reads them back and shows them.
     bool SaveSettings();
 
-  protected:
+protected:
     void paintEvent(QPaintEvent *event) override;
 
-  private:
+private:
     struct FolderButton;
+    struct FolderReads;
 
-    void startUp();
+    // The start-up steps that need no control; gives the notes text to show.
+    QString startUp();
+    FolderReads readFolders() const;
+    void showSettings(const QString &notes, FolderReads &reads);
     void connectControls();
     void assignFolder(const FolderButton &row);
     void refreshList(FolderList *list, bool clearSelection);
@@ -51,4 +56,7 @@ class Form1 : public QWidget
     QString m_programFolder;
     LauncherSettings m_settings; // the five folders last read; the notes live in Text6
     QStringList m_startupProblems;
+    bool m_startingUp = true;
+    FolderWatch *m_watch;
+    bool m_painted = false;
 };

@@ -218,7 +218,7 @@ QWidget *create(const Control &c, QWidget *parent)
         return notes;
     }
     case Kind::FolderList:
-        return new FolderList(ListingRule(QString::fromUtf8(c.pattern), c.listsPrograms), parent);
+        return new FolderList(listingRule(QString::fromUtf8(c.name)), parent);
     case Kind::Picture: {
         auto *picture = new QLabel(parent);
         picture->setPixmap(artwork::headerPicture());
@@ -253,6 +253,16 @@ const std::vector<Line> &lines()
 const QStringList &tabOrder()
 {
     return TabOrder;
+}
+
+ListingRule listingRule(const QString &name)
+{
+    for (const Control &c : Controls) {
+        if (c.kind == Kind::FolderList && name == QLatin1String(c.name))
+            return ListingRule(QString::fromUtf8(c.pattern), c.listsPrograms);
+    }
+    Q_ASSERT_X(false, "design::listingRule", qPrintable(name));
+    return ListingRule(QString());
 }
 
 int toPixels(int twips)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/FolderListing.h"
+
 #include <QRgb>
 #include <QStringList>
 
@@ -60,6 +62,9 @@ const std::vector<Line> &lines();
 const QStringList &tabOrder();
 
 int toPixels(int twips);
+
+// Which files the folder list `name` shows.
+ListingRule listingRule(const QString &name);
 
 // Creates every control as a child of `window` and sets the tab order.
 void build(QWidget *window);

@@ -9,7 +9,7 @@ namespace {
 
 class RealDialogs final : public Dialogs
 {
-  public:
+public:
     void showMessage(QWidget *parent, const QString &text) override
     {
         QMessageBox box(QMessageBox::NoIcon, QStringLiteral("ZEL"), text, QMessageBox::Ok, parent);

@@ -10,7 +10,7 @@ namespace platform {
 // nothing ever waits for a person.
 class Dialogs
 {
-  public:
+public:
     virtual ~Dialogs() = default;
 
     // A message with an OK button only, no icon, titled "ZEL"; its text can be selected.

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
-#include <QStringList>
+
+#include <functional>
 
 // Operating-system services that differ between platforms. One implementation file per
 // platform is chosen by the build; nothing outside src/platform/ may test the platform.
@@ -28,10 +30,30 @@ bool setNormalAttributes(const QString &path, QString *reason);
 // Creates one folder.
 bool createFolder(const QString &path, QString *reason);
 
-// The names of the visible plain files in `folder`, in no particular order, read in one
-// pass; links count as what they point to; names the system cannot spell as text are left
-// out. False with the system's reason when the folder cannot be read.
-bool readFileNames(const QString &folder, QStringList *names, QString *reason);
+// One file that forEachFile() came across.
+class FolderEntry
+{
+public:
+    FolderEntry(QByteArrayView name, int folderHandle) : name(name), m_folder(folderHandle) {}
+
+    // As the file system spells it (UTF-8 here).
+    QByteArrayView name;
+    // Whether it is a program, as isProgramFile() tells; asks the system only when called.
+    bool isProgram() const;
+
+private:
+    int m_folder;
+};
+
+// Calls `visit` for each visible plain file in `folder`, in no particular order, in one
+// pass; links count as what they point to. False with the system's reason when the folder
+// cannot be read.
+bool forEachFile(const QString &folder, const std::function<void(const FolderEntry &)> &visit,
+                 QString *reason);
+
+// A name as forEachFile() gives it, as text; the null text when the system's encoding
+// cannot spell it, as the launcher could not open that file and might act on another.
+QString fileNameText(QByteArrayView name);
 
 // The file name of the node builder in the program folder.
 QString nodeBuilderProgramName();

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
@@ -17,21 +18,6 @@ QString reasonFor(int error)
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
-// Most names are plain ASCII, which needs no decoder; big folders make that count.
-// A name that is not valid in the system's encoding gives the null text: it would come
-// back as another name, so the launcher could not open it and might act on a different file.
-QString decodeFileName(const char *name)
-{
-    const size_t length = std::strlen(name);
-    for (size_t i = 0; i < length; ++i) {
-        if (static_cast<unsigned char>(name[i]) >= 0x80) {
-            const QByteArray bytes(name, qsizetype(length));
-            const QString decoded = QFile::decodeName(bytes);
-            return QFile::encodeName(decoded) == bytes ? decoded : QString();
-        }
-    }
-    return QString::fromLatin1(name, qsizetype(length));
-}
 } // namespace
 
 QString separator()
@@ -46,14 +32,28 @@ QString shortPathOf(const QString &path)
     return QDir::isAbsolutePath(path) ? path : QDir::current().absoluteFilePath(path);
 }
 
+namespace {
+bool isProgram(const struct stat &st)
+{
+    return S_ISREG(st.st_mode) && (st.st_mode & (S_IXUSR | S_IXGRP | S_IXOTH)) != 0;
+}
+} // namespace
+
 bool isProgramFile(const QString &path)
 {
     struct stat st
     {
     };
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
-        return false;
-    return S_ISREG(st.st_mode) && (st.st_mode & (S_IXUSR | S_IXGRP | S_IXOTH)) != 0;
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && isProgram(st);
+}
+
+bool FolderEntry::isProgram() const
+{
+    // Relative to the open folder: no path to build and look up for each of many files.
+    struct stat st
+    {
+    };
+    return ::fstatat(m_folder, name.data(), &st, 0) == 0 && platform::isProgram(st);
 }
 
 QString programDialogPattern()
@@ -86,7 +86,8 @@ bool createFolder(const QString &path, QString *reason)
     return true;
 }
 
-bool readFileNames(const QString &folder, QStringList *names, QString *reason)
+bool forEachFile(const QString &folder, const std::function<void(const FolderEntry &)> &visit,
+                 QString *reason)
 {
     DIR *dir = ::opendir(QFile::encodeName(folder).constData());
     if (!dir) {
@@ -106,14 +107,23 @@ bool readFileNames(const QString &folder, QStringList *names, QString *reason)
             };
             plain = ::fstatat(::dirfd(dir), entry->d_name, &st, 0) == 0 && S_ISREG(st.st_mode);
         }
-        if (plain) {
-            QString name = decodeFileName(entry->d_name);
-            if (!name.isNull())
-                names->append(std::move(name));
-        }
+        if (plain)
+            visit(FolderEntry(QByteArrayView(entry->d_name, qsizetype(std::strlen(entry->d_name))),
+                              ::dirfd(dir)));
     }
     ::closedir(dir);
     return true;
+}
+
+QString fileNameText(QByteArrayView name)
+{
+    const bool ascii = std::all_of(name.begin(), name.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (ascii)
+        return QString::fromLatin1(name);
+    const QByteArray bytes = name.toByteArray();
+    const QString text = QFile::decodeName(bytes);
+    return QFile::encodeName(text) == bytes ? text : QString();
 }
 
 QString nodeBuilderProgramName()

@@ -24,7 +24,7 @@ class TestFolderListing : public QObject
 {
     Q_OBJECT
 
-  private slots:
+private slots:
     void listsMatchingPlainFilesAlphabetically()
     {
         QTemporaryDir dir;

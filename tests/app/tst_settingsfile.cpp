@@ -34,7 +34,7 @@ class TestSettingsFile : public QObject
 {
     Q_OBJECT
 
-  private slots:
+private slots:
     void writesOneRecordWithCrLf()
     {
         QCOMPARE(FormatSettingsRecord(sample()),

@@ -20,7 +20,7 @@ class TestWindow : public QObject
 {
     Q_OBJECT
 
-  private slots:
+private slots:
     void firstStartCreatesGlWadsAndWritesNothing()
     {
         WorkFolder work;

@@ -81,7 +81,7 @@ class TestFaults : public QObject
 private slots:
     void startUpFaults_data()
     {
-        QTest::addColumn<QString>("glWads");     // what stands where GL_WADs goes
+        QTest::addColumn<QString>("glWads");      // what stands where GL_WADs goes
         QTest::addColumn<QByteArray>("settings"); // zel.cfg, %1 the work folder
         QTest::addColumn<QStringList>("named");   // what the message must name, %1 as above
 
@@ -304,8 +304,8 @@ private slots:
         QTest::newRow("missing") << "missing" << QStringList{"/zennode\"", "No such file"};
         QTest::newRow("a folder") << "folder" << QStringList{"/zennode\"", "ermission denied"};
         QTest::newRow("crashes") << "KILL=x.wad" << QStringList{"x.wad", "signal 9"};
-        QTest::newRow("exits with 259") << "FAIL=x.wad\nCODE=259"
-                                        << QStringList{"x.wad", "exit code 3", "no levels"};
+        QTest::newRow("exits with 259")
+            << "FAIL=x.wad\nCODE=259" << QStringList{"x.wad", "exit code 3", "no levels"};
     }
 
     void nodeBuildersThatFail()
@@ -356,8 +356,9 @@ private slots:
     void hostileNamesAndTextsArePlainCharacters()
     {
         Bench bench;
-        const QStringList names = {"a b.wad", "q\"uote.wad", "semi;colon.wad",
-                                   "$(touch pwned).wad", "-warp.wad", "`touch pwned`.wad"};
+        const QStringList names = {"a b.wad",        "q\"uote.wad",
+                                   "semi;colon.wad", "$(touch pwned).wad",
+                                   "-warp.wad",      "`touch pwned`.wad"};
         for (const QString &name : names)
             bench.work.write("pwads1/" + name, "pwad");
         // A name that is no UTF-8 would come back as another name; it is left out.
@@ -376,8 +377,8 @@ private slots:
             pick(ui.File8, name);
             QTest::mouseClick(ui.Command12, Qt::LeftButton);
             const QStringList arguments = waitForLog(log).mid(1);
-            QCOMPARE(arguments, (QStringList{"-file", bench.pwads1 + "/" + name, "\"a", "b\"",
-                                             ";", "$(touch", "pwned)", "`touch", "pwned`", "-x"}));
+            QCOMPARE(arguments, (QStringList{"-file", bench.pwads1 + "/" + name, "\"a", "b\"", ";",
+                                             "$(touch", "pwned)", "`touch", "pwned`", "-x"}));
         }
         QVERIFY(!QFileInfo::exists(bench.engines + "/pwned"));
         QVERIFY(!QFileInfo::exists(bench.work.file("pwned")));

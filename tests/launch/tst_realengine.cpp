@@ -28,7 +28,7 @@ const QString Iwad = QStringLiteral("/usr/share/games/doom/freedoom2.wad");
 // of them has ended, which is how a test learns that a detached engine is done.
 class EngineOutput
 {
-  public:
+public:
     void listen()
     {
         if (::pipe2(m_pipe, O_CLOEXEC) != 0)
@@ -71,7 +71,7 @@ class EngineOutput
 
     QByteArray text;
 
-  private:
+private:
     int m_pipe[2] = {-1, -1};
     int m_saved[2] = {-1, -1};
 };

@@ -10,7 +10,6 @@
 
 namespace {
 
-
 struct Setup
 {
     Setup(const QByteArray &control = {}, bool withBuilder = true)

@@ -12,7 +12,7 @@
 // dialogs take their answers from a queue and count as cancelled when it is empty.
 class ScriptedDialogs : public platform::Dialogs
 {
-  public:
+public:
     ScriptedDialogs();
     ~ScriptedDialogs() override;
 
@@ -28,7 +28,7 @@ class ScriptedDialogs : public platform::Dialogs
 // A temporary folder that is the current working folder while it lives.
 class WorkFolder
 {
-  public:
+public:
     WorkFolder();
     ~WorkFolder();
 
@@ -39,7 +39,7 @@ class WorkFolder
     QString write(const QString &relative, const QByteArray &content = {}) const;
     QString mkdir(const QString &relative) const;
 
-  private:
+private:
     QTemporaryDir m_dir;
     QString m_previous;
 };
