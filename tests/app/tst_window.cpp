@@ -76,32 +76,6 @@ private slots:
         QCOMPARE(window->ui().Text6->toPlainText(), QString("Gravemill"));
     }
 
-    void brokenStartUpStillOpensTheWindow()
-    {
-        WorkFolder work;
-        ScriptedDialogs dialogs;
-        work.write("GL_WADs", "a plain file");
-        const QString gone = work.file("removed-pwads/");
-        const QByteArray settings = "\"\",\"\",\"" + gone.toUtf8() + "\"";
-        work.write("zel.cfg", settings);
-
-        auto window = openWindow();
-        const Form1Ui &ui = window->ui();
-        QVERIFY(window->isVisible());
-        QCOMPARE(dialogs.messages.size(), 1);
-        const QString message = dialogs.messages.first();
-        QVERIFY2(message.contains(work.file("zel.cfg")), qPrintable(message));
-        QVERIFY2(message.contains(gone + "\": No such file"), qPrintable(message));
-        QVERIFY2(message.contains("GL_WADs\": Not a directory"), qPrintable(message));
-
-        // The missing folder stays the list's folder, so a save does not erase it.
-        QCOMPARE(ui.File8->path(), gone);
-        QCOMPARE(ui.Label8->toolTip(), gone);
-        QVERIFY(ui.File10->names().isEmpty());
-        QCOMPARE(readAll(work.file("zel.cfg")), settings); // untouched until a save
-        QCOMPARE(ui.Text6->toPlainText(), QString("Gravemill"));
-    }
-
     void storeSavesNotesAndFolders()
     {
         WorkFolder work;
@@ -117,18 +91,6 @@ private slots:
                  settingsRecord({"", "", pwads, "", "", "say \"\"hi\"\"\r\nbye"}));
         QCOMPARE(ui.Text6->toPlainText(), QString("say \"hi\"\nbye"));
         QCOMPARE(dialogs.messages, QStringList());
-    }
-
-    void failedStoreIsReportedAndTheWindowStays()
-    {
-        WorkFolder work;
-        ScriptedDialogs dialogs;
-        auto window = openWindow();
-        QVERIFY(QDir().mkdir(work.file("zel.cfg"))); // a folder where the file goes
-        QTest::mouseClick(window->ui().Command1, Qt::LeftButton);
-        QCOMPARE(dialogs.messages.size(), 1);
-        QVERIFY(dialogs.messages.first().contains(work.file("zel.cfg")));
-        QVERIFY(window->isVisible());
     }
 
     void configButtonsSetAndSaveTheFolder()

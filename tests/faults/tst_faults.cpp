@@ -7,6 +7,7 @@
 
 #include <QCheckBox>
 #include <QCryptographicHash>
+#include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
@@ -22,7 +23,8 @@
 
 namespace {
 
-// Every file and folder below `root` with its content and mode.
+// Every file and folder below `root` with its content and mode, but those named in `ignored`
+// and what lies in a top folder so named.
 QMap<QString, QByteArray> snapshot(const QString &root, const QStringList &ignored = {})
 {
     QMap<QString, QByteArray> files;
@@ -31,7 +33,7 @@ QMap<QString, QByteArray> snapshot(const QString &root, const QStringList &ignor
     while (it.hasNext()) {
         const QString path = it.next();
         const QString relative = path.mid(root.size() + 1);
-        if (ignored.contains(it.fileName()))
+        if (ignored.contains(it.fileName()) || ignored.contains(relative.section('/', 0, 0)))
             continue;
         const QFileInfo info = it.fileInfo();
         QByteArray state = QByteArray::number(int(info.permissions()), 16);
@@ -119,6 +121,11 @@ private slots:
             fragment.replace("%1", work.path());
         verifyOneMessage(dialogs.messages, named);
         QCOMPARE(snapshot(work.path()), before);
+        // A folder that cannot be shown stays the list's folder, so a save keeps it.
+        LauncherSettings saved;
+        ParseSettingsRecord(readAll(work.file("zel.cfg")), &saved);
+        QCOMPARE(window->ui().File6->path(), saved.GameEngineFolder);
+        QCOMPARE(window->ui().Label6->toolTip(), saved.GameEngineFolder);
     }
 
     void settingsFileCutAtEveryByte()
@@ -233,64 +240,139 @@ private slots:
                          {bench.work.file("zel.cfg"), "No such file or directory"});
     }
 
-    void fileOperationsOnVanishedOrWrongTypedFiles()
+    void fileOperationsOnVanishedOrWrongTypedFiles_data()
     {
-        Bench bench;
-        bench.work.mkdir("engines/DOOM2.WAD"); // a folder where the copy goes
-        bench.work.write("pwads1/x.wad");
-        Form1 &window = bench.open();
-        const Form1Ui &ui = window.ui();
-        const auto before = bench.files();
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("list");
+        QTest::addColumn<QString>("file"); // selected, then removed ("" keeps it)
+        QTest::addColumn<QStringList>("named");
 
-        pick(ui.File11, "DOOM2.WAD");
-        QTest::mouseClick(ui.Command17, Qt::LeftButton);
-        verifyOneMessage(bench.dialogs.messages, {bench.engines + "/DOOM2.WAD"});
-        QCOMPARE(bench.files(), before);
-        verifyAnswers(window);
-
-        // The IWAD goes away after the list was read: copy and delete both say so.
-        QVERIFY(QFile::remove(bench.work.file("iwads/DOOM2.WAD")));
-        const auto without = bench.files();
-        for (QPushButton *button : {ui.Command17, ui.Command20}) {
-            bench.dialogs.messages.clear();
-            QTest::mouseClick(button, Qt::LeftButton);
-            verifyOneMessage(bench.dialogs.messages,
-                             {bench.iwads + "/DOOM2.WAD", "No such file or directory"});
-            QCOMPARE(bench.files(), without);
-            verifyAnswers(window);
-        }
+        const QString gone = "No such file or directory";
+        QTest::newRow("copy onto a folder") << "Command17"
+                                            << "File11"
+                                            << "" << QStringList{"%1/engines/DOOM2.WAD"};
+        QTest::newRow("copy IWAD to engines, source gone")
+            << "Command17"
+            << "File11"
+            << "iwads/DOOM2.WAD" << QStringList{"Cannot copy \"%1/iwads/DOOM2.WAD\"", gone};
+        QTest::newRow("copy safe IWAD, source gone")
+            << "Command19"
+            << "File5"
+            << "safe/DOOM2.WAD" << QStringList{"Cannot copy \"%1/safe/DOOM2.WAD\"", gone};
+        QTest::newRow("delete GL PWAD, gone")
+            << "Command6"
+            << "File10"
+            << "GL_WADs/map01.wad" << QStringList{"%1/GL_WADs/map01.wad", gone};
+        QTest::newRow("delete demo, gone")
+            << "Command7"
+            << "File7"
+            << "engines/DEMO1.LMP" << QStringList{"%1/engines/DEMO1.LMP", gone};
+        QTest::newRow("del engine WAD, gone")
+            << "Command18"
+            << "File6"
+            << "engines/MAP01.WAD" << QStringList{"%1/engines/MAP01.WAD", gone};
+        QTest::newRow("del IWAD, gone")
+            << "Command20"
+            << "File11"
+            << "iwads/DOOM2.WAD" << QStringList{"%1/iwads/DOOM2.WAD", gone};
     }
 
-    void enginesThatFail()
+    void fileOperationsOnVanishedOrWrongTypedFiles()
+    {
+        QFETCH(QString, button);
+        QFETCH(QString, list);
+        QFETCH(QString, file);
+        QFETCH(QStringList, named);
+        Bench bench;
+        bench.work.write("safe/DOOM2.WAD", "safe");
+        bench.work.write("GL_WADs/map01.wad", "GL");
+        bench.work.write("engines/DEMO1.LMP", "demo");
+        bench.work.write("engines/MAP01.WAD", "map");
+        if (file.isEmpty())
+            bench.work.mkdir("engines/DOOM2.WAD"); // a folder where the copy goes
+        LauncherSettings settings;
+        settings.GameEngineFolder = bench.engines;
+        settings.IwadFolder = bench.iwads;
+        settings.IwadSafeFolder = bench.work.file("safe");
+        bench.work.write("zel.cfg", FormatSettingsRecord(settings));
+        Form1 &window = bench.open();
+        auto *shown = window.findChild<FolderList *>(list);
+        const QString name = file.isEmpty() ? "DOOM2.WAD" : QFileInfo(file).fileName();
+        QVERIFY(shown->setFileName(name));
+        if (!file.isEmpty())
+            QVERIFY(QFile::remove(bench.work.file(file)));
+        const auto before = bench.files();
+        const QStringList listed = shown->names();
+        bench.work.write("iwads/late.wad"); // shows only if a list were read again
+
+        QTest::mouseClick(window.findChild<QPushButton *>(button), Qt::LeftButton);
+        for (QString &fragment : named)
+            fragment.replace("%1", bench.work.path());
+        verifyOneMessage(bench.dialogs.messages, named);
+        QVERIFY(QFile::remove(bench.work.file("iwads/late.wad")));
+        QCOMPARE(bench.files(), before);
+        QCOMPARE(shown->names(), listed); // the operation stopped before its refresh
+        verifyAnswers(window);
+    }
+
+    void enginesThatCannotStart_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("removed") << "removed"
+                                 << "No such file or directory";
+        QTest::newRow("not executable") << "plain"
+                                        << "Permission denied";
+        QTest::newRow("folder gone") << "folder"
+                                     << "No such file or directory";
+        QTest::newRow("not a program") << "garbage"
+                                       << "Exec format error";
+    }
+
+    void enginesThatCannotStart()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QString, reason);
+        Bench bench;
+        const QString engine = bench.engines + "/doom.exe";
+        bench.work.write("engines/doom.exe", fault == "garbage" ? "\x7f"
+                                                                  "ELF"
+                                                                : "");
+        if (fault == "garbage")
+            QFile::setPermissions(engine, QFile::permissions(engine) | QFile::ExeOwner);
+        Form1 &window = bench.open();
+        const Form1Ui &ui = window.ui();
+        pick(ui.File6, "doom.exe");
+        ui.Text1->setText("keep");
+        if (fault == "removed")
+            QFile::remove(engine);
+        if (fault == "folder")
+            QDir(bench.engines).removeRecursively();
+        const auto before = bench.files();
+
+        // "play 'n' exit" does not close the window over an engine that did not start.
+        for (QPushButton *button : {ui.Command12, ui.Command11}) {
+            bench.dialogs.messages.clear();
+            QTest::mouseClick(button, Qt::LeftButton);
+            verifyOneMessage(bench.dialogs.messages, {engine, reason});
+            QCOMPARE(ui.Text1->text(), QString("keep"));
+            verifyAnswers(window);
+        }
+        QCOMPARE(bench.files(), before);
+    }
+
+    void enginesThatCrashOrHang()
     {
         Bench bench;
-        bench.work.write("engines/doom.exe", "#!/bin/sh\n"); // not executable
-        bench.work.write("engines/gone.exe");
         bench.work.write("engines/crash", "#!/bin/sh\nkill -SEGV $$\n");
         bench.work.write("engines/hang", "#!/bin/sh\nsleep 2\n");
         for (const char *name : {"engines/crash", "engines/hang"})
             QFile::setPermissions(bench.work.file(name), QFile::ReadOwner | QFile::ExeOwner);
         Form1 &window = bench.open();
-        const Form1Ui &ui = window.ui();
-        QVERIFY(QFile::remove(bench.work.file("engines/gone.exe")));
-
-        const std::pair<const char *, const char *> broken[] = {
-            {"doom.exe", "Permission denied"}, {"gone.exe", "No such file or directory"}};
-        for (const auto &[name, reason] : broken) {
-            bench.dialogs.messages.clear();
-            ui.Text1->setText("keep");
-            pick(ui.File6, name);
-            QTest::mouseClick(ui.Command11, Qt::LeftButton); // "play 'n' exit"
-            verifyOneMessage(bench.dialogs.messages, {bench.engines + "/" + name, reason});
-            QCOMPARE(ui.Text1->text(), QString("keep"));
-            verifyAnswers(window);
-        }
-
         // What an engine does once it runs is its own affair.
-        bench.dialogs.messages.clear();
         for (const char *name : {"crash", "hang"}) {
-            pick(ui.File6, name);
-            QTest::mouseClick(ui.Command12, Qt::LeftButton);
+            pick(window.ui().File6, name);
+            QTest::mouseClick(window.ui().Command12, Qt::LeftButton);
             verifyAnswers(window);
         }
         QCOMPARE(bench.dialogs.messages, QStringList());
@@ -300,20 +382,27 @@ private slots:
     {
         QTest::addColumn<QString>("builder"); // "missing", "folder" or zennode.ctl's content
         QTest::addColumn<QStringList>("named");
+        QTest::addColumn<bool>("goesOn"); // to the second PWAD and the refreshes
 
-        QTest::newRow("missing") << "missing" << QStringList{"/zennode\"", "No such file"};
-        QTest::newRow("a folder") << "folder" << QStringList{"/zennode\"", "ermission denied"};
-        QTest::newRow("crashes") << "KILL=x.wad" << QStringList{"x.wad", "signal 9"};
-        QTest::newRow("exits with 259")
-            << "FAIL=x.wad\nCODE=259" << QStringList{"x.wad", "exit code 3", "no levels"};
+        QTest::newRow("missing") << "missing" << QStringList{"/zennode\"", "No such file"} << false;
+        QTest::newRow("a folder") << "folder" << QStringList{"/zennode\"", "Permission denied"}
+                                  << false;
+        QTest::newRow("crashes") << "KILL=x.wad" << QStringList{"x.wad", "signal 9"} << true;
+        QTest::newRow("exits with 259") << "FAIL=x.wad\nCODE=259"
+                                        << QStringList{"x.wad", "exit code 3",
+                                                       "progress 20\n"
+                                                       "error: no levels"}
+                                        << true;
     }
 
     void nodeBuildersThatFail()
     {
         QFETCH(QString, builder);
         QFETCH(QStringList, named);
+        QFETCH(bool, goesOn);
         Bench bench;
         bench.work.write("pwads1/x.wad", "pwad");
+        bench.work.write("pwads2/y.wad", "pwad");
         if (builder == "folder") {
             bench.work.mkdir("zennode");
         } else if (builder != "missing") {
@@ -321,13 +410,20 @@ private slots:
             bench.work.write("zennode.ctl", builder.toUtf8());
         }
         Form1 &window = bench.open();
-        pick(window.ui().File8, "x.wad");
-        const auto before = snapshot(bench.work.path(), {"engine.log", "zennode.log", "GL_WADs"});
+        const Form1Ui &ui = window.ui();
+        pick(ui.File8, "x.wad");
+        pick(ui.File9, "y.wad");
+        const QStringList ignored = {"engine.log", "zennode.log", "GL_WADs", "late.wad"};
+        const auto before = snapshot(bench.work.path(), ignored);
+        bench.work.write("pwads1/late.wad");
 
-        QTest::mouseClick(window.ui().Command5, Qt::LeftButton);
+        QTest::mouseClick(ui.Command5, Qt::LeftButton);
         verifyAnswers(window);
         verifyOneMessage(bench.dialogs.messages, named);
-        QCOMPARE(snapshot(bench.work.path(), {"engine.log", "zennode.log", "GL_WADs"}), before);
+        QVERIFY(!bench.dialogs.messages.first().contains("progress 8\n")); // only the last lines
+        QCOMPARE(snapshot(bench.work.path(), ignored), before);
+        QCOMPARE(ui.File10->names(), goesOn ? QStringList{"y.wad"} : QStringList());
+        QCOMPARE(ui.File8->names().contains("late.wad"), goesOn);
     }
 
     void playerClicksOnWhileTheBuilderHangs()

@@ -116,52 +116,6 @@ private slots:
         QCOMPARE(bench.dialogs.messages, QStringList());
     }
 
-    void engineThatCannotStartIsReported_data()
-    {
-        QTest::addColumn<QString>("fault");
-        QTest::addColumn<QString>("reason");
-        QTest::newRow("removed") << "removed"
-                                 << "No such file or directory";
-        QTest::newRow("not executable") << "plain"
-                                        << "Permission denied";
-        QTest::newRow("folder gone") << "folder"
-                                     << "No such file or directory";
-        QTest::newRow("not a program") << "garbage"
-                                       << "Exec format error";
-    }
-
-    void engineThatCannotStartIsReported()
-    {
-        QFETCH(QString, fault);
-        QFETCH(QString, reason);
-        LaunchBench bench;
-        const QString engine = bench.engines + "/doom.exe";
-        // A header no system can run.
-        bench.work.write("engines/doom.exe", fault == "garbage" ? "\x7f"
-                                                                  "ELF"
-                                                                : "");
-        if (fault == "garbage")
-            QFile::setPermissions(engine, QFile::permissions(engine) | QFile::ExeOwner);
-        bench.open();
-        const Form1Ui &ui = bench.ui();
-        pick(ui.File6, "doom.exe");
-        type(ui.Text1, "keep");
-        if (fault == "removed")
-            QFile::remove(engine);
-        if (fault == "folder")
-            QDir(bench.engines).removeRecursively();
-
-        for (QPushButton *button : {ui.Command12, ui.Command11}) {
-            bench.dialogs.messages.clear();
-            QTest::mouseClick(button, Qt::LeftButton);
-            QCOMPARE(bench.dialogs.messages.size(), 1);
-            const QString message = bench.dialogs.messages.first();
-            QVERIFY2(message.contains(engine) && message.endsWith(reason), qPrintable(message));
-            QCOMPARE(ui.Text1->text(), QString("keep"));
-            QVERIFY(bench.window->isVisible());
-        }
-    }
-
     void noEngineSelected()
     {
         LaunchBench bench;
