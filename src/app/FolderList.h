@@ -28,9 +28,6 @@ public:
     // several folders can be read at once.
     void setPathListed(const QString &folder, bool ok, QStringList names);
 
-    QString pattern() const { return m_rule.patterns; }
-    const ListingRule &rule() const { return m_rule; }
-
     // The selected file's name without folder, or the empty text.
     QString fileName() const;
     // Selects `name`; the empty text removes the selection.

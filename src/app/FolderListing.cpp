@@ -36,11 +36,6 @@ bool endsWithIgnoringCase(QByteArrayView name, QByteArrayView lowerSuffix)
     return true;
 }
 
-bool isDataFile(QByteArrayView name)
-{
-    return endsWithIgnoringCase(name, ".wad") || endsWithIgnoringCase(name, ".lmp");
-}
-
 bool isPlainAsciiSuffix(const QString &wildcard)
 {
     static const QRegularExpression special(QStringLiteral("[*?\\[\\]]"));
@@ -62,6 +57,11 @@ QByteArray sortKey(QByteArrayView name)
 }
 
 } // namespace
+
+bool IsDataFileName(QByteArrayView name)
+{
+    return endsWithIgnoringCase(name, ".wad") || endsWithIgnoringCase(name, ".lmp");
+}
 
 ListingRule::ListingRule(const QString &patterns_, bool alsoPrograms_)
     : patterns(patterns_), alsoPrograms(alsoPrograms_)
@@ -119,7 +119,7 @@ bool ListFolder(const QString &folder, const std::vector<ListingRule> &rules,
             for (size_t i = 0; i < rules.size(); ++i) {
                 const ListingRule &rule = rules[i];
                 if (rule.matches(name) ||
-                    (rule.alsoPrograms && !isDataFile(name) && file.isProgram())) {
+                    (rule.alsoPrograms && !IsDataFileName(name) && file.isProgram())) {
                     if (key.isNull())
                         key = sortKey(name);
                     kept[i].push_back({key, QByteArray(name.data(), name.size())});

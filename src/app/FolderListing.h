@@ -10,6 +10,10 @@
 #include <future>
 #include <vector>
 
+// WADs and demos ("*.wad", "*.lmp", any letter case): never taken for programs, execute bit
+// or not. `name` as the file system spells it (UTF-8 here).
+bool IsDataFileName(QByteArrayView name);
+
 // Which files of a folder a folder list shows.
 class ListingRule
 {

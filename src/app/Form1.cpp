@@ -80,7 +80,15 @@ Form1::Form1(QWidget *parent) : QWidget(parent), m_ui(std::make_unique<Form1Ui>(
     m_ui->Command12->setFocus();
 }
 
-Form1::~Form1() = default;
+Form1::~Form1()
+{
+    // The controllers hold on to the controls and to m_ui: they go first.
+    const QObjectList all = children();
+    for (QObject *child : all) {
+        if (!child->isWidgetType())
+            delete child;
+    }
+}
 
 // Without a program folder these stay empty rather than point into the root folder.
 QString Form1::glWadsFolder() const
@@ -261,9 +269,16 @@ void Form1::connectControls()
 
     connect(ui.Command15, &QPushButton::clicked, this, [this] {
         const Form1Ui &ui = *m_ui;
+        QStringList problems;
         for (FolderList *list :
-             {ui.File5, ui.File6, ui.File7, ui.File8, ui.File9, ui.File10, ui.File11})
-            refreshList(list, false);
+             {ui.File5, ui.File6, ui.File7, ui.File8, ui.File9, ui.File10, ui.File11}) {
+            QString reason;
+            if (!list->refresh(&reason) &&
+                !problems.contains(CannotShowFolder(list->path(), reason)))
+                problems << CannotShowFolder(list->path(), reason);
+        }
+        if (!problems.isEmpty())
+            report(problems.join(QLatin1Char('\n')));
     });
 }
 
@@ -282,6 +297,14 @@ void Form1::assignFolder(const FolderButton &row)
     if (!row.list->setPath(folder, &reason))
         report(CannotShowFolder(folder, reason));
     row.label->setToolTip(row.list->path());
+    // The save shows the settings again, which moves the demo list along with the engine
+    // list. Should the save fail, the demo list must not stay behind: its delete and the
+    // playback would act on the old folder's demos under the new folder's path.
+    if (row.list == m_ui->File6) {
+        m_ui->File7->setPath(folder);
+        m_ui->Label7->setToolTip(folder);
+        m_ui->Label12->setToolTip(folder);
+    }
     SaveSettings();
 }
 

@@ -1,5 +1,6 @@
 #include "launch/EngineCommandLine.h"
 
+#include "app/FolderListing.h"
 #include "platform/Platform.h"
 
 #include <algorithm>
@@ -99,8 +100,7 @@ bool PassesEngineCheck(const QString &engineFolder, const QString &engineName)
 {
     if (engineName.right(3).compare(QLatin1String("exe"), Qt::CaseInsensitive) == 0)
         return true;
-    if (engineName.isEmpty() || engineName.endsWith(QLatin1String(".wad"), Qt::CaseInsensitive) ||
-        engineName.endsWith(QLatin1String(".lmp"), Qt::CaseInsensitive))
+    if (engineName.isEmpty() || IsDataFileName(engineName.toUtf8()))
         return false;
     return platform::isProgramFile(join(engineFolder, engineName));
 }

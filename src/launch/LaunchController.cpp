@@ -3,7 +3,6 @@
 #include "app/Controls.h"
 #include "app/FolderList.h"
 #include "app/Form1.h"
-#include "app/RefreshList.h"
 #include "platform/Dialogs.h"
 #include "platform/Processes.h"
 
@@ -183,7 +182,9 @@ void LaunchController::recordNameChanged()
     if (m_pickingDemo)
         return;
     m_ui.File7->setFileName(QString());
-    RefreshList(m_ui.File7, &m_window);
+    // Quietly: this runs on every keystroke in the record name, and a folder that went away
+    // is reported by the buttons that need it.
+    m_ui.File7->refresh();
 }
 
 void LaunchController::demoPicked()

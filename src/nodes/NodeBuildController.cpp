@@ -8,7 +8,9 @@
 #include "platform/Dialogs.h"
 #include "platform/Platform.h"
 
+#include <QDir>
 #include <QPushButton>
+#include <QScopeGuard>
 
 NodeBuildController::NodeBuildController(Form1 &window, QObject *parent)
     : QObject(parent), m_window(window)
@@ -24,6 +26,9 @@ void NodeBuildController::MakeGlPwad()
     // Each list is read only when its turn comes: the player may change the second
     // selection while the first build runs.
     for (FolderList *list : {ui.File8, ui.File9}) {
+        // Closed meanwhile: the program is ending, so no further build is started.
+        if (!m_window.isVisible())
+            return;
         const QString name = list->fileName();
         if (name.isEmpty())
             continue;
@@ -58,6 +63,26 @@ void NodeBuildController::MakeGlIwad()
 
 bool NodeBuildController::runNodeBuilder(const NodeBuilderCommand &command)
 {
+    // Builds nest while the window waits, but two at once on one file would write it
+    // together: a second click on the same WAD is turned away.
+    QStringList paths;
+    for (const QString &path : {command.arguments.first(), command.arguments.last()})
+        paths << QDir::cleanPath(path);
+    for (const QString &path : paths) {
+        if (m_building.contains(path)) {
+            report(QStringLiteral("\"%1\" is being built already; wait until that build has "
+                                  "ended.")
+                       .arg(path));
+            return true;
+        }
+    }
+    for (const QString &path : paths)
+        m_building.insert(path);
+    const auto done = qScopeGuard([&] {
+        for (const QString &path : paths)
+            m_building.remove(path);
+    });
+
     // The builder and GL_WADs live in the program folder; without it the paths would
     // point into the root folder.
     if (m_window.programFolder().isEmpty()) {

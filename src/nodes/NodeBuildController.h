@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QSet>
 
 class FolderList;
 class Form1;
@@ -26,4 +27,5 @@ private:
     void report(const QString &message);
 
     Form1 &m_window;
+    QSet<QString> m_building; // the input and output paths of the builds running
 };

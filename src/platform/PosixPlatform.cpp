@@ -13,9 +13,11 @@
 namespace platform {
 
 namespace {
+// Folders are read on worker threads too, so the thread-safe form.
 QString reasonFor(int error)
 {
-    return QString::fromLocal8Bit(std::strerror(error));
+    char buffer[256];
+    return QString::fromLocal8Bit(strerror_r(error, buffer, sizeof buffer));
 }
 
 } // namespace

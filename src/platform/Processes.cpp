@@ -15,13 +15,13 @@ QString withoutCall(const QString &error)
 } // namespace
 
 bool startDetached(const QString &program, const QStringList &arguments,
-                   const QString &workingFolder, QString *reason, qint64 *pid)
+                   const QString &workingFolder, QString *reason)
 {
     QProcess process;
     process.setProgram(program);
     process.setArguments(arguments);
     process.setWorkingDirectory(workingFolder);
-    if (process.startDetached(pid))
+    if (process.startDetached())
         return true;
     if (reason)
         *reason = withoutCall(process.errorString());

@@ -195,6 +195,33 @@ private slots:
         QVERIFY(QFileInfo(work.file("zel.cfg")).isDir());
     }
 
+    void demoListFollowsTheEngineListWhenTheSaveFails()
+    {
+        WorkFolder work;
+        ScriptedDialogs dialogs;
+        work.mkdir("zel.cfg"); // every save fails
+        work.write("old/d.lmp", "old demo");
+        work.write("new/engine.exe");
+        work.write("new/d.lmp", "new demo");
+        auto window = openWindow();
+        const Form1Ui &ui = window->ui();
+        QTest::mouseClick(ui.Command21, Qt::LeftButton); // cancelled: nothing happens
+        ui.File7->setPath(work.file("old/"));
+
+        dialogs.fileAnswers << work.file("new/engine.exe");
+        QTest::mouseClick(ui.Command21, Qt::LeftButton);
+        verifyOneMessage(dialogs.messages, {work.file("zel.cfg")});
+        QCOMPARE(ui.File7->path(), ui.File6->path());
+        QCOMPARE(ui.Label7->toolTip(), ui.File6->path());
+
+        // So "delete" removes the demo the player sees listed, not a namesake elsewhere.
+        pick(ui.File7, "d.lmp");
+        QTest::mouseClick(ui.Command7, Qt::LeftButton);
+        QVERIFY(!QFileInfo::exists(work.file("new/d.lmp")));
+        QCOMPARE(readAll(work.file("old/d.lmp")), QByteArray("old demo"));
+        verifyAnswers(*window);
+    }
+
     void programFolderGoneOrReadOnly()
     {
         ScriptedDialogs dialogs;

@@ -131,6 +131,23 @@ private slots:
         QCOMPARE(s.dialogs.messages, QStringList());
     }
 
+    void aSecondClickOnABuildingWadIsTurnedAway()
+    {
+        Setup s("SLEEP=1\n");
+        const QString iwad = s.work.write("iwads/DOOM2.WAD", "IWAD");
+        const Form1Ui &ui = s.open();
+        ui.File11->setFileName("DOOM2.WAD");
+
+        QTimer::singleShot(300, ui.Command13, [&] { ui.Command13->click(); });
+        QTest::mouseClick(ui.Command13, Qt::LeftButton);
+
+        QCOMPARE(s.log().size(), 2); // one run, not two writing the IWAD together
+        QCOMPARE(readAll(iwad), QByteArray("IWADGL"));
+        QCOMPARE(s.dialogs.messages.size(), 1);
+        QVERIFY2(s.dialogs.messages.first().contains(iwad + "\" is being built already"),
+                 qPrintable(s.dialogs.messages.first()));
+    }
+
     void anIwadGoneSinceTheListWasReadIsReported()
     {
         Setup s;

@@ -30,7 +30,9 @@ file "$scratch/root/usr/share/icons/hicolor/32x32/apps/zel.png" | grep -q '32 x 
 
 # The start script makes and enters the data folder; the launcher then creates GL_WADs there.
 export XDG_DATA_HOME="$scratch/data" QT_QPA_PLATFORM=offscreen
-timeout 5 "$scratch/root/usr/bin/zel-start" >/dev/null 2>&1 || [ $? -eq 124 ] || fail "zel-start did not run"
+# Started by a relative path, as from a terminal in the install folder.
+(cd "$scratch/root/usr" && timeout 5 bin/zel-start >/dev/null 2>&1) || [ $? -eq 124 ] ||
+  fail "zel-start did not run"
 [ -d "$scratch/data/zel/GL_WADs" ] || fail "GL_WADs was not created in \$XDG_DATA_HOME/zel"
 [ ! -e "$scratch/GL_WADs" ] || fail "GL_WADs created outside the data folder"
 
