@@ -1,24 +1,10 @@
 #include "app/FolderListing.h"
+#include "launch/EngineCommandLine.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-
-namespace {
-
-void touch(const QString &path, QFile::Permissions extra = {})
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.close();
-    if (extra)
-        QVERIFY(f.setPermissions(f.permissions() | extra));
-}
-
-const QFile::Permissions Exec = QFile::ExeOwner | QFile::ExeUser;
-
-} // namespace
 
 class TestFolderListing : public QObject
 {
@@ -29,26 +15,38 @@ private slots:
     {
         QTemporaryDir dir;
         for (const char *name : {"b.WAD", "A.wad", "c.txt", "a2.Wad", ".hidden.wad", "demo1.lmp"})
-            touch(dir.filePath(name));
+            QVERIFY(QFile(dir.filePath(name)).open(QIODevice::WriteOnly));
         QVERIFY(QDir(dir.path()).mkdir("folder.wad"));
 
-        QStringList names;
+        QStringList names{"stale"};
         QString reason;
+        QVERIFY(ListFolder(QString(), ListingRule("*.wad"), &names, &reason));
+        QCOMPARE(names, QStringList()); // the empty folder lists nothing
         QVERIFY(ListFolder(dir.path(), ListingRule("*.wad"), &names, &reason));
         QCOMPARE(names, (QStringList{"A.wad", "a2.Wad", "b.WAD"}));
-
         QVERIFY(ListFolder(dir.path(), ListingRule("*.exe;*.LMP"), &names, &reason));
         QCOMPARE(names, QStringList{"demo1.lmp"});
+
+        QVERIFY(!ListFolder(dir.filePath("missing"), ListingRule("*.wad"), &names, &reason));
+        QVERIFY2(reason.contains("No such file"), qPrintable(reason));
+        QVERIFY(!ListFolder(dir.filePath("b.WAD"), ListingRule("*.wad"), &names, &reason));
+        QVERIFY2(reason.contains("Not a directory"), qPrintable(reason));
+        QVERIFY(names.isEmpty());
     }
 
-    void engineListAlsoShowsPrograms()
+    // The engine list shows programs without ".exe", and "play" takes what it shows.
+    void engineListAndEngineCheckAgree()
     {
         QTemporaryDir dir;
-        touch(dir.filePath("chocolate-doom"), Exec);
-        touch(dir.filePath("readme"));
-        touch(dir.filePath("doom.exe"));
-        touch(dir.filePath("freedoom2.wad"), Exec);
-        touch(dir.filePath("run.lmp"), Exec);
+        // The first three are executable.
+        const char *const files[] = {"chocolate-doom", "freedoom2.WAD", "run.lmp", "readme",
+                                     "doom.exe"};
+        for (int i = 0; i < 5; ++i) {
+            QFile f(dir.filePath(files[i]));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            if (i < 3)
+                QVERIFY(f.setPermissions(f.permissions() | QFile::ExeOwner | QFile::ExeUser));
+        }
         QVERIFY(QFile::link(dir.filePath("chocolate-doom"), dir.filePath("engine-link")));
         QVERIFY(QFile::link(dir.filePath("gone"), dir.filePath("broken-link")));
         QVERIFY(QDir(dir.path()).mkdir("bin"));
@@ -57,32 +55,16 @@ private slots:
         QString reason;
         QVERIFY(ListFolder(dir.path(), ListingRule("*.exe;*.wad", true), &names, &reason));
         QCOMPARE(names,
-                 (QStringList{"chocolate-doom", "doom.exe", "engine-link", "freedoom2.wad"}));
-
+                 (QStringList{"chocolate-doom", "doom.exe", "engine-link", "freedoom2.WAD"}));
         // Without the program rule only the patterns count.
         QVERIFY(ListFolder(dir.path(), ListingRule("*.exe;*.wad"), &names, &reason));
-        QCOMPARE(names, (QStringList{"doom.exe", "freedoom2.wad"}));
-    }
+        QCOMPARE(names, (QStringList{"doom.exe", "freedoom2.WAD"}));
 
-    void emptyFolderListsNothing()
-    {
-        QStringList names{"stale"};
-        QString reason;
-        QVERIFY(ListFolder(QString(), ListingRule("*.wad"), &names, &reason));
-        QVERIFY(names.isEmpty());
-    }
-
-    void unreadableFoldersGiveTheSystemReason()
-    {
-        QTemporaryDir dir;
-        touch(dir.filePath("plain"));
-        QStringList names;
-        QString reason;
-        QVERIFY(!ListFolder(dir.filePath("missing"), ListingRule("*.wad"), &names, &reason));
-        QVERIFY2(reason.contains("No such file"), qPrintable(reason));
-        QVERIFY(!ListFolder(dir.filePath("plain"), ListingRule("*.wad"), &names, &reason));
-        QVERIFY2(reason.contains("Not a directory"), qPrintable(reason));
-        QVERIFY(names.isEmpty());
+        const QStringList engines = {"chocolate-doom", "doom.exe", "DOOM.EXE", "engine-link"};
+        for (const QString &name :
+             engines + QStringList{"", "readme", "freedoom2.WAD", "run.lmp", "broken-link", "bin"})
+            QVERIFY2(PassesEngineCheck(dir.path(), name) == engines.contains(name),
+                     qPrintable(name));
     }
 };
 

@@ -3,18 +3,15 @@
 #include "app/Controls.h"
 #include "app/FolderList.h"
 #include "app/LauncherSettings.h"
-#include "support/LaunchBench.h"
+#include "support/TestSupport.h"
 
 #include <QCheckBox>
-#include <QCryptographicHash>
 #include <QDir>
-#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
@@ -23,36 +20,14 @@
 
 namespace {
 
-// Every file and folder below `root` with its content and mode, but those named in `ignored`
-// and what lies in a top folder so named.
-QMap<QString, QByteArray> snapshot(const QString &root, const QStringList &ignored = {})
-{
-    QMap<QString, QByteArray> files;
-    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        const QString relative = path.mid(root.size() + 1);
-        if (ignored.contains(it.fileName()) || ignored.contains(relative.section('/', 0, 0)))
-            continue;
-        const QFileInfo info = it.fileInfo();
-        QByteArray state = QByteArray::number(int(info.permissions()), 16);
-        if (info.isFile())
-            state += ' ' + QCryptographicHash::hash(readAll(path), QCryptographicHash::Md5).toHex();
-        files.insert(relative, info.isDir() ? "folder" : state);
-    }
-    return files;
-}
-
 // The window reacts to the player: a typed warp shows, and its caption empties it again.
 void verifyAnswers(Form1 &window)
 {
     QVERIFY(window.isVisible());
-    const Form1Ui &ui = window.ui();
-    type(ui.Text3, "12");
-    QCOMPARE(ui.Text3->text(), QString("12"));
-    QTest::mouseClick(ui.Label15, Qt::LeftButton);
-    QCOMPARE(ui.Text3->text(), QString());
+    act(window, {"Text3=12"});
+    QCOMPARE(window.ui().Text3->text(), QString("12"));
+    act(window, {"Label15"});
+    QCOMPARE(window.ui().Text3->text(), QString());
 }
 
 void verifyOneMessage(const QStringList &messages, const QStringList &fragments)
@@ -63,14 +38,10 @@ void verifyOneMessage(const QStringList &messages, const QStringList &fragments)
                  qPrintable(messages.first() + "\n  lacks: " + fragment));
 }
 
-// A folder with an engine that logs its start, an IWAD, and the window over them.
-struct Bench : LaunchBench
+// The launch folders with an engine that logs its start.
+struct FaultBench : LaunchBench
 {
-    Bench()
-    {
-        writeStandInEngine(engines + "/engine", work.file("engine.log"));
-        work.write("iwads/DOOM2.WAD", "iwad");
-    }
+    FaultBench() { writeStandInEngine(engines + "/engine", work.file("engine.log")); }
     QMap<QString, QByteArray> files() const { return snapshot(work.path(), {"engine.log"}); }
 };
 
@@ -83,91 +54,77 @@ class TestFaults : public QObject
 private slots:
     void startUpFaults_data()
     {
-        QTest::addColumn<QString>("glWads");      // what stands where GL_WADs goes
-        QTest::addColumn<QByteArray>("settings"); // zel.cfg, %1 the work folder
-        QTest::addColumn<QStringList>("named");   // what the message must name, %1 as above
-
-        QTest::newRow("GL_WADs is a plain file")
-            << "file" << QByteArray() << QStringList{"%1/GL_WADs", "Not a directory"};
-        QTest::newRow("a saved folder is missing")
-            << "" << QByteArray("\"%1/gone/\",\"\",\"\",\"\",\"\",\"n\"\r\n")
-            << QStringList{"%1/gone/", "No such file or directory"};
-        QTest::newRow("a saved folder is a file")
-            << "" << QByteArray("\"\",\"%1/zel.cfg\",\"\",\"\",\"\",\"n\"\r\n")
-            << QStringList{"%1/zel.cfg", "Not a directory"};
-        QTest::newRow("settings file too short")
-            << "" << QByteArray("\"\",\"\"\r\n") << QStringList{"%1/zel.cfg", "2 of its 6"};
+        QTest::addColumn<bool>("glWadsIsAFile");
+        QTest::addColumn<QString>("settings");  // zel.cfg, %1 the work folder
+        QTest::addColumn<QStringList>("named"); // what the message must name, %1 as above
+        // clang-format off
+        QTest::newRow("GL_WADs is a plain file") << true << "" << QStringList{"%1/GL_WADs", "Not a directory"};
+        QTest::newRow("a saved folder is missing") << false << "\"%1/gone/\",\"\",\"\",\"\",\"\",\"n\"\r\n" << QStringList{"%1/gone/", "No such file or directory"};
+        QTest::newRow("a saved folder is a file") << false << "\"\",\"%1/zel.cfg\",\"\",\"\",\"\",\"n\"\r\n" << QStringList{"%1/zel.cfg", "Not a directory"};
+        QTest::newRow("settings file too short") << false << "\"%1/\",\"\"\r\n" << QStringList{"%1/zel.cfg", "2 of its 6"};
+        // clang-format on
     }
 
     void startUpFaults()
     {
-        QFETCH(QString, glWads);
-        QFETCH(QByteArray, settings);
+        QFETCH(bool, glWadsIsAFile);
+        QFETCH(QString, settings);
         QFETCH(QStringList, named);
-        WorkFolder work;
-        ScriptedDialogs dialogs;
-        if (glWads == "file")
-            work.write("GL_WADs", "not a folder");
+        Bench bench;
+        if (glWadsIsAFile)
+            bench.work.write("GL_WADs", "not a folder");
         else
-            work.mkdir("GL_WADs");
+            bench.work.mkdir("GL_WADs");
         if (!settings.isEmpty())
-            work.write("zel.cfg", QString::fromUtf8(settings).replace("%1", work.path()).toUtf8());
-        const auto before = snapshot(work.path());
+            bench.work.write("zel.cfg", settings.replace("%1", bench.work.path()).toUtf8());
+        const auto before = snapshot(bench.work.path());
 
-        auto window = openWindow();
-        QVERIFY(window);
-        verifyAnswers(*window);
-        for (QString &fragment : named)
-            fragment.replace("%1", work.path());
-        verifyOneMessage(dialogs.messages, named);
-        QCOMPARE(snapshot(work.path()), before);
-        // A folder that cannot be shown stays the list's folder, so a save keeps it.
+        Form1 &window = bench.open();
+        verifyAnswers(window);
+        verifyOneMessage(bench.dialogs.messages, named.replaceInStrings("%1", bench.work.path()));
+        QCOMPARE(snapshot(bench.work.path()), before);
+        // What was read is used, and a folder that cannot be shown stays the list's folder,
+        // so a save keeps it.
         LauncherSettings saved;
-        ParseSettingsRecord(readAll(work.file("zel.cfg")), &saved);
-        QCOMPARE(window->ui().File6->path(), saved.GameEngineFolder);
-        QCOMPARE(window->ui().Label6->toolTip(), saved.GameEngineFolder);
+        ParseSettingsRecord(readAll(bench.work.file("zel.cfg")), &saved);
+        QCOMPARE(window.ui().File6->path(), saved.GameEngineFolder);
+        QCOMPARE(window.ui().Label6->toolTip(), saved.GameEngineFolder);
+        QCOMPARE(window.ui().File11->path(), saved.IwadFolder);
     }
 
     void settingsFileCutAtEveryByte()
     {
-        WorkFolder work;
-        const QByteArray whole =
-            QString("\"%1/\",\"\",\"\",\"\",\"\",\"two\r\nlines\"\r\n").arg(work.path()).toUtf8();
+        Bench bench;
+        const QByteArray whole = QString("\"%1/\",\"\",\"\",\"\",\"\",\"two\r\nlines\"\r\n")
+                                     .arg(bench.work.path())
+                                     .toUtf8();
         for (qsizetype cut = 0; cut <= whole.size(); ++cut) {
-            ScriptedDialogs dialogs;
+            bench.dialogs.messages.clear();
             const QByteArray file = whole.left(cut);
-            work.write("zel.cfg", file);
-            LauncherSettings ignored;
-            const bool complete = ParseSettingsRecord(file, &ignored) == 6;
-
-            auto window = openWindow();
-            QVERIFY(window);
-            verifyAnswers(*window);
-            if (complete)
-                QCOMPARE(dialogs.messages, QStringList());
+            bench.work.write("zel.cfg", file);
+            verifyAnswers(bench.open());
+            if (cut >= whole.size() - 2) // whole once the notes' closing quote is there
+                QCOMPARE(bench.dialogs.messages, QStringList());
             else
-                verifyOneMessage(dialogs.messages, {work.file("zel.cfg"), "ends after"});
-            QCOMPARE(readAll(work.file("zel.cfg")), file);
+                verifyOneMessage(bench.dialogs.messages,
+                                 {bench.work.file("zel.cfg"), "ends after"});
+            QCOMPARE(readAll(bench.work.file("zel.cfg")), file);
         }
     }
 
     void strangeSettingsFiles()
     {
-        WorkFolder work;
-        ScriptedDialogs dialogs;
+        Bench bench;
         // NUL bytes and bytes that are no UTF-8: read as they come, nothing breaks, and the
         // folder that cannot exist is named.
         static const char oddBytes[] = "\"a\0b\",\"\",\"\",\"\",\"\",\"n\xc3\0otes\xff\"\r\n";
         const QByteArray odd(oddBytes, sizeof oddBytes - 1);
-        work.write("zel.cfg", odd);
-        {
-            auto window = openWindow();
-            verifyAnswers(*window);
-            verifyOneMessage(dialogs.messages, {"Cannot show the folder \"a"});
-            QVERIFY(window->ui().Text6->toPlainText().startsWith("n"));
-            QCOMPARE(readAll(work.file("zel.cfg")), odd);
-            dialogs.messages.clear();
-        }
+        bench.work.write("zel.cfg", odd);
+        verifyAnswers(bench.open());
+        verifyOneMessage(bench.dialogs.messages, {"Cannot show the folder \"a"});
+        QVERIFY(bench.ui().Text6->toPlainText().startsWith("n"));
+        QCOMPARE(readAll(bench.work.file("zel.cfg")), odd);
+        bench.dialogs.messages.clear();
 
         // 50 MB of notes open, and a save writes them back unchanged.
         QByteArray notes;
@@ -175,96 +132,84 @@ private slots:
         while (notes.size() < 50 * 1024 * 1024)
             notes += line;
         const QByteArray big = "\"\",\"\",\"\",\"\",\"\",\"" + notes + "\"\r\n";
-        work.write("zel.cfg", big);
-        {
-            auto window = openWindow();
-            verifyAnswers(*window);
-            QTest::mouseClick(window->ui().Command1, Qt::LeftButton);
-            QCOMPARE(dialogs.messages, QStringList());
-            QVERIFY(readAll(work.file("zel.cfg")) == big);
-        }
+        bench.work.write("zel.cfg", big);
+        verifyAnswers(bench.open());
+        act(*bench.window, {"Command1"});
+        QCOMPARE(bench.dialogs.messages, QStringList());
+        QVERIFY(readAll(bench.work.file("zel.cfg")) == big);
 
         // A folder named zel.cfg is not read; a save says why it fails.
-        QVERIFY(QFile::remove(work.file("zel.cfg")));
-        work.mkdir("zel.cfg");
-        auto window = openWindow();
-        verifyAnswers(*window);
-        QCOMPARE(dialogs.messages, QStringList());
-        QTest::mouseClick(window->ui().Command1, Qt::LeftButton);
-        verifyOneMessage(dialogs.messages, {work.file("zel.cfg")});
-        QVERIFY(QFileInfo(work.file("zel.cfg")).isDir());
+        QVERIFY(QFile::remove(bench.work.file("zel.cfg")));
+        bench.work.mkdir("zel.cfg");
+        verifyAnswers(bench.open());
+        QCOMPARE(bench.dialogs.messages, QStringList());
+        act(*bench.window, {"Command1"});
+        verifyOneMessage(bench.dialogs.messages, {bench.work.file("zel.cfg")});
+        QVERIFY(QFileInfo(bench.work.file("zel.cfg")).isDir());
     }
 
     void demoListFollowsTheEngineListWhenTheSaveFails()
     {
-        WorkFolder work;
-        ScriptedDialogs dialogs;
-        work.mkdir("zel.cfg"); // every save fails
-        work.write("old/d.lmp", "old demo");
-        work.write("new/engine.exe");
-        work.write("new/d.lmp", "new demo");
-        auto window = openWindow();
-        const Form1Ui &ui = window->ui();
-        QTest::mouseClick(ui.Command21, Qt::LeftButton); // cancelled: nothing happens
-        ui.File7->setPath(work.file("old/"));
+        Bench bench;
+        bench.work.mkdir("zel.cfg"); // every save fails
+        bench.work.write("old/d.lmp", "old demo");
+        bench.work.write("new/engine.exe");
+        bench.work.write("new/d.lmp", "new demo");
+        Form1 &window = bench.open();
+        const Form1Ui &ui = window.ui();
+        act(window, {"Command21"}); // cancelled: nothing happens
+        ui.File7->setPath(bench.work.file("old/"));
 
-        dialogs.fileAnswers << work.file("new/engine.exe");
-        QTest::mouseClick(ui.Command21, Qt::LeftButton);
-        verifyOneMessage(dialogs.messages, {work.file("zel.cfg")});
+        bench.dialogs.fileAnswers << bench.work.file("new/engine.exe");
+        act(window, {"Command21"});
+        verifyOneMessage(bench.dialogs.messages, {bench.work.file("zel.cfg")});
         QCOMPARE(ui.File7->path(), ui.File6->path());
         QCOMPARE(ui.Label7->toolTip(), ui.File6->path());
 
         // So "delete" removes the demo the player sees listed, not a namesake elsewhere.
-        pick(ui.File7, "d.lmp");
-        QTest::mouseClick(ui.Command7, Qt::LeftButton);
-        QVERIFY(!QFileInfo::exists(work.file("new/d.lmp")));
-        QCOMPARE(readAll(work.file("old/d.lmp")), QByteArray("old demo"));
-        verifyAnswers(*window);
+        act(window, {"File7=d.lmp", "Command7"});
+        QVERIFY(!QFileInfo::exists(bench.work.file("new/d.lmp")));
+        QCOMPARE(readAll(bench.work.file("old/d.lmp")), QByteArray("old demo"));
+        verifyAnswers(window);
     }
 
     void programFolderGoneOrReadOnly()
     {
-        ScriptedDialogs dialogs;
         // Started in a folder that was removed: nothing may land in the root folder.
         const bool rootHadSettings = QFileInfo::exists("/zel.cfg");
         {
-            WorkFolder work;
-            const QString gone = work.mkdir("gone");
+            Bench bench;
+            const QString gone = bench.work.mkdir("gone");
             QVERIFY(QDir::setCurrent(gone));
             QVERIFY(QDir(gone).removeRecursively());
-            auto window = openWindow();
-            verifyAnswers(*window);
-            verifyOneMessage(dialogs.messages, {"GL_WADs", "is gone"});
-            dialogs.messages.clear();
-            QTest::mouseClick(window->ui().Command1, Qt::LeftButton);
-            QTest::mouseClick(window->ui().Command5, Qt::LeftButton);
-            QCOMPARE(dialogs.messages.size(), 1); // nothing selected: no build is tried
-            QVERIFY(dialogs.messages.first().contains("is gone"));
+            Form1 &window = bench.open();
+            verifyAnswers(window);
+            verifyOneMessage(bench.dialogs.messages, {"GL_WADs", "is gone"});
+            bench.dialogs.messages.clear();
+            act(window, {"Command1", "Command5"});
+            verifyOneMessage(bench.dialogs.messages, {"is gone"}); // nothing to build
             QCOMPARE(QFileInfo::exists("/zel.cfg"), rootHadSettings);
         }
-
+        // Removed while the launcher runs.
+        {
+            Bench bench;
+            Form1 &window = bench.open();
+            QVERIFY(QDir(bench.work.path()).removeRecursively());
+            act(window, {"Command1"});
+            verifyAnswers(window);
+            verifyOneMessage(bench.dialogs.messages,
+                             {bench.work.file("zel.cfg"), "No such file or directory"});
+        }
         // Started in a folder nothing can be written to.
-        dialogs.messages.clear();
-        const QString previous = QDir::currentPath();
-        QVERIFY(QDir::setCurrent("/proc"));
-        auto window = openWindow();
-        QDir::setCurrent(previous);
-        verifyAnswers(*window);
-        verifyOneMessage(dialogs.messages, {"/proc/GL_WADs"});
-        dialogs.messages.clear();
-        QTest::mouseClick(window->ui().Command1, Qt::LeftButton);
-        verifyOneMessage(dialogs.messages, {"/proc/zel.cfg"});
-    }
-
-    void saveAfterTheProgramFolderWasRemoved()
-    {
         Bench bench;
+        QVERIFY(QDir::setCurrent("/proc"));
         Form1 &window = bench.open();
-        QVERIFY(QDir(bench.work.path()).removeRecursively());
-        QTest::mouseClick(window.ui().Command1, Qt::LeftButton);
+        QDir::setCurrent(bench.work.path());
         verifyAnswers(window);
-        verifyOneMessage(bench.dialogs.messages,
-                         {bench.work.file("zel.cfg"), "No such file or directory"});
+        verifyOneMessage(bench.dialogs.messages, {"/proc/GL_WADs"});
+        bench.dialogs.messages.clear();
+        act(window, {"Command1"});
+        verifyOneMessage(bench.dialogs.messages, {"/proc/zel.cfg"});
     }
 
     void fileOperationsOnVanishedOrWrongTypedFiles_data()
@@ -273,35 +218,17 @@ private slots:
         QTest::addColumn<QString>("list");
         QTest::addColumn<QString>("file"); // selected, then removed ("" keeps it)
         QTest::addColumn<QStringList>("named");
-
         const QString gone = "No such file or directory";
-        QTest::newRow("copy onto a folder") << "Command17"
-                                            << "File11"
-                                            << "" << QStringList{"%1/engines/DOOM2.WAD"};
-        QTest::newRow("copy IWAD to engines, source gone")
-            << "Command17"
-            << "File11"
-            << "iwads/DOOM2.WAD" << QStringList{"Cannot copy \"%1/iwads/DOOM2.WAD\"", gone};
-        QTest::newRow("copy safe IWAD, source gone")
-            << "Command19"
-            << "File5"
-            << "safe/DOOM2.WAD" << QStringList{"Cannot copy \"%1/safe/DOOM2.WAD\"", gone};
-        QTest::newRow("delete GL PWAD, gone")
-            << "Command6"
-            << "File10"
-            << "GL_WADs/map01.wad" << QStringList{"%1/GL_WADs/map01.wad", gone};
-        QTest::newRow("delete demo, gone")
-            << "Command7"
-            << "File7"
-            << "engines/DEMO1.LMP" << QStringList{"%1/engines/DEMO1.LMP", gone};
-        QTest::newRow("del engine WAD, gone")
-            << "Command18"
-            << "File6"
-            << "engines/MAP01.WAD" << QStringList{"%1/engines/MAP01.WAD", gone};
-        QTest::newRow("del IWAD, gone")
-            << "Command20"
-            << "File11"
-            << "iwads/DOOM2.WAD" << QStringList{"%1/iwads/DOOM2.WAD", gone};
+        // clang-format off
+        QTest::newRow("copy onto a folder") << "Command17" << "File11" << "" << QStringList{"%1/engines/DOOM2.WAD"};
+        QTest::newRow("copy IWAD to engines, source gone") << "Command17" << "File11" << "iwads/DOOM2.WAD" << QStringList{"Cannot copy \"%1/iwads/DOOM2.WAD\"", gone};
+        QTest::newRow("copy safe IWAD, source gone") << "Command19" << "File5" << "safe/DOOM2.WAD" << QStringList{"Cannot copy \"%1/safe/DOOM2.WAD\"", gone};
+        QTest::newRow("delete GL PWAD, gone") << "Command6" << "File10" << "GL_WADs/map01.wad" << QStringList{"%1/GL_WADs/map01.wad", gone};
+        QTest::newRow("delete demo, gone") << "Command7" << "File7" << "engines/DEMO1.LMP" << QStringList{"%1/engines/DEMO1.LMP", gone};
+        QTest::newRow("del engine WAD, gone") << "Command18" << "File6" << "engines/MAP01.WAD" << QStringList{"%1/engines/MAP01.WAD", gone};
+        QTest::newRow("del IWAD, gone") << "Command20" << "File11" << "iwads/DOOM2.WAD" << QStringList{"%1/iwads/DOOM2.WAD", gone};
+        QTest::newRow("make GL IWAD, gone") << "Command13" << "File11" << "iwads/DOOM2.WAD" << QStringList{"Cannot make \"%1/iwads/DOOM2.WAD\" writable", gone};
+        // clang-format on
     }
 
     void fileOperationsOnVanishedOrWrongTypedFiles()
@@ -310,32 +237,23 @@ private slots:
         QFETCH(QString, list);
         QFETCH(QString, file);
         QFETCH(QStringList, named);
-        Bench bench;
-        bench.work.write("safe/DOOM2.WAD", "safe");
-        bench.work.write("GL_WADs/map01.wad", "GL");
-        bench.work.write("engines/DEMO1.LMP", "demo");
-        bench.work.write("engines/MAP01.WAD", "map");
-        if (file.isEmpty())
-            bench.work.mkdir("engines/DOOM2.WAD"); // a folder where the copy goes
-        LauncherSettings settings;
-        settings.GameEngineFolder = bench.engines;
-        settings.IwadFolder = bench.iwads;
-        settings.IwadSafeFolder = bench.work.file("safe");
-        bench.work.write("zel.cfg", FormatSettingsRecord(settings));
+        FaultBench bench;
+        writeWadFiles(bench.work);
+        if (file.isEmpty()) { // a folder where the copy goes
+            QVERIFY(QFile::remove(bench.work.file("engines/DOOM2.WAD")));
+            bench.work.mkdir("engines/DOOM2.WAD");
+        }
         Form1 &window = bench.open();
         auto *shown = window.findChild<FolderList *>(list);
-        const QString name = file.isEmpty() ? "DOOM2.WAD" : QFileInfo(file).fileName();
-        QVERIFY(shown->setFileName(name));
+        QVERIFY(shown->setFileName(file.isEmpty() ? "DOOM2.WAD" : QFileInfo(file).fileName()));
         if (!file.isEmpty())
             QVERIFY(QFile::remove(bench.work.file(file)));
         const auto before = bench.files();
         const QStringList listed = shown->names();
         bench.work.write("iwads/late.wad"); // shows only if a list were read again
 
-        QTest::mouseClick(window.findChild<QPushButton *>(button), Qt::LeftButton);
-        for (QString &fragment : named)
-            fragment.replace("%1", bench.work.path());
-        verifyOneMessage(bench.dialogs.messages, named);
+        act(window, {button});
+        verifyOneMessage(bench.dialogs.messages, named.replaceInStrings("%1", bench.work.path()));
         QVERIFY(QFile::remove(bench.work.file("iwads/late.wad")));
         QCOMPARE(bench.files(), before);
         QCOMPARE(shown->names(), listed); // the operation stopped before its refresh
@@ -360,17 +278,15 @@ private slots:
     {
         QFETCH(QString, fault);
         QFETCH(QString, reason);
-        Bench bench;
-        const QString engine = bench.engines + "/doom.exe";
-        bench.work.write("engines/doom.exe", fault == "garbage" ? "\x7f"
-                                                                  "ELF"
-                                                                : "");
+        FaultBench bench;
+        const QString engine = bench.work.write("engines/doom.exe", fault == "garbage" ? "\x7f"
+                                                                                         "ELF"
+                                                                                       : "");
         if (fault == "garbage")
             QFile::setPermissions(engine, QFile::permissions(engine) | QFile::ExeOwner);
         Form1 &window = bench.open();
-        const Form1Ui &ui = window.ui();
-        pick(ui.File6, "doom.exe");
-        ui.Text1->setText("keep");
+        act(window, {"File6=doom.exe"});
+        window.ui().Text1->setText("keep");
         if (fault == "removed")
             QFile::remove(engine);
         if (fault == "folder")
@@ -378,11 +294,11 @@ private slots:
         const auto before = bench.files();
 
         // "play 'n' exit" does not close the window over an engine that did not start.
-        for (QPushButton *button : {ui.Command12, ui.Command11}) {
+        for (const char *button : {"Command12", "Command11"}) {
             bench.dialogs.messages.clear();
-            QTest::mouseClick(button, Qt::LeftButton);
+            act(window, {button});
             verifyOneMessage(bench.dialogs.messages, {engine, reason});
-            QCOMPARE(ui.Text1->text(), QString("keep"));
+            QCOMPARE(window.ui().Text1->text(), QString("keep"));
             verifyAnswers(window);
         }
         QCOMPARE(bench.files(), before);
@@ -390,16 +306,17 @@ private slots:
 
     void enginesThatCrashOrHang()
     {
-        Bench bench;
-        bench.work.write("engines/crash", "#!/bin/sh\nkill -SEGV $$\n");
-        bench.work.write("engines/hang", "#!/bin/sh\nsleep 2\n");
-        for (const char *name : {"engines/crash", "engines/hang"})
-            QFile::setPermissions(bench.work.file(name), QFile::ReadOwner | QFile::ExeOwner);
+        FaultBench bench;
+        for (const char *name : {"crash", "hang"})
+            QFile::setPermissions(
+                bench.work.write(QString("engines/") + name, name == QByteArray("crash")
+                                                                 ? "#!/bin/sh\nkill -SEGV $$\n"
+                                                                 : "#!/bin/sh\nsleep 2\n"),
+                QFile::ReadOwner | QFile::ExeOwner);
         Form1 &window = bench.open();
         // What an engine does once it runs is its own affair.
         for (const char *name : {"crash", "hang"}) {
-            pick(window.ui().File6, name);
-            QTest::mouseClick(window.ui().Command12, Qt::LeftButton);
+            act(window, {QString("File6=") + name, "Command12"});
             verifyAnswers(window);
         }
         QCOMPARE(bench.dialogs.messages, QStringList());
@@ -410,16 +327,12 @@ private slots:
         QTest::addColumn<QString>("builder"); // "missing", "folder" or zennode.ctl's content
         QTest::addColumn<QStringList>("named");
         QTest::addColumn<bool>("goesOn"); // to the second PWAD and the refreshes
-
+        // clang-format off
         QTest::newRow("missing") << "missing" << QStringList{"/zennode\"", "No such file"} << false;
-        QTest::newRow("a folder") << "folder" << QStringList{"/zennode\"", "Permission denied"}
-                                  << false;
+        QTest::newRow("a folder") << "folder" << QStringList{"/zennode\"", "Permission denied"} << false;
         QTest::newRow("crashes") << "KILL=x.wad" << QStringList{"x.wad", "signal 9"} << true;
-        QTest::newRow("exits with 259") << "FAIL=x.wad\nCODE=259"
-                                        << QStringList{"x.wad", "exit code 3",
-                                                       "progress 20\n"
-                                                       "error: no levels"}
-                                        << true;
+        QTest::newRow("exits with 259") << "FAIL=x.wad\nCODE=259" << QStringList{"x.wad", "exit code 3", "progress 20\nerror: no levels"} << true;
+        // clang-format on
     }
 
     void nodeBuildersThatFail()
@@ -427,7 +340,7 @@ private slots:
         QFETCH(QString, builder);
         QFETCH(QStringList, named);
         QFETCH(bool, goesOn);
-        Bench bench;
+        FaultBench bench;
         bench.work.write("pwads1/x.wad", "pwad");
         bench.work.write("pwads2/y.wad", "pwad");
         if (builder == "folder") {
@@ -437,30 +350,28 @@ private slots:
             bench.work.write("zennode.ctl", builder.toUtf8());
         }
         Form1 &window = bench.open();
-        const Form1Ui &ui = window.ui();
-        pick(ui.File8, "x.wad");
-        pick(ui.File9, "y.wad");
+        act(window, {"File8=x.wad", "File9=y.wad"});
         const QStringList ignored = {"engine.log", "zennode.log", "GL_WADs", "late.wad"};
         const auto before = snapshot(bench.work.path(), ignored);
         bench.work.write("pwads1/late.wad");
 
-        QTest::mouseClick(ui.Command5, Qt::LeftButton);
+        act(window, {"Command5"});
         verifyAnswers(window);
         verifyOneMessage(bench.dialogs.messages, named);
         QVERIFY(!bench.dialogs.messages.first().contains("progress 8\n")); // only the last lines
         QCOMPARE(snapshot(bench.work.path(), ignored), before);
-        QCOMPARE(ui.File10->names(), goesOn ? QStringList{"y.wad"} : QStringList());
-        QCOMPARE(ui.File8->names().contains("late.wad"), goesOn);
+        QCOMPARE(window.ui().File10->names(), goesOn ? QStringList{"y.wad"} : QStringList());
+        QCOMPARE(window.ui().File8->names().contains("late.wad"), goesOn);
     }
 
     void playerClicksOnWhileTheBuilderHangs()
     {
-        Bench bench;
+        FaultBench bench;
         bench.work.write("pwads1/x.wad", "pwad");
         writeStandInNodeBuilder(bench.work.file("zennode"));
         bench.work.write("zennode.ctl", "SLEEP=2\n");
         Form1 &window = bench.open();
-        pick(window.ui().File8, "x.wad");
+        act(window, {"File8=x.wad"});
 
         bool answered = false;
         QTimer::singleShot(300, &window, [&] {
@@ -469,7 +380,7 @@ private slots:
         });
         QElapsedTimer clock;
         clock.start();
-        QTest::mouseClick(window.ui().Command5, Qt::LeftButton);
+        act(window, {"Command5"});
         QVERIFY(answered);
         QVERIFY(clock.elapsed() >= 1500);
         QCOMPARE(window.ui().File10->names(), QStringList{"x.wad"});
@@ -478,7 +389,7 @@ private slots:
 
     void hostileNamesAndTextsArePlainCharacters()
     {
-        Bench bench;
+        FaultBench bench;
         const QStringList names = {"a b.wad",        "q\"uote.wad",
                                    "semi;colon.wad", "$(touch pwned).wad",
                                    "-warp.wad",      "`touch pwned`.wad"};
@@ -488,20 +399,17 @@ private slots:
         const QByteArray latin1Name = QFile::encodeName(bench.pwads1) + "/\xe9t\xe9.wad";
         QVERIFY(::close(::open(latin1Name.constData(), O_CREAT | O_WRONLY, 0644)) == 0);
         Form1 &window = bench.open();
-        const Form1Ui &ui = window.ui();
-        QCOMPARE(ui.File8->names().size(), names.size());
+        QCOMPARE(window.ui().File8->names().size(), names.size());
 
-        pick(ui.File6, "engine");
-        ui.Check8->setChecked(true);
-        ui.Text2->setText("\"a b\" ; $(touch pwned) `touch pwned` -x");
+        act(window,
+            {"File6=engine", "Check8", "Text2=\"a b\" ; $(touch pwned) `touch pwned` 'a -x"});
         const QString log = bench.work.file("engine.log");
         for (const QString &name : names) {
             QFile::remove(log);
-            pick(ui.File8, name);
-            QTest::mouseClick(ui.Command12, Qt::LeftButton);
-            const QStringList arguments = waitForLog(log).mid(1);
-            QCOMPARE(arguments, (QStringList{"-file", bench.pwads1 + "/" + name, "\"a", "b\"", ";",
-                                             "$(touch", "pwned)", "`touch", "pwned`", "-x"}));
+            act(window, {"File8=" + name, "Command12"});
+            QCOMPARE(waitForLog(log).mid(1),
+                     (QStringList{"-file", bench.pwads1 + "/" + name, "\"a", "b\"", ";", "$(touch",
+                                  "pwned)", "`touch", "pwned`", "'a", "-x"}));
         }
         QVERIFY(!QFileInfo::exists(bench.engines + "/pwned"));
         QVERIFY(!QFileInfo::exists(bench.work.file("pwned")));

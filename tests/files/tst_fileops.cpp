@@ -1,226 +1,125 @@
 #include "app/FolderList.h"
-#include "app/Form1.h"
 #include "support/TestSupport.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QTest>
-
-namespace {
-
-// An engine folder, an IWAD folder and an IWAD safe folder with a few files each.
-struct Setup
-{
-    Setup(bool withEngineFolder = true)
-    {
-        const QString engines = work.mkdir("engines");
-        for (const char *name : {"DEMO1.LMP", "MAP01.WAD", "map01.wad", "Map01.Wad"})
-            work.write(QStringLiteral("engines/") + name, name);
-        work.write("engines/prboom", "#!/bin/sh\n");
-        QFile::setPermissions(work.file("engines/prboom"), QFile::ReadOwner | QFile::ExeOwner |
-                                                               QFile::ReadGroup | QFile::ExeGroup |
-                                                               QFile::ReadOther | QFile::ExeOther);
-        work.write("iwads/DOOM2.WAD", "rebuilt IWAD");
-        work.write("safe/DOOM2.WAD", "IWAD");
-        work.write("GL_WADs/map01.wad", "GL");
-        work.write("zel.cfg", settingsRecord({withEngineFolder ? engines : "", work.file("iwads"),
-                                              "", "", work.file("safe"), ""}));
-        window = openWindow();
-    }
-
-    const Form1Ui &ui() const { return window->ui(); }
-    FolderList *list(const QString &name) const { return window->findChild<FolderList *>(name); }
-    void click(const QString &button) const
-    {
-        QTest::mouseClick(window->findChild<QPushButton *>(button), Qt::LeftButton);
-    }
-
-    WorkFolder work;
-    ScriptedDialogs dialogs;
-    std::unique_ptr<Form1> window;
-};
-
-} // namespace
 
 class TestFileOps : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void withoutASelectionOnlyDeletesRefresh_data()
+    void buttons_data()
     {
         QTest::addColumn<QString>("button");
-        QTest::addColumn<QString>("list");
-        QTest::addColumn<QString>("lateFile");
-        QTest::addColumn<bool>("refreshed");
-        QTest::newRow("delete GL PWAD") << "Command6"
-                                        << "File10"
-                                        << "GL_WADs/late.wad" << true;
-        QTest::newRow("delete demo") << "Command7"
-                                     << "File7"
-                                     << "engines/late.lmp" << true;
-        QTest::newRow("rec") << "Command16"
-                             << "File7"
-                             << "engines/late.lmp" << false;
-        QTest::newRow("copy IWAD to engines") << "Command17"
-                                              << "File6"
-                                              << "engines/late.wad" << false;
-        QTest::newRow("del engine WAD") << "Command18"
-                                        << "File6"
-                                        << "engines/late.wad" << true;
-        QTest::newRow("copy safe IWAD") << "Command19"
-                                        << "File11"
-                                        << "iwads/late.wad" << false;
-        QTest::newRow("del IWAD") << "Command20"
-                                  << "File11"
-                                  << "iwads/late.wad" << true;
+        QTest::addColumn<QString>("selected");  // list=name, or nothing
+        QTest::addColumn<QString>("changed");   // the file deleted, or the copy's "from>to"
+        QTest::addColumn<QString>("refreshed"); // the list that shows a file added meanwhile
+        // clang-format off
+        QTest::newRow("delete GL PWAD, nothing selected") << "Command6" << "" << "" << "File10";
+        QTest::newRow("delete demo, nothing selected") << "Command7" << "" << "" << "File7";
+        QTest::newRow("rec, nothing selected") << "Command16" << "" << "" << "";
+        QTest::newRow("copy IWAD, nothing selected") << "Command17" << "" << "" << "";
+        QTest::newRow("del engine WAD, nothing selected") << "Command18" << "" << "" << "File6";
+        QTest::newRow("copy safe IWAD, nothing selected") << "Command19" << "" << "" << "";
+        QTest::newRow("del IWAD, nothing selected") << "Command20" << "" << "" << "File11";
+        QTest::newRow("delete GL PWAD") << "Command6" << "File10=map01.wad" << "GL_WADs/map01.wad" << "File10";
+        QTest::newRow("delete demo") << "Command7" << "File7=DEMO1.LMP" << "engines/DEMO1.LMP" << "File7";
+        QTest::newRow("del MAP01.WAD") << "Command18" << "File6=MAP01.WAD" << "engines/MAP01.WAD" << "File6";
+        QTest::newRow("del map01.wad") << "Command18" << "File6=map01.wad" << "engines/map01.wad" << "File6";
+        QTest::newRow("del Map01.Wad") << "Command18" << "File6=Map01.Wad" << "engines/Map01.Wad" << "File6";
+        QTest::newRow("del IWAD") << "Command20" << "File11=DOOM2.WAD" << "iwads/DOOM2.WAD" << "File11";
+        QTest::newRow("copy IWAD over the engine folder's") << "Command17" << "File11=DOOM2.WAD" << "iwads/DOOM2.WAD>engines/DOOM2.WAD" << "File6";
+        QTest::newRow("copy safe IWAD over the IWAD") << "Command19" << "File5=DOOM2.WAD" << "safe/DOOM2.WAD>iwads/DOOM2.WAD" << "File11";
+        // clang-format on
     }
 
-    void withoutASelectionOnlyDeletesRefresh()
+    void buttons()
     {
         QFETCH(QString, button);
-        QFETCH(QString, list);
-        QFETCH(QString, lateFile);
-        QFETCH(bool, refreshed);
-        Setup s;
-        s.ui().Text1->setText("keep");
-        const QString late = QFileInfo(lateFile).fileName();
-        s.work.write(lateFile);
+        QFETCH(QString, selected);
+        QFETCH(QString, changed);
+        QFETCH(QString, refreshed);
+        LaunchBench bench;
+        writeWadFiles(bench.work);
+        Form1 &window = bench.open();
+        act(window, {"Text1=keep"});
+        auto *list = window.findChild<FolderList *>(selected.section('=', 0, 0));
+        if (list)
+            QVERIFY(list->setFileName(selected.section('=', 1)));
+        const QStringList late = {"engines/late.wad", "engines/late.lmp", "iwads/late.wad",
+                                  "safe/late.wad", "GL_WADs/late.wad"};
+        for (const QString &file : late)
+            bench.work.write(file);
+        auto files = snapshot(bench.work.path(), {"late.wad", "late.lmp"});
 
-        s.click(button);
+        act(window, {button});
 
-        QCOMPARE(s.list(list)->names().contains(late), refreshed);
-        QCOMPARE(s.ui().Text1->text(), QString("keep"));
-        QCOMPARE(s.dialogs.messages, QStringList());
-        for (const char *kept : {"engines/DEMO1.LMP", "engines/MAP01.WAD", "engines/prboom",
-                                 "iwads/DOOM2.WAD", "GL_WADs/map01.wad"})
-            QVERIFY(QFileInfo::exists(s.work.file(kept)));
-        QVERIFY(!QFileInfo::exists(s.work.file("engines/DOOM2.WAD")));
-        QCOMPARE(readAll(s.work.file("iwads/DOOM2.WAD")), QByteArray("rebuilt IWAD"));
-    }
-
-    void deletesTheSelectedFile_data()
-    {
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<QString>("list");
-        QTest::addColumn<QString>("file");
-        QTest::newRow("GL PWAD") << "Command6"
-                                 << "File10"
-                                 << "GL_WADs/map01.wad";
-        QTest::newRow("demo") << "Command7"
-                              << "File7"
-                              << "engines/DEMO1.LMP";
-        QTest::newRow("MAP01.WAD") << "Command18"
-                                   << "File6"
-                                   << "engines/MAP01.WAD";
-        QTest::newRow("map01.wad") << "Command18"
-                                   << "File6"
-                                   << "engines/map01.wad";
-        QTest::newRow("Map01.Wad") << "Command18"
-                                   << "File6"
-                                   << "engines/Map01.Wad";
-        QTest::newRow("IWAD") << "Command20"
-                              << "File11"
-                              << "iwads/DOOM2.WAD";
-    }
-
-    void deletesTheSelectedFile()
-    {
-        QFETCH(QString, button);
-        QFETCH(QString, list);
-        QFETCH(QString, file);
-        Setup s;
-        const QString name = QFileInfo(file).fileName();
-        QVERIFY(s.list(list)->setFileName(name));
-        const QStringList others =
-            QStringList(s.list(list)->names())
-                .filter(QRegularExpression("^(?!" + QRegularExpression::escape(name) + "$)"));
-
-        s.click(button);
-
-        QVERIFY(!QFileInfo::exists(s.work.file(file)));
-        QCOMPARE(s.list(list)->names(), others); // the case-alike names stay
-        QCOMPARE(s.list(list)->fileName(), QString());
-        QCOMPARE(s.dialogs.messages, QStringList());
+        const QString from = changed.section('>', 0, 0), to = changed.section('>', 1);
+        if (!to.isEmpty())
+            files[to] = files[from];
+        else
+            files.remove(changed);
+        QCOMPARE(snapshot(bench.work.path(), {"late.wad", "late.lmp"}), files);
+        for (FolderList *shown : window.findChildren<FolderList *>()) {
+            const bool showsLate = !shown->names().filter(QRegularExpression("^late\\.")).isEmpty();
+            QVERIFY2(showsLate == (shown->objectName() == refreshed),
+                     qPrintable(shown->objectName()));
+        }
+        if (list)
+            QCOMPARE(list->fileName(), to.isEmpty() ? QString() : selected.section('=', 1));
+        QCOMPARE(bench.ui().Text1->text(), QString("keep"));
+        QCOMPARE(bench.dialogs.messages, QStringList());
     }
 
     void anEngineIsNotDeletedAndStaysExecutable()
     {
-        Setup s;
-        const QString engine = s.work.file("engines/prboom");
-        QVERIFY(s.ui().File6->setFileName("prboom"));
-        s.work.write("engines/late.wad");
-
-        s.click("Command18");
-
-        QCOMPARE(s.dialogs.messages, QStringList{"Only WADs can be deleted."});
-        QVERIFY(QFileInfo::exists(engine));
+        LaunchBench bench;
+        writeWadFiles(bench.work);
+        Form1 &window = bench.open();
+        bench.work.write("engines/late.wad");
+        act(window, {"File6=prboom", "Command18"});
+        QCOMPARE(bench.dialogs.messages, QStringList{"Only WADs can be deleted."});
         // Made normal like any selected file: writable by its owner, nothing else taken.
-        QCOMPARE(QFileInfo(engine).permissions() & 0x7777,
+        QCOMPARE(QFileInfo(bench.work.file("engines/prboom")).permissions() & 0x7777,
                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadUser |
                      QFile::WriteUser | QFile::ExeUser | QFile::ReadGroup | QFile::ExeGroup |
                      QFile::ReadOther | QFile::ExeOther);
-        QVERIFY(s.ui().File6->names().contains("late.wad"));
-    }
-
-    void copiesReplaceTheFileOfTheSameName_data()
-    {
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<QString>("from");
-        QTest::addColumn<QString>("to");
-        QTest::addColumn<QString>("target");
-        QTest::newRow("IWAD to engine folder") << "Command17"
-                                               << "File11"
-                                               << "File6"
-                                               << "engines/DOOM2.WAD";
-        QTest::newRow("safe IWAD to IWAD folder") << "Command19"
-                                                  << "File5"
-                                                  << "File11"
-                                                  << "iwads/DOOM2.WAD";
-    }
-
-    void copiesReplaceTheFileOfTheSameName()
-    {
-        QFETCH(QString, button);
-        QFETCH(QString, from);
-        QFETCH(QString, to);
-        QFETCH(QString, target);
-        Setup s;
-        const QString targetPath = s.work.file(target);
-        s.work.write(target, "an older, longer file of that name");
-        const QByteArray source = readAll(s.list(from)->path() + "/DOOM2.WAD");
-        QVERIFY(s.list(from)->setFileName("DOOM2.WAD"));
-
-        s.click(button);
-
-        QCOMPARE(readAll(targetPath), source);
-        QVERIFY(s.list(to)->names().contains("DOOM2.WAD"));
-        QCOMPARE(s.dialogs.messages, QStringList());
-    }
-
-    void aCopyWithoutATargetFolderWritesNothing()
-    {
-        Setup s(false);
-        QVERIFY(s.ui().File11->setFileName("DOOM2.WAD"));
-        s.click("Command17");
-        QCOMPARE(s.dialogs.messages.size(), 1);
-        QVERIFY2(s.dialogs.messages.first().startsWith("Cannot copy \"" +
-                                                       s.work.file("iwads/DOOM2.WAD")),
-                 qPrintable(s.dialogs.messages.first()));
-        QVERIFY(!QFileInfo::exists("/DOOM2.WAD"));
+        QVERIFY(bench.ui().File6->names().contains("late.wad"));
     }
 
     void recPutsTheDemosRecordNameAndDropsThePlayback()
     {
-        Setup s;
-        QVERIFY(s.ui().File7->setFileName("DEMO1.LMP"));
-        s.click("Command16");
-        QCOMPARE(s.ui().Text1->text(), QString("DEMO1"));
+        LaunchBench bench;
+        writeWadFiles(bench.work);
+        Form1 &window = bench.open();
+        act(window, {"File7=DEMO1.LMP", "Command16"});
+        QCOMPARE(bench.ui().Text1->text(), QString("DEMO1"));
         // The next launch records under that name instead of playing the old demo back.
-        QCOMPARE(s.ui().File7->fileName(), QString());
-        QVERIFY(QFileInfo::exists(s.work.file("engines/DEMO1.LMP")));
+        QCOMPARE(bench.ui().File7->fileName(), QString());
+        QVERIFY(QFileInfo::exists(bench.work.file("engines/DEMO1.LMP")));
+    }
+
+    // Without a folder to copy to the copy would land in the root folder; a safe folder that
+    // is the IWAD folder copies the IWAD onto itself.
+    void copiesThatCouldLoseData()
+    {
+        LaunchBench bench;
+        writeWadFiles(bench.work);
+        bench.work.write("zel.cfg", settingsRecord({"", bench.iwads, "", "", bench.iwads, ""}));
+        Form1 &window = bench.open();
+        act(window, {"File11=DOOM2.WAD", "Command17"});
+        QCOMPARE(bench.dialogs.messages.size(), 1);
+        QVERIFY2(bench.dialogs.messages.first().startsWith("Cannot copy \"" + bench.iwads +
+                                                           "/DOOM2.WAD"),
+                 qPrintable(bench.dialogs.messages.first()));
+        QVERIFY(!QFileInfo::exists("/DOOM2.WAD"));
+
+        act(window, {"File5=DOOM2.WAD", "Command19"});
+        QCOMPARE(readAll(bench.iwads + "/DOOM2.WAD"), QByteArray("rebuilt IWAD"));
+        QCOMPARE(bench.dialogs.messages.size(), 1);
     }
 };
 

@@ -1,11 +1,10 @@
 #include "app/Controls.h"
 #include "app/FolderList.h"
-#include "support/LaunchBench.h"
+#include "support/TestSupport.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QMap>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRandomGenerator>
@@ -35,27 +34,22 @@ QList<QLineEdit *> texts(const Form1Ui &ui)
     return {ui.Text1, ui.Text2, ui.Text3, ui.Text4, ui.Text5};
 }
 
-// Every control of the panel by name: "1" for a chosen option or a ticked box, the text
-// of a box, the demo selected in File7.
-State state(const Form1Ui &ui)
+// Every control of the panel by name ("1" for a chosen option or a ticked box, "2" for a
+// grayed one, the text of a box, the demo selected in File7) and the messages shown.
+State state(const Bench &bench)
 {
+    const Form1Ui &ui = bench.ui();
     State s;
     for (QRadioButton *option : skills(ui) + loadSlots(ui))
         s[option->objectName()] = option->isChecked() ? "1" : "0";
     for (QCheckBox *box : switches(ui))
-        s[box->objectName()] = box->checkState() == Qt::Checked     ? "1"
-                               : box->checkState() == Qt::Unchecked ? "0"
-                                                                    : "2";
+        s[box->objectName()] = QString::number(box->checkState() == Qt::Checked     ? 1
+                                               : box->checkState() == Qt::Unchecked ? 0
+                                                                                    : 2);
     for (QLineEdit *box : texts(ui))
         s[box->objectName()] = box->text();
     s["File7"] = ui.File7->fileName();
-    return s;
-}
-
-State with(State s, const State &changes)
-{
-    for (auto it = changes.begin(); it != changes.end(); ++it)
-        s[it.key()] = it.value();
+    s["messages"] = bench.dialogs.messages.join('|');
     return s;
 }
 
@@ -79,11 +73,7 @@ QString brokenRule(const Form1Ui &ui)
     bool slot = false;
     for (QRadioButton *option : loadSlots(ui))
         slot |= option->isChecked();
-    bool newGame =
-        !ui.Text3->text().isEmpty() || !ui.Text4->text().isEmpty() || !ui.Text5->text().isEmpty();
-    for (QCheckBox *box : switches(ui))
-        newGame |= box->checkState() != Qt::Unchecked;
-    if (slot && newGame)
+    if (slot && newGameOptionSet(ui))
         return "a load-game slot with a new-game option";
     if (!ui.Text1->text().isEmpty() && !ui.File7->fileName().isEmpty())
         return "a record name with a playback demo";
@@ -94,12 +84,15 @@ struct Panel : LaunchBench
 {
     Panel()
     {
-        work.write("engines/doom.exe");
-        for (const char *demo : {"a.lmp", "b.lmp", "c.lmp"})
-            work.write(QString("engines/") + demo);
+        for (const char *file : {"doom.exe", "a.lmp", "b.lmp", "c.lmp"})
+            work.write(QString("engines/") + file);
         open();
     }
 };
+
+const QStringList Everything = {"Option2", "Text1=rec", "Text2=x", "Text3=3", "Text4=150",
+                                "Text5=2", "Check1",    "Check2",  "Check3",  "Check4",
+                                "Check5",  "Check6",    "Check7",  "Check8"};
 
 } // namespace
 
@@ -108,148 +101,53 @@ class TestLaunchOptions : public QObject
     Q_OBJECT
 
 private slots:
-    void loadSlotClearsTheNewGameOptionsOnly()
+    void reactions_data()
     {
-        Panel panel;
-        const Form1Ui &ui = panel.ui();
-        click(ui.Option2);
-        type(ui.Text3, "3");
-        type(ui.Text4, "150");
-        type(ui.Text5, "2");
-        click(ui.Check3);
-        click(ui.Check8);
-        type(ui.Text1, "rec");
-        type(ui.Text2, "x");
-        const State before = state(ui);
-
-        click(ui.Option9);
-        const State chosen = with(before, {{"Option2", "0"},
-                                           {"Option9", "1"},
-                                           {"Text3", ""},
-                                           {"Text4", ""},
-                                           {"Text5", ""},
-                                           {"Check3", "0"},
-                                           {"Check8", "0"}});
-        QCOMPARE(state(ui), chosen);
-
-        // With nothing to clear only the option group changes.
-        click(ui.Option12);
-        QCOMPARE(state(ui), with(chosen, {{"Option9", "0"}, {"Option12", "1"}}));
-    }
-
-    void newGameOptionsLetGoOfTheSlot_data()
-    {
+        QTest::addColumn<QStringList>("before"); // what the player did first
         QTest::addColumn<QString>("action");
-        QTest::newRow("warp") << "Text3";
-        QTest::newRow("turbo") << "Text4";
-        QTest::newRow("maxdemo") << "Text5";
-        QTest::newRow("a switch") << "Check6";
-        QTest::newRow("the extra parameter") << "Check8";
-    }
-
-    void newGameOptionsLetGoOfTheSlot()
-    {
-        QFETCH(QString, action);
-        Panel panel;
-        const Form1Ui &ui = panel.ui();
-        const auto act = [&] {
-            if (auto *box = panel.window->findChild<QLineEdit *>(action))
-                type(box, "1");
-            else
-                click(panel.window->findChild<QCheckBox *>(action));
-        };
-
-        click(ui.Option8);
-        State before = state(ui);
-        act();
-        QCOMPARE(state(ui), with(before, {{"Option8", "0"}, {action, "1"}}));
-
-        // A skill is not touched.
-        QTest::mouseClick(ui.Label16, Qt::LeftButton);
-        erase(ui.Text3), erase(ui.Text4), erase(ui.Text5);
-        click(ui.Option5);
-        before = state(ui);
-        act();
-        QCOMPARE(state(ui), with(before, {{action, "1"}}));
-    }
-
-    void skillAndSlotExcludeEachOther()
-    {
-        Panel panel;
-        const Form1Ui &ui = panel.ui();
-        type(ui.Text1, "x");
-        click(ui.Option9);
-        const State before = state(ui);
-        click(ui.Option3);
-        QCOMPARE(state(ui), with(before, {{"Option9", "0"}, {"Option3", "1"}}));
-        click(ui.Option9);
-        QCOMPARE(state(ui), before);
-    }
-
-    void captionsAndClearResetTheirGroup()
-    {
-        Panel panel;
-        const Form1Ui &ui = panel.ui();
-        click(ui.Option10);
-        QTest::mouseClick(ui.Label13, Qt::LeftButton); // "Skill" leaves a slot alone
-        QVERIFY(ui.Option10->isChecked());
-        QTest::mouseClick(ui.Label14, Qt::LeftButton);
-        QVERIFY(!ui.Option10->isChecked());
-        click(ui.Option1);
-        QTest::mouseClick(ui.Label14, Qt::LeftButton);
-        QVERIFY(ui.Option1->isChecked());
-        QTest::mouseClick(ui.Label13, Qt::LeftButton);
-        QVERIFY(!ui.Option1->isChecked());
-
-        for (QLineEdit *box : texts(ui))
-            type(box, "v");
-        for (QCheckBox *box : switches(ui))
-            click(box);
-        const State before = state(ui);
-        QTest::mouseClick(ui.Label16, Qt::LeftButton);
-        State expected = before;
-        for (QCheckBox *box : switches(ui))
-            expected[box->objectName()] = "0";
-        QCOMPARE(state(ui), expected);
-
-        click(ui.Check8);
-        QTest::mouseClick(ui.Command14, Qt::LeftButton);
-        expected = with(expected, {{"Check8", "1"}, {"Text2", "-"}});
-        QCOMPARE(state(ui), expected);
-
-        const std::pair<ClickableLabel *, const char *> captions[] = {{ui.Label12, "Text1"},
-                                                                      {ui.Label15, "Text3"},
-                                                                      {ui.Label17, "Text4"},
-                                                                      {ui.Label18, "Text5"}};
-        for (const auto &[label, box] : captions) {
-            QTest::mouseClick(label, Qt::LeftButton);
-            expected[box] = "";
-            QCOMPARE(state(ui), expected);
+        QTest::addColumn<QStringList>("changes"); // every control that changes, and how
+        const QStringList untickAll = {"Check1=0", "Check2=0", "Check3=0", "Check4=0",
+                                       "Check5=0", "Check6=0", "Check7=0", "Check8=0"};
+        const QString debug = "Text6=debug", engine = "File6=doom.exe";
+        // clang-format off
+        QTest::newRow("a slot clears the new-game options, nothing else") << Everything << "Option9" << QStringList{"Option2=0", "Option9=1", "Text3=", "Text4=", "Text5="} + untickAll;
+        QTest::newRow("a slot with nothing to clear") << QStringList{"Option9"} << "Option12" << QStringList{"Option9=0", "Option12=1"};
+        QTest::newRow("a skill replaces a slot") << QStringList{"Text1=x", "Option9"} << "Option3" << QStringList{"Option9=0", "Option3=1"};
+        QTest::newRow("a slot replaces a skill") << QStringList{"Text1=x", "Option3"} << "Option9" << QStringList{"Option3=0", "Option9=1"};
+        for (const QString &option : QStringList{"Text3", "Text4", "Text5", "Check6", "Check8"}) {
+            const QString set = option.startsWith("Text") ? option + "=1" : option;
+            QTest::addRow("%s lets go of a slot", qPrintable(option)) << QStringList{"Option8"} << set << QStringList{"Option8=0", option + "=1"};
+            QTest::addRow("%s leaves a skill", qPrintable(option)) << QStringList{"Option5"} << set << QStringList{option + "=1"};
         }
+        QTest::newRow("\"Skill\" leaves a slot") << QStringList{"Option10"} << "Label13" << QStringList();
+        QTest::newRow("\"Skill\" drops the skill") << QStringList{"Option1"} << "Label13" << QStringList{"Option1=0"};
+        QTest::newRow("\"Load Game\" leaves a skill") << QStringList{"Option1"} << "Label14" << QStringList();
+        QTest::newRow("\"Load Game\" drops the slot") << QStringList{"Option10"} << "Label14" << QStringList{"Option10=0"};
+        QTest::newRow("\"CMD-Line Parameter\" unticks, Text2 stays") << Everything << "Label16" << untickAll;
+        QTest::newRow("\"clear\" leaves Check8") << Everything << "Command14" << QStringList{"Text2=-"};
+        QTest::newRow("\"Record Demo\"") << Everything << "Label12" << QStringList{"Text1="};
+        QTest::newRow("\"Warp\"") << Everything << "Label15" << QStringList{"Text3="};
+        QTest::newRow("\"Turbo\"") << Everything << "Label17" << QStringList{"Text4="};
+        QTest::newRow("\"MaxDemo\"") << Everything << "Label18" << QStringList{"Text5="};
+        QTest::newRow("a record name drops the demo") << QStringList{"File7=b.lmp"} << "Text1=n" << QStringList{"File7=", "Text1=n"};
+        QTest::newRow("a demo drops the record name") << QStringList{"Text1=n"} << "File7=c.lmp" << QStringList{"File7=c.lmp", "Text1="};
+        QTest::newRow("a launch keeps the playback demo") << QStringList{debug, engine, "File7=c.lmp"} << "Command12" << QStringList{"messages=doom.exe -playdemo c"};
+        QTest::newRow("a launch empties the record name") << QStringList{debug, engine, "Text1=r"} << "Command12" << QStringList{"messages=doom.exe -record r", "Text1="};
+        // clang-format on
     }
 
-    void recordNameAndPlaybackDemoExcludeEachOther()
+    void reactions()
     {
+        QFETCH(QStringList, before);
+        QFETCH(QString, action);
+        QFETCH(QStringList, changes);
         Panel panel;
-        const Form1Ui &ui = panel.ui();
-        pick(ui.File7, "b.lmp");
-        type(ui.Text1, "n");
-        QCOMPARE(ui.File7->fileName(), QString());
-        pick(ui.File7, "c.lmp");
-        QCOMPARE(ui.Text1->text(), QString());
-        QCOMPARE(ui.File7->fileName(), QString("c.lmp"));
-
-        // A launch empties the record name; a demo picked for playback stays.
-        ui.Text6->setPlainText("debug");
-        pick(ui.File6, "doom.exe");
-        QTest::mouseClick(ui.Command12, Qt::LeftButton);
-        QCOMPARE(ui.File7->fileName(), QString("c.lmp"));
-        type(ui.Text1, "r");
-        QTest::mouseClick(ui.Command12, Qt::LeftButton);
-        QCOMPARE(ui.Text1->text(), QString());
-        QCOMPARE(ui.File7->fileName(), QString());
-        QCOMPARE(panel.dialogs.messages,
-                 (QStringList{"doom.exe -playdemo c", "doom.exe -record r"}));
+        act(*panel.window, before);
+        State expected = state(panel);
+        for (const QString &change : changes)
+            expected[change.section('=', 0, 0)] = change.section('=', 1);
+        act(*panel.window, {action});
+        QCOMPARE(state(panel), expected);
     }
 
     // Long runs of what a player does; the rules hold after every step, and a launch never
@@ -258,8 +156,7 @@ private slots:
     {
         Panel panel;
         const Form1Ui &ui = panel.ui();
-        ui.Text6->setPlainText("debug");
-        pick(ui.File6, "doom.exe");
+        act(*panel.window, {"Text6=debug", "File6=doom.exe"});
         QRandomGenerator random(31337);
         const auto any = [&](const auto &list) {
             return list.at(random.bounded(int(list.size())));

@@ -1,21 +1,16 @@
-#include "app/Controls.h"
 #include "app/FolderList.h"
-#include "support/LaunchBench.h"
+#include "support/TestSupport.h"
 
-#include <QCheckBox>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QTest>
 
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
-#include <poll.h>
 #include <unistd.h>
 
 namespace {
@@ -23,81 +18,39 @@ namespace {
 const QString Engine = QStringLiteral("/usr/games/chocolate-doom");
 const QString Iwad = QStringLiteral("/usr/share/games/doom/freedoom2.wad");
 
-// Collects what the programs started while it listens print, through a pipe that stands
-// in for this process's standard output and error meanwhile. The pipe ends when the last
-// of them has ended, which is how a test learns that a detached engine is done.
-class EngineOutput
-{
-public:
-    void listen()
-    {
-        if (::pipe2(m_pipe, O_CLOEXEC) != 0)
-            qFatal("no pipe");
-        std::fflush(stdout);
-        std::fflush(stderr);
-        m_saved[0] = ::fcntl(1, F_DUPFD_CLOEXEC, 3);
-        m_saved[1] = ::fcntl(2, F_DUPFD_CLOEXEC, 3);
-        ::dup2(m_pipe[1], 1);
-        ::dup2(m_pipe[1], 2);
-    }
-
-    void stop()
-    {
-        std::fflush(stdout);
-        std::fflush(stderr);
-        ::dup2(m_saved[0], 1);
-        ::dup2(m_saved[1], 2);
-        for (int fd : {m_saved[0], m_saved[1], m_pipe[1]})
-            ::close(fd);
-    }
-
-    // False when the programs still run after `ms`.
-    bool waitForEnd(int ms)
-    {
-        const QDeadlineTimer deadline(ms);
-        pollfd in{m_pipe[0], POLLIN, 0};
-        while (::poll(&in, 1, int(deadline.remainingTime())) > 0) {
-            char buffer[4096];
-            const ssize_t n = ::read(m_pipe[0], buffer, sizeof buffer);
-            if (n <= 0) {
-                ::close(m_pipe[0]);
-                return true;
-            }
-            text.append(buffer, n);
-        }
-        ::close(m_pipe[0]);
-        return false;
-    }
-
-    QByteArray text;
-
-private:
-    int m_pipe[2] = {-1, -1};
-    int m_saved[2] = {-1, -1};
-};
-
-// Ends, by their ids, the engines this test started that outlived their time.
-void endEnginesIn(const QString &folder)
+// The ids of the other processes that run in `folder`.
+QList<int> processesIn(const QString &folder)
 {
     const QString wanted = QFileInfo(folder).canonicalFilePath();
+    QList<int> ids;
     for (const QString &pid : QDir("/proc").entryList(QDir::Dirs)) {
         if (pid.toInt() > 0 && pid.toInt() != ::getpid() &&
             QFileInfo("/proc/" + pid + "/cwd").symLinkTarget() == wanted)
-            ::kill(pid.toInt(), SIGKILL);
+            ids << pid.toInt();
     }
+    return ids;
 }
 
-// Clicks "play" and collects what the engine prints until it ends, for a minute at most.
+// Clicks "play" while this process's output goes to a file, so the engine prints there, and
+// waits a minute at most for the engine to end; one that outlived its time is ended.
 bool playAndWait(const LaunchBench &bench, QByteArray *output)
 {
-    EngineOutput engine;
-    engine.listen();
+    const QString file = bench.work.file("engine.out");
+    std::fflush(stdout);
+    std::fflush(stderr);
+    const int saved[] = {::fcntl(1, F_DUPFD_CLOEXEC, 3), ::fcntl(2, F_DUPFD_CLOEXEC, 3)};
+    const int out = ::open(QFile::encodeName(file), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    ::dup2(out, 1);
+    ::dup2(out, 2);
     QTest::mouseClick(bench.ui().Command12, Qt::LeftButton);
-    engine.stop();
-    const bool ended = engine.waitForEnd(60000);
-    if (!ended)
-        endEnginesIn(bench.engines);
-    *output = engine.text;
+    for (int fd : {1, 2})
+        ::dup2(saved[fd - 1], fd);
+    for (int fd : {saved[0], saved[1], out})
+        ::close(fd);
+    const bool ended = QTest::qWaitFor([&] { return processesIn(bench.engines).isEmpty(); }, 60000);
+    for (int pid : processesIn(bench.engines))
+        ::kill(pid, SIGKILL);
+    *output = readAll(file);
     return ended;
 }
 
@@ -119,16 +72,10 @@ private slots:
         qputenv("HOME", QFile::encodeName(bench.work.mkdir("home")));
         QVERIFY(QFile::link(Engine, bench.engines + "/chocolate-doom"));
         QVERIFY(QFile::link(Iwad, bench.iwads + "/freedoom2.wad"));
-        bench.open();
-        const Form1Ui &ui = bench.ui();
+        Form1 &window = bench.open();
 
-        pick(ui.File6, "chocolate-doom");
-        pick(ui.File11, "freedoom2.wad");
-        type(ui.Text1, "zeltest");
-        type(ui.Text3, "1");
-        type(ui.Text5, "1");
-        click(ui.Option3);
-        click(ui.Check6);
+        act(window, {"File6=chocolate-doom", "File11=freedoom2.wad", "Text1=zeltest", "Text3=1",
+                     "Text5=1", "Option3", "Check6"});
         // Recording ends by itself once the one-kilobyte demo buffer is full.
         QByteArray out;
         QVERIFY2(playAndWait(bench, &out), out.constData());
@@ -136,16 +83,12 @@ private slots:
         QVERIFY2(out.contains("Demo zeltest.lmp recorded"), out.constData());
         QVERIFY(out.contains("startskill 2")); // "Hurt me plenty."
         QVERIFY(QFileInfo(bench.engines + "/zeltest.lmp").size() > 0);
-        QCOMPARE(ui.Text1->text(), QString());
+        QCOMPARE(bench.ui().Text1->text(), QString());
 
         // Playback would wait on the quit screen unless the engine is told not to show it.
         const QString extra = bench.work.write("extra.cfg", "show_endoom 0\n");
-        QTest::mouseClick(ui.Label15, Qt::LeftButton);
-        QTest::mouseClick(ui.Label18, Qt::LeftButton);
-        click(ui.Check8);
-        ui.Text2->setText("-extraconfig " + extra);
-        QTest::mouseClick(ui.Command15, Qt::LeftButton);
-        pick(ui.File7, "zeltest.lmp");
+        act(window, {"Label15", "Label18", "Check8", "Text2=-extraconfig " + extra, "Command15",
+                     "File7=zeltest.lmp"});
         QVERIFY2(playAndWait(bench, &out), out.constData());
         QVERIFY2(out.contains("Playing demo zeltest.lmp.") && !out.contains("not found"),
                  out.constData());

@@ -55,10 +55,7 @@ private slots:
         QCOMPARE(ui.Text6->toPlainText(), QString("Gravemill"));
         QVERIFY(QFileInfo(folder + "/zennode").isExecutable());
 
-        ui.File6->setFileName("chocolate-doom");
-        ui.File11->setFileName("freedoom2.wad");
-        ui.Text6->setPlainText("debug");
-        QTest::mouseClick(ui.Command12, Qt::LeftButton);
+        act(window, {"File6:=chocolate-doom", "File11:=freedoom2.wad", "Text6=debug", "Command12"});
         QCOMPARE(dialogs.messages,
                  QStringList{"chocolate-doom -iwad \"" + folder + "/iwads//freedoom2.wad\""});
     }

@@ -1,35 +1,29 @@
 #include "app/FolderList.h"
-#include "app/Form1.h"
 #include "support/TestSupport.h"
 
 #include <QFile>
-#include <QPushButton>
 #include <QStandardPaths>
 #include <QTest>
 #include <QtEndian>
+
+#include <algorithm>
 
 namespace {
 
 const QString GamesFolder = QStringLiteral("/usr/share/games/doom/");
 
-struct Lump
-{
-    QByteArray name;
-    QByteArray data;
-};
-
+// A WAD: a 12-byte header (magic, lump count, directory offset), the lumps, and a
+// directory of 16-byte entries (offset, size, name padded to 8 bytes).
 struct Wad
 {
     QByteArray magic;
-    QList<Lump> lumps;
+    QByteArrayList names, lumps;
     QString error; // what makes the file no WAD
 
-    QByteArrayList names() const
+    qsizetype glLumps() const
     {
-        QByteArrayList out;
-        for (const Lump &lump : lumps)
-            out << lump.name;
-        return out;
+        return std::count_if(names.begin(), names.end(),
+                             [](const QByteArray &name) { return name.startsWith("GL_"); });
     }
 };
 
@@ -38,8 +32,13 @@ qint32 int32At(const QByteArray &bytes, qsizetype at)
     return qFromLittleEndian<qint32>(bytes.constData() + at);
 }
 
-// A WAD: a 12-byte header (magic, lump count, directory offset), the lumps, and a
-// directory of 16-byte entries (offset, size, name padded to 8 bytes).
+QByteArray int32(qint32 value)
+{
+    QByteArray out(4, '\0');
+    qToLittleEndian(value, out.data());
+    return out;
+}
+
 Wad readWad(const QString &path)
 {
     Wad wad;
@@ -56,27 +55,11 @@ Wad readWad(const QString &path)
         const qint64 offset = int32At(bytes, entry), size = int32At(bytes, entry + 4);
         if (offset < 0 || size < 0 || offset + size > bytes.size())
             return wad.error = QStringLiteral("lump %1 lies outside the file").arg(i), wad;
-        QByteArray name = bytes.mid(entry + 8, 8);
-        name.truncate(name.indexOf('\0') < 0 ? 8 : name.indexOf('\0'));
-        wad.lumps.append({name, bytes.mid(offset, size)});
+        const QByteArray name = bytes.mid(entry + 8, 8);
+        wad.names << name.left(name.indexOf('\0') < 0 ? 8 : name.indexOf('\0'));
+        wad.lumps << bytes.mid(offset, size);
     }
     return wad;
-}
-
-QByteArray wadBytes(const QByteArray &magic, const QList<Lump> &lumps)
-{
-    QByteArray body, directory;
-    auto int32 = [](qint32 v) {
-        QByteArray out(4, '\0');
-        qToLittleEndian(v, out.data());
-        return out;
-    };
-    for (const Lump &lump : lumps) {
-        directory += int32(12 + body.size()) + int32(lump.data.size()) +
-                     lump.name.leftJustified(8, '\0', true);
-        body += lump.data;
-    }
-    return magic + int32(lumps.size()) + int32(12 + body.size()) + body + directory;
 }
 
 // The marker and data lumps of one map, as a PWAD of their own.
@@ -85,20 +68,16 @@ QByteArray mapPwad(const Wad &iwad, const QByteArray &map)
     static const QByteArrayList mapLumps{"THINGS", "LINEDEFS", "SIDEDEFS", "VERTEXES",
                                          "SEGS",   "SSECTORS", "NODES",    "SECTORS",
                                          "REJECT", "BLOCKMAP", "BEHAVIOR"};
-    const QByteArrayList names = iwad.names();
-    qsizetype i = names.indexOf(map);
-    QList<Lump> lumps{iwad.lumps.value(i)};
-    while (++i < names.size() && mapLumps.contains(names.at(i)))
-        lumps << iwad.lumps.at(i);
-    return wadBytes("PWAD", lumps);
-}
-
-qsizetype glLumpCount(const Wad &wad)
-{
-    qsizetype n = 0;
-    for (const QByteArray &name : wad.names())
-        n += name.startsWith("GL_") ? 1 : 0;
-    return n;
+    QByteArray body, directory;
+    const qsizetype marker = iwad.names.indexOf(map);
+    for (qsizetype i = marker;
+         i >= 0 && i < iwad.names.size() && (i == marker || mapLumps.contains(iwad.names[i]));
+         ++i) {
+        directory += int32(12 + body.size()) + int32(iwad.lumps[i].size()) +
+                     iwad.names[i].leftJustified(8, '\0', true);
+        body += iwad.lumps[i];
+    }
+    return "PWAD" + int32(directory.size() / 16) + int32(12 + body.size()) + body + directory;
 }
 
 // The program folder's node builder: the wrapper around zdbsp that the sample set-up uses.
@@ -125,35 +104,29 @@ private slots:
     {
         if (!QFile::exists(GamesFolder + "freedoom2.wad"))
             QSKIP("freedoom2.wad is missing (the freedoom package installs it)");
-        WorkFolder work;
-        ScriptedDialogs dialogs;
-        QVERIFY(installZennode(work));
+        LaunchBench bench("engines", "iwads", "my pwads");
+        QVERIFY(installZennode(bench.work));
         const Wad freedoom = readWad(GamesFolder + "freedoom2.wad");
         QVERIFY2(freedoom.error.isEmpty(), qPrintable(freedoom.error));
-        const QString pwads = work.mkdir("my pwads");
-        work.write("my pwads/map01.wad", mapPwad(freedoom, "MAP01"));
-        work.write("my pwads/broken.wad", "not a WAD");
-        work.write("zel.cfg", settingsRecord({"", "", pwads, pwads, "", ""}));
-        auto window = openWindow();
-        const Form1Ui &ui = window->ui();
-        ui.File8->setFileName("map01.wad");
-        ui.File9->setFileName("broken.wad");
+        bench.work.write("my pwads/map01.wad", mapPwad(freedoom, "MAP01"));
+        bench.work.write("pwads2/broken.wad", "not a WAD");
+        Form1 &window = bench.open();
 
-        QTest::mouseClick(ui.Command5, Qt::LeftButton);
+        act(window, {"File8=map01.wad", "File9=broken.wad", "Command5"});
 
-        const Wad built = readWad(work.file("GL_WADs/map01.wad"));
+        const Wad built = readWad(bench.work.file("GL_WADs/map01.wad"));
         QVERIFY2(built.error.isEmpty(), qPrintable(built.error));
         QCOMPARE(built.magic, QByteArray("PWAD"));
-        QCOMPARE(built.names().mid(0, 3), (QByteArrayList{"MAP01", "THINGS", "LINEDEFS"}));
-        QVERIFY2(built.names().contains("GL_MAP01") && glLumpCount(built) >= 5,
-                 built.names().join(' ').constData());
-        QCOMPARE(ui.File10->names(), QStringList{"map01.wad"});
+        QCOMPARE(built.names.mid(0, 3), (QByteArrayList{"MAP01", "THINGS", "LINEDEFS"}));
+        QVERIFY2(built.names.contains("GL_MAP01") && built.glLumps() >= 5,
+                 built.names.join(' ').constData());
+        QCOMPARE(window.ui().File10->names(), QStringList{"map01.wad"});
 
         // zdbsp refuses the broken one; its own words reach the player.
-        QCOMPARE(dialogs.messages.size(), 1);
-        const QString message = dialogs.messages.first();
-        QVERIFY2(message.contains(pwads + "/broken.wad") && message.contains("exit code 20") &&
-                     message.endsWith("Failed to read"),
+        QCOMPARE(bench.dialogs.messages.size(), 1);
+        const QString message = bench.dialogs.messages.first();
+        QVERIFY2(message.contains(bench.pwads2 + "/broken.wad") &&
+                     message.contains("exit code 20") && message.endsWith("Failed to read"),
                  qPrintable(message));
     }
 
@@ -161,27 +134,23 @@ private slots:
     {
         if (!QFile::exists(GamesFolder + "freedoom1.wad"))
             QSKIP("freedoom1.wad is missing (the freedoom package installs it)");
-        WorkFolder work;
-        ScriptedDialogs dialogs;
-        QVERIFY(installZennode(work));
-        const QString iwads = work.mkdir("iwads");
-        QVERIFY(QFile::copy(GamesFolder + "freedoom1.wad", iwads + "/freedoom1.wad"));
-        const Wad before = readWad(iwads + "/freedoom1.wad");
-        QCOMPARE(glLumpCount(before), 0);
-        work.write("zel.cfg", settingsRecord({"", iwads, "", "", "", ""}));
-        auto window = openWindow();
-        const Form1Ui &ui = window->ui();
-        ui.File11->setFileName("freedoom1.wad");
+        LaunchBench bench;
+        QVERIFY(installZennode(bench.work));
+        const QString iwad = bench.iwads + "/freedoom1.wad";
+        QVERIFY(QFile::copy(GamesFolder + "freedoom1.wad", iwad));
+        const Wad before = readWad(iwad);
+        QCOMPARE(before.glLumps(), 0);
+        Form1 &window = bench.open();
 
-        QTest::mouseClick(ui.Command13, Qt::LeftButton);
+        act(window, {"File11=freedoom1.wad", "Command13"});
 
-        QCOMPARE(dialogs.messages, QStringList());
-        const Wad after = readWad(iwads + "/freedoom1.wad");
+        QCOMPARE(bench.dialogs.messages, QStringList());
+        const Wad after = readWad(iwad);
         QVERIFY2(after.error.isEmpty(), qPrintable(after.error));
         QCOMPARE(after.magic, QByteArray("IWAD"));
-        QVERIFY(glLumpCount(after) > 0);
-        QCOMPARE(after.lumps.size() - glLumpCount(after), before.lumps.size());
-        QCOMPARE(ui.File11->names(), QStringList{"freedoom1.wad"});
+        QVERIFY(after.glLumps() > 0);
+        QCOMPARE(after.lumps.size() - after.glLumps(), before.lumps.size());
+        QCOMPARE(window.ui().File11->names(), QStringList{"freedoom1.wad"});
     }
 };
 

@@ -14,11 +14,6 @@ double cpuSeconds()
     return double(std::clock()) / CLOCKS_PER_SEC;
 }
 
-ProcessOutcome runScript(const QString &script)
-{
-    return ShellAndWait(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), script});
-}
-
 } // namespace
 
 class TestShellAndWait : public QObject
@@ -33,19 +28,17 @@ private slots:
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("lastLine");
 
+        // clang-format off
         QTest::newRow("success") << "echo built" << false << 0 << "built";
-        QTest::newRow("failure code, message on stderr")
-            << "echo working; echo 'no levels' >&2; exit 3" << false << 3 << "no levels";
-        // The code that once meant "still running" ends the wait like any other
-        // (exit codes are 8 bits wide here).
+        QTest::newRow("failure code, message on stderr") << "echo working; echo 'no levels' >&2; exit 3" << false << 3 << "no levels";
+        // The code that once meant "still running" ends the wait like any other (exit codes
+        // are 8 bits wide here).
         QTest::newRow("exit code 259") << "exit 259" << false << 259 % 256 << "";
         QTest::newRow("killed") << "echo going; kill -9 $$" << true << 9 << "going";
-        QTest::newRow("input is empty, not waited for")
-            << "cat; echo 'no input'" << false << 0 << "no input";
-        QTest::newRow("more output than a pipe holds")
-            << "yes 0123456789 | head -c 300000; echo; echo last" << false << 0 << "last";
-        QTest::newRow("progress redrawn on one line")
-            << "printf '10%%\\r50%%\\r100%%\\n'" << false << 0 << "100%";
+        QTest::newRow("input is empty, not waited for") << "cat; echo 'no input'" << false << 0 << "no input";
+        QTest::newRow("more output than a pipe holds") << "yes 0123456789 | head -c 300000; echo; echo last" << false << 0 << "last";
+        QTest::newRow("progress redrawn on one line") << "printf '10%%\\r50%%\\r100%%\\n'" << false << 0 << "100%";
+        // clang-format on
     }
 
     void reportsHowTheProcessEnded()
@@ -54,7 +47,7 @@ private slots:
         QFETCH(bool, crashed);
         QFETCH(int, exitCode);
         QFETCH(QString, lastLine);
-        const ProcessOutcome outcome = runScript(script);
+        const ProcessOutcome outcome = ShellAndWait("/bin/sh", {"-c", script});
         QVERIFY(outcome.started);
         QCOMPARE(outcome.crashed, crashed);
         QCOMPARE(outcome.exitCode, exitCode);

@@ -1,8 +1,16 @@
 #include "support/TestSupport.h"
 
+#include "app/FolderList.h"
+#include "app/LauncherSettings.h"
+
+#include <QAbstractButton>
+#include <QCryptographicHash>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QTest>
 
 ScriptedDialogs::ScriptedDialogs()
@@ -59,10 +67,56 @@ QString WorkFolder::mkdir(const QString &relative) const
     return path;
 }
 
+Form1 &Bench::open()
+{
+    window.reset();
+    window = std::make_unique<Form1>();
+    window->show();
+    if (!QTest::qWaitForWindowExposed(window.get()))
+        qFatal("the launcher window is not shown");
+    QCoreApplication::processEvents(); // deferred start-up messages
+    return *window;
+}
+
+LaunchBench::LaunchBench(const QString &engines_, const QString &iwads_, const QString &pwads1_,
+                         const QString &pwads2_)
+{
+    LauncherSettings settings;
+    for (const auto &[relative, folder, value] :
+         {std::tuple{engines_, &engines, &settings.GameEngineFolder},
+          {iwads_, &iwads, &settings.IwadFolder},
+          {pwads1_, &pwads1, &settings.PwadFolder1},
+          {pwads2_, &pwads2, &settings.PwadFolder2},
+          {QString("safe"), &safe, &settings.IwadSafeFolder}})
+        *folder = *value = work.mkdir(relative);
+    work.write("zel.cfg", FormatSettingsRecord(settings));
+}
+
+void writeWadFiles(const WorkFolder &work)
+{
+    for (const char *name : {"DEMO1.LMP", "MAP01.WAD", "map01.wad", "Map01.Wad"})
+        work.write(QStringLiteral("engines/") + name, name);
+    work.write("engines/DOOM2.WAD", "an older, longer file of that name");
+    QFile::setPermissions(work.write("engines/prboom", "#!/bin/sh\n"),
+                          QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup |
+                              QFile::ReadOther | QFile::ExeOther);
+    work.write("iwads/DOOM2.WAD", "rebuilt IWAD");
+    work.write("safe/DOOM2.WAD", "IWAD");
+    work.write("GL_WADs/map01.wad", "GL");
+}
+
 QByteArray readAll(const QString &path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QStringList readLines(const QString &path)
+{
+    QStringList lines = QString::fromUtf8(readAll(path)).split('\n');
+    if (lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
 }
 
 QByteArray settingsRecord(const QStringList &values)
@@ -73,12 +127,131 @@ QByteArray settingsRecord(const QStringList &values)
     return out + "\r\n";
 }
 
-std::unique_ptr<Form1> openWindow()
+QMap<QString, QByteArray> snapshot(const QString &root, const QStringList &ignored)
 {
-    auto window = std::make_unique<Form1>();
-    window->show();
-    if (!QTest::qWaitForWindowExposed(window.get()))
-        return nullptr;
-    QCoreApplication::processEvents(); // deferred start-up messages
-    return window;
+    QMap<QString, QByteArray> files;
+    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QString relative = path.mid(root.size() + 1);
+        if (ignored.contains(it.fileName()) || ignored.contains(relative.section('/', 0, 0)))
+            continue;
+        const QFileInfo info = it.fileInfo();
+        QByteArray state = QByteArray::number(int(info.permissions()), 16);
+        if (info.isFile())
+            state += ' ' + QCryptographicHash::hash(readAll(path), QCryptographicHash::Md5).toHex();
+        files.insert(relative, info.isDir() ? "folder" : state);
+    }
+    return files;
+}
+
+namespace {
+
+QString writeScript(const QString &path, const QByteArray &script)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        qFatal("cannot write %s", qPrintable(path));
+    file.write(script);
+    file.setPermissions(file.permissions() | QFile::ExeOwner);
+    return path;
+}
+
+// A node builder for `zennode IN -o OUT` that logs each run's arguments (each in
+// brackets) and the input's mode, obeys the settings in zennode.ctl beside it, and
+// writes IN plus "GL" to OUT in place, so OUT keeps its mode.
+const QByteArray NodeBuilderScript = R"sh(#!/bin/sh
+here=$(dirname "$0")
+SLEEP=0 FAIL= CODE=1 KILL=
+[ -f "$here/zennode.ctl" ] && . "$here/zennode.ctl"
+args=; for a in "$@"; do args="$args[$a]"; done
+log() { echo "$1 $args" >> "$here/zennode.log"; }
+log "begin $(stat -c %a "$1")"
+sleep "$SLEEP"
+name=$(basename "$1")
+if [ "$name" = "$KILL" ]; then log end; kill -9 $$; fi
+if [ "$name" = "$FAIL" ]; then
+  i=1; while [ $i -le 20 ]; do echo "progress $i"; i=$((i+1)); done
+  echo "error: no levels in $name" >&2
+  log end; exit "$CODE"
+fi
+{ cat "$1"; printf GL; } > "$3.part" && cat "$3.part" > "$3" && rm "$3.part"
+echo "built $name"
+log end
+)sh";
+
+} // namespace
+
+QString writeStandInEngine(const QString &path, const QString &log)
+{
+    const QByteArray name = QFile::encodeName(log);
+    // Written aside and renamed, so a reader never sees half a log.
+    return writeScript(path, "#!/bin/sh\n"
+                             "{ pwd -P; for a in \"$@\"; do printf '%s\\n' \"$a\"; done; } > '" +
+                                 name + ".part' && mv '" + name + ".part' '" + name + "'\n");
+}
+
+QString writeStandInNodeBuilder(const QString &path)
+{
+    return writeScript(path, NodeBuilderScript);
+}
+
+QStringList waitForLog(const QString &log)
+{
+    if (!QTest::qWaitFor([&] { return QFileInfo::exists(log); }, 10000))
+        return {};
+    return readLines(log);
+}
+
+void click(QAbstractButton *button)
+{
+    // The indicator sits at the left of option buttons and check boxes.
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+}
+
+void pick(FolderList *list, const QString &name)
+{
+    const int row = int(list->names().indexOf(name));
+    if (row < 0)
+        qFatal("%s is not listed", qPrintable(name));
+    const QRect item = list->visualRect(list->model()->index(row, 0));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, item.center());
+}
+
+void type(QLineEdit *box, const QString &text)
+{
+    QTest::keyClicks(box, text);
+}
+
+void erase(QLineEdit *box)
+{
+    QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(box, Qt::Key_Backspace);
+}
+
+void act(Form1 &window, const QStringList &actions)
+{
+    for (const QString &action : actions) {
+        const qsizetype equals = action.indexOf('=');
+        const QString name = action.left(equals).remove(':'), value = action.mid(equals + 1);
+        auto *control = window.findChild<QWidget *>(name);
+        if (!control)
+            qFatal("no control %s", qPrintable(name));
+        if (auto *list = qobject_cast<FolderList *>(control)) {
+            if (action.contains(":="))
+                list->setFileName(value);
+            else
+                pick(list, value);
+        } else if (auto *box = qobject_cast<QLineEdit *>(control)) {
+            erase(box);
+            type(box, value);
+        } else if (auto *notes = qobject_cast<QPlainTextEdit *>(control)) {
+            notes->setPlainText(value);
+        } else if (auto *button = qobject_cast<QAbstractButton *>(control)) {
+            click(button);
+        } else {
+            QTest::mouseClick(control, Qt::LeftButton);
+        }
+    }
 }

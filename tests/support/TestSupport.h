@@ -3,10 +3,15 @@
 #include "app/Form1.h"
 #include "platform/Dialogs.h"
 
+#include <QMap>
 #include <QStringList>
 #include <QTemporaryDir>
 
 #include <memory>
+
+class FolderList;
+class QAbstractButton;
+class QLineEdit;
 
 // Stands in for every modal dialog while it lives: messages are recorded, file-open
 // dialogs take their answers from a queue and count as cancelled when it is empty.
@@ -44,11 +49,63 @@ private:
     QString m_previous;
 };
 
-QByteArray readAll(const QString &path);
+// A work folder, scripted dialogs, and the launcher window started there once the test has
+// laid out its files.
+struct Bench
+{
+    // Opens the window (again) with its start-up messages delivered; the test stops when it
+    // is not shown.
+    Form1 &open();
+    const Form1Ui &ui() const { return window->ui(); }
 
+    WorkFolder work;
+    ScriptedDialogs dialogs;
+    std::unique_ptr<Form1> window;
+};
+
+// A bench whose settings file names an engine folder, an IWAD folder, two PWAD folders and
+// the IWAD safe folder "safe" below the work folder.
+struct LaunchBench : Bench
+{
+    // Each name may hold blanks or end in "/".
+    explicit LaunchBench(const QString &engines = "engines", const QString &iwads = "iwads",
+                         const QString &pwads1 = "pwads1", const QString &pwads2 = "pwads2");
+
+    QString engines, iwads, pwads1, pwads2, safe; // as the settings file holds them
+};
+
+// Files for the copy, delete and "rec" buttons in a default LaunchBench: a demo, three WADs
+// whose names differ in letter case only, an engine without ".exe" and an older DOOM2.WAD
+// in the engine folder, the IWAD DOOM2.WAD and its safe copy, and a GL-node PWAD.
+void writeWadFiles(const WorkFolder &work);
+
+QByteArray readAll(const QString &path);
+// The lines of a text file, without the empty text after its last line break.
+QStringList readLines(const QString &path);
 // One settings record ("zel.cfg") holding `values`, each quoted as they are.
 QByteArray settingsRecord(const QStringList &values);
+// Every file and folder below `root` with its mode and content, but those named in
+// `ignored` and what lies in a top folder so named.
+QMap<QString, QByteArray> snapshot(const QString &root, const QStringList &ignored = {});
 
-// A launcher window started in the current folder, shown, with its start-up messages
-// delivered; nullptr when it never appears.
-std::unique_ptr<Form1> openWindow();
+// Writes an executable script that stands in for an engine: each run writes the folder
+// it runs in and then each argument, one a line, to `log`.
+QString writeStandInEngine(const QString &path, const QString &log);
+// Writes an executable script that stands in for `zennode IN -o OUT`: it logs each run's
+// arguments (each in brackets) and the input's mode to zennode.log beside it, obeys
+// zennode.ctl there (SLEEP=seconds, FAIL=name with CODE=exit code, KILL=name), and writes
+// IN plus "GL" to OUT.
+QString writeStandInNodeBuilder(const QString &path);
+// The lines of the log, once it appeared (empty after 10 s without it).
+QStringList waitForLog(const QString &log);
+
+// Player actions.
+void click(QAbstractButton *button);
+void pick(FolderList *list, const QString &name);
+void type(QLineEdit *box, const QString &text);
+void erase(QLineEdit *box);
+// Plays `actions` written as text: "Option4" clicks that control (a button, check box,
+// option or caption), "Text3=07" empties the box and types 07, "File8=a.wad" picks that
+// file, "Text6=debug" sets the notes, and "File7:=d.lmp" selects as code does, without the
+// player's reaction.
+void act(Form1 &window, const QStringList &actions);
