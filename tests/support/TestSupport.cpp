@@ -204,52 +204,30 @@ QStringList waitForLog(const QString &log)
     return readLines(log);
 }
 
-void click(QAbstractButton *button)
-{
-    // The indicator sits at the left of option buttons and check boxes.
-    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
-}
-
-void pick(FolderList *list, const QString &name)
-{
-    const int row = int(list->names().indexOf(name));
-    if (row < 0)
-        qFatal("%s is not listed", qPrintable(name));
-    const QRect item = list->visualRect(list->model()->index(row, 0));
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, item.center());
-}
-
-void type(QLineEdit *box, const QString &text)
-{
-    QTest::keyClicks(box, text);
-}
-
-void erase(QLineEdit *box)
-{
-    QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(box, Qt::Key_Backspace);
-}
-
 void act(Form1 &window, const QStringList &actions)
 {
     for (const QString &action : actions) {
         const qsizetype equals = action.indexOf('=');
         const QString name = action.left(equals).remove(':'), value = action.mid(equals + 1);
         auto *control = window.findChild<QWidget *>(name);
-        if (!control)
-            qFatal("no control %s", qPrintable(name));
-        if (auto *list = qobject_cast<FolderList *>(control)) {
-            if (action.contains(":="))
-                list->setFileName(value);
-            else
-                pick(list, value);
+        auto *list = qobject_cast<FolderList *>(control);
+        const int row = list ? int(list->names().indexOf(value)) : 0;
+        if (!control || row < 0)
+            qFatal("cannot do %s", qPrintable(action));
+        if (list && action.contains(":=")) {
+            list->setFileName(value);
+        } else if (list) {
+            const QRect item = list->visualRect(list->model()->index(row, 0));
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, item.center());
         } else if (auto *box = qobject_cast<QLineEdit *>(control)) {
-            erase(box);
-            type(box, value);
+            QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClick(box, Qt::Key_Backspace);
+            QTest::keyClicks(box, value);
         } else if (auto *notes = qobject_cast<QPlainTextEdit *>(control)) {
             notes->setPlainText(value);
-        } else if (auto *button = qobject_cast<QAbstractButton *>(control)) {
-            click(button);
+        } else if (qobject_cast<QAbstractButton *>(control)) {
+            // The indicator sits at the left of option buttons and check boxes.
+            QTest::mouseClick(control, Qt::LeftButton, {}, QPoint(6, control->height() / 2));
         } else {
             QTest::mouseClick(control, Qt::LeftButton);
         }

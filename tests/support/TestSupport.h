@@ -9,10 +9,6 @@
 
 #include <memory>
 
-class FolderList;
-class QAbstractButton;
-class QLineEdit;
-
 // Stands in for every modal dialog while it lives: messages are recorded, file-open
 // dialogs take their answers from a queue and count as cancelled when it is empty.
 class ScriptedDialogs : public platform::Dialogs
@@ -99,11 +95,6 @@ QString writeStandInNodeBuilder(const QString &path);
 // The lines of the log, once it appeared (empty after 10 s without it).
 QStringList waitForLog(const QString &log);
 
-// Player actions.
-void click(QAbstractButton *button);
-void pick(FolderList *list, const QString &name);
-void type(QLineEdit *box, const QString &text);
-void erase(QLineEdit *box);
 // Plays `actions` written as text: "Option4" clicks that control (a button, check box,
 // option or caption), "Text3=07" empties the box and types 07, "File8=a.wad" picks that
 // file, "Text6=debug" sets the notes, and "File7:=d.lmp" selects as code does, without the
