@@ -18,7 +18,7 @@ class TestWindow : public QObject
 
 private slots:
     // A settings file in other letters is no settings file: this is a first start.
-    void firstStartCreatesGlWadsAndWritesNothing()
+    void firstStartOpensTheWindowAsDesignedAndWritesNothing()
     {
         Bench bench;
         bench.work.write("ZEL.CFG", settingsRecord({bench.work.path(), "", "", "", "", "other"}));
@@ -41,13 +41,35 @@ private slots:
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
         QCOMPARE(bench.dialogs.messages, QStringList{"No Game Engine Selected!"});
 
+        // The strip of Check8's band below the text box toggles it; the box in front does not.
+        QCheckBox *band = ui.Check8;
+        const QPoint strip(ui.Text2->geometry().center().x() - band->x(), band->height() - 2);
+        QTest::mouseClick(band, Qt::LeftButton, {}, strip);
+        QVERIFY(band->isChecked());
+        QTest::mouseClick(ui.Text2, Qt::LeftButton);
+        QVERIFY(band->isChecked());
+        QCOMPARE(ui.Text2->text(), QString("-"));
+        QTest::mouseClick(band, Qt::LeftButton, {}, QPoint(3, band->height() / 2));
+        QVERIFY(!band->isChecked());
+
+        const QList<QWidget *> controls = window.findChildren<QWidget *>(
+            QRegularExpression("^(File|Text|Check|Option|Command|Label|Frame|Image|Drive)\\d+$"));
+        QCOMPARE(controls.size(), 73);
+        for (QWidget *control : controls) {
+            QAccessibleInterface *a11y = QAccessible::queryAccessibleInterface(control);
+            QVERIFY2(a11y && !a11y->text(QAccessible::Name).trimmed().isEmpty(),
+                     qPrintable(control->objectName()));
+        }
+        QCOMPARE(QAccessible::queryAccessibleInterface(ui.File6)->text(QAccessible::Name),
+                 QString("Game Engine"));
+
         // "exit" saves nothing.
         act(window, {"Text6=never stored", "Command10"});
         QVERIFY(!window.isVisible());
         QVERIFY(!QFileInfo::exists(bench.work.file("zel.cfg")));
     }
 
-    void startUpShowsTheSavedFoldersAndStoreSavesThem()
+    void savedFoldersShowStoreAndRefresh()
     {
         Bench bench;
         const QString engines = bench.work.mkdir("engines") + "/";
@@ -56,6 +78,7 @@ private slots:
         const QString iwads = bench.work.mkdir("iwads");
         bench.work.write("iwads/DOOM2.WAD");
         const QString pwads = bench.work.mkdir("pw ads, 1") + "/";
+        bench.work.write("pw ads, 1/a.wad");
         bench.work.write("zel.cfg",
                          settingsRecord({engines, iwads, pwads, "", "", "line one\r\nline two"}));
 
@@ -74,6 +97,28 @@ private slots:
         QCOMPARE(readAll(bench.work.file("zel.cfg")),
                  settingsRecord({engines, iwads, pwads, "", "", "say \"\"hi\"\"\r\nbye"}));
         QCOMPARE(ui.Text6->toPlainText(), QString("say \"hi\"\nbye"));
+
+        // " refresh folder view" shows new files and keeps every selection.
+        QVERIFY(ui.File8->setFileName("a.wad"));
+        QVERIFY(ui.File6->setFileName("doom.exe"));
+        bench.work.write("pw ads, 1/b.wad");
+        bench.work.write("engines/boom.exe");
+        act(window, {"Command15"});
+        QCOMPARE(ui.File8->names(), (QStringList{"a.wad", "b.wad"}));
+        QCOMPARE(ui.File8->fileName(), QString("a.wad"));
+        QCOMPARE(ui.File6->names(), (QStringList{"boom.exe", "doom.exe"}));
+        QCOMPARE(ui.File6->fileName(), QString("doom.exe"));
+
+        // "PWAD 1" drops the selection; "Game Engine" keeps it while its file is there.
+        act(window, {"Label8"});
+        QCOMPARE(ui.File8->fileName(), QString());
+        QFile::remove(bench.work.file("engines/boom.exe"));
+        act(window, {"Label6"});
+        QCOMPARE(ui.File6->names(), QStringList{"doom.exe"});
+        QCOMPARE(ui.File6->fileName(), QString("doom.exe"));
+        QFile::remove(bench.work.file("engines/doom.exe"));
+        act(window, {"Label6"});
+        QCOMPARE(ui.File6->fileName(), QString());
         QCOMPARE(bench.dialogs.messages, QStringList());
     }
 
@@ -110,39 +155,6 @@ private slots:
         QCOMPARE(bench.dialogs.messages, QStringList());
     }
 
-    void headingLabelsClearAndRefresh()
-    {
-        LaunchBench bench;
-        bench.work.write("pwads1/a.wad");
-        bench.work.write("engines/doom.exe");
-        Form1 &window = bench.open();
-        const Form1Ui &ui = window.ui();
-        QVERIFY(ui.File8->setFileName("a.wad"));
-        QVERIFY(ui.File6->setFileName("doom.exe"));
-        bench.work.write("pwads1/b.wad");
-        bench.work.write("engines/boom.exe");
-
-        // " refresh folder view" shows new files and keeps every selection.
-        act(window, {"Command15"});
-        QCOMPARE(ui.File8->names(), (QStringList{"a.wad", "b.wad"}));
-        QCOMPARE(ui.File8->fileName(), QString("a.wad"));
-        QCOMPARE(ui.File6->names(), (QStringList{"boom.exe", "doom.exe"}));
-        QCOMPARE(ui.File6->fileName(), QString("doom.exe"));
-
-        // "PWAD 1" drops the selection; "Game Engine" keeps it.
-        act(window, {"Label8"});
-        QCOMPARE(ui.File8->fileName(), QString());
-        QFile::remove(bench.work.file("engines/boom.exe"));
-        act(window, {"Label6"});
-        QCOMPARE(ui.File6->names(), QStringList{"doom.exe"});
-        QCOMPARE(ui.File6->fileName(), QString("doom.exe"));
-
-        // A selected file that went away leaves no selection behind.
-        QFile::remove(bench.work.file("engines/doom.exe"));
-        act(window, {"Label6"});
-        QCOMPARE(ui.File6->fileName(), QString());
-    }
-
     void listsFollowTheirFoldersWithoutAClick()
     {
         LaunchBench bench;
@@ -171,40 +183,6 @@ private slots:
         bench.work.write("engines/later.lmp");
         QTRY_COMPARE(ui.File7->names(), (QStringList{"back.lmp", "later.lmp"}));
         QCOMPARE(bench.dialogs.messages, QStringList());
-    }
-
-    void bandOfCheck8TogglesButTheBoxInFrontDoesNot()
-    {
-        Bench bench;
-        const Form1Ui &ui = bench.open().ui();
-        QCheckBox *band = ui.Check8;
-
-        // The strip below the text box belongs to the band.
-        const QPoint strip(ui.Text2->geometry().center().x() - band->x(), band->height() - 2);
-        QTest::mouseClick(band, Qt::LeftButton, {}, strip);
-        QVERIFY(band->isChecked());
-        QTest::mouseClick(ui.Text2, Qt::LeftButton);
-        QVERIFY(band->isChecked());
-        QCOMPARE(ui.Text2->text(), QString("-"));
-        QTest::mouseClick(band, Qt::LeftButton, {}, QPoint(3, band->height() / 2));
-        QVERIFY(!band->isChecked());
-    }
-
-    void everyControlHasAnAccessibleName()
-    {
-        Bench bench;
-        Form1 &window = bench.open();
-        const QList<QWidget *> controls = window.findChildren<QWidget *>(
-            QRegularExpression("^(File|Text|Check|Option|Command|Label|Frame|Image|Drive)\\d+$"));
-        QCOMPARE(controls.size(), 73);
-        for (QWidget *control : controls) {
-            QAccessibleInterface *a11y = QAccessible::queryAccessibleInterface(control);
-            QVERIFY(a11y);
-            QVERIFY2(!a11y->text(QAccessible::Name).trimmed().isEmpty(),
-                     qPrintable(control->objectName()));
-        }
-        QCOMPARE(QAccessible::queryAccessibleInterface(window.ui().File6)->text(QAccessible::Name),
-                 QString("Game Engine"));
     }
 };
 

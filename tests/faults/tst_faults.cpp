@@ -240,14 +240,12 @@ private slots:
     {
         QTest::addColumn<QString>("fault");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("removed") << "removed"
-                                 << "No such file or directory";
-        QTest::newRow("not executable") << "plain"
-                                        << "Permission denied";
-        QTest::newRow("folder gone") << "folder"
-                                     << "No such file or directory";
-        QTest::newRow("not a program") << "garbage"
-                                       << "Exec format error";
+        // clang-format off
+        QTest::newRow("removed") << "removed" << "No such file or directory";
+        QTest::newRow("not executable") << "plain" << "Permission denied";
+        QTest::newRow("folder gone") << "folder" << "No such file or directory";
+        QTest::newRow("not a program") << "garbage" << "Exec format error";
+        // clang-format on
     }
 
     void enginesThatCannotStart()

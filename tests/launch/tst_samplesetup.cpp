@@ -1,13 +1,10 @@
 #include "app/FolderList.h"
-#include "app/Form1.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QProcess>
-#include <QPushButton>
 #include <QTest>
 
 namespace {
@@ -15,13 +12,8 @@ namespace {
 // Runs the set-up script on `folder`; false when it failed.
 bool runSampleSetup(const QString &folder)
 {
-    QProcess script;
-    script.setProgram(QStringLiteral(ZEL_SOURCE_DIR "/scripts/sample-setup.sh"));
-    script.setArguments({folder});
-    script.setProcessChannelMode(QProcess::ForwardedChannels);
-    script.start();
-    return script.waitForFinished(60000) && script.exitStatus() == QProcess::NormalExit &&
-           script.exitCode() == 0;
+    return QProcess::execute(QStringLiteral(ZEL_SOURCE_DIR "/scripts/sample-setup.sh"), {folder}) ==
+           0;
 }
 
 } // namespace

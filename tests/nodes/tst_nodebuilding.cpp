@@ -38,16 +38,13 @@ private slots:
     {
         QTest::addColumn<QString>("first");
         QTest::addColumn<QString>("second");
-        QTest::newRow("both lists") << "a.wad"
-                                    << "b.wad";
-        QTest::newRow("same name in both") << "same.wad"
-                                           << "same.wad";
-        QTest::newRow("blanks in the name") << "my map.wad"
-                                            << "";
-        QTest::newRow("second list only") << ""
-                                          << "b.wad";
-        QTest::newRow("no selection") << ""
-                                      << "";
+        // clang-format off
+        QTest::newRow("both lists") << "a.wad" << "b.wad";
+        QTest::newRow("same name in both") << "same.wad" << "same.wad";
+        QTest::newRow("blanks in the name") << "my map.wad" << "";
+        QTest::newRow("second list only") << "" << "b.wad";
+        QTest::newRow("no selection") << "" << "";
+        // clang-format on
     }
 
     void glPwadsAreBuiltOneAfterTheOther()

@@ -6,16 +6,6 @@
 
 #include <ctime>
 
-namespace {
-
-// Processor time this process has used so far, in seconds.
-double cpuSeconds()
-{
-    return double(std::clock()) / CLOCKS_PER_SEC;
-}
-
-} // namespace
-
 class TestShellAndWait : public QObject
 {
     Q_OBJECT
@@ -64,9 +54,9 @@ private slots:
 
         QElapsedTimer wall;
         wall.start();
-        const double cpuBefore = cpuSeconds();
+        const std::clock_t cpuBefore = std::clock(); // this process's processor time
         const ProcessOutcome outcome = ShellAndWait(QStringLiteral("sleep"), {QStringLiteral("1")});
-        const double cpu = cpuSeconds() - cpuBefore;
+        const double cpu = double(std::clock() - cpuBefore) / CLOCKS_PER_SEC;
         const double elapsed = wall.elapsed() / 1000.0;
 
         QVERIFY(outcome.succeeded());
