@@ -253,11 +253,8 @@ private slots:
         QFETCH(QString, fault);
         QFETCH(QString, reason);
         FaultBench bench;
-        const QString engine = bench.work.write("engines/doom.exe", fault == "garbage" ? "\x7f"
-                                                                                         "ELF"
-                                                                                       : "");
-        if (fault == "garbage")
-            QFile::setPermissions(engine, QFile::permissions(engine) | QFile::ExeOwner);
+        const QString engine = bench.engines + "/doom.exe";
+        fault == "garbage" ? writeProgram(engine, "\177ELF") : bench.work.write("engines/doom.exe");
         Form1 &window = bench.open();
         act(window, {"File6=doom.exe"});
         window.ui().Text1->setText("keep");
@@ -281,12 +278,8 @@ private slots:
     void enginesThatCrashOrHang()
     {
         FaultBench bench;
-        for (const char *name : {"crash", "hang"})
-            QFile::setPermissions(
-                bench.work.write(QString("engines/") + name, name == QByteArray("crash")
-                                                                 ? "#!/bin/sh\nkill -SEGV $$\n"
-                                                                 : "#!/bin/sh\nsleep 2\n"),
-                QFile::ReadOwner | QFile::ExeOwner);
+        writeProgram(bench.engines + "/crash", "#!/bin/sh\nkill -SEGV $$\n");
+        writeProgram(bench.engines + "/hang", "#!/bin/sh\nsleep 2\n");
         Form1 &window = bench.open();
         // What an engine does once it runs is its own affair.
         for (const char *name : {"crash", "hang"}) {

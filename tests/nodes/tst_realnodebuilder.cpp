@@ -94,26 +94,28 @@ class TestRealNodeBuilder : public QObject
     Q_OBJECT
 
 private slots:
-    void init()
+    // A GL-node PWAD from a Freedoom map, zdbsp's own words for a broken one, and a copy of
+    // an IWAD rebuilt in place.
+    void buildsWithZdbsp()
     {
         if (QStandardPaths::findExecutable(QStringLiteral("zdbsp")).isEmpty())
             QSKIP("zdbsp is not installed (scripts/install-deps.sh installs it)");
-    }
-
-    void makesAGlPwadFromAFreedoomMap()
-    {
-        if (!QFile::exists(GamesFolder + "freedoom2.wad"))
-            QSKIP("freedoom2.wad is missing (the freedoom package installs it)");
+        if (!QFile::exists(GamesFolder + "freedoom1.wad") ||
+            !QFile::exists(GamesFolder + "freedoom2.wad"))
+            QSKIP("the Freedoom IWADs are missing (the freedoom package installs them)");
         LaunchBench bench("engines", "iwads", "my pwads");
         QVERIFY(installZennode(bench.work));
         const Wad freedoom = readWad(GamesFolder + "freedoom2.wad");
         QVERIFY2(freedoom.error.isEmpty(), qPrintable(freedoom.error));
         bench.work.write("my pwads/map01.wad", mapPwad(freedoom, "MAP01"));
         bench.work.write("pwads2/broken.wad", "not a WAD");
+        const QString iwad = bench.iwads + "/freedoom1.wad";
+        QVERIFY(QFile::copy(GamesFolder + "freedoom1.wad", iwad));
+        const Wad before = readWad(iwad);
+        QCOMPARE(before.glLumps(), 0);
         Form1 &window = bench.open();
 
         act(window, {"File8=map01.wad", "File9=broken.wad", "Command5"});
-
         const Wad built = readWad(bench.work.file("GL_WADs/map01.wad"));
         QVERIFY2(built.error.isEmpty(), qPrintable(built.error));
         QCOMPARE(built.magic, QByteArray("PWAD"));
@@ -121,29 +123,14 @@ private slots:
         QVERIFY2(built.names.contains("GL_MAP01") && built.glLumps() >= 5,
                  built.names.join(' ').constData());
         QCOMPARE(window.ui().File10->names(), QStringList{"map01.wad"});
-
         // zdbsp refuses the broken one; its own words reach the player.
         QCOMPARE(bench.dialogs.messages.size(), 1);
-        const QString message = bench.dialogs.messages.first();
+        const QString message = bench.dialogs.messages.takeFirst();
         QVERIFY2(message.contains(bench.pwads2 + "/broken.wad") &&
                      message.contains("exit code 20") && message.endsWith("Failed to read"),
                  qPrintable(message));
-    }
-
-    void rebuildsACopyOfAnIwadInPlace()
-    {
-        if (!QFile::exists(GamesFolder + "freedoom1.wad"))
-            QSKIP("freedoom1.wad is missing (the freedoom package installs it)");
-        LaunchBench bench;
-        QVERIFY(installZennode(bench.work));
-        const QString iwad = bench.iwads + "/freedoom1.wad";
-        QVERIFY(QFile::copy(GamesFolder + "freedoom1.wad", iwad));
-        const Wad before = readWad(iwad);
-        QCOMPARE(before.glLumps(), 0);
-        Form1 &window = bench.open();
 
         act(window, {"File11=freedoom1.wad", "Command13"});
-
         QCOMPARE(bench.dialogs.messages, QStringList());
         const Wad after = readWad(iwad);
         QVERIFY2(after.error.isEmpty(), qPrintable(after.error));

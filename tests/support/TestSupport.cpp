@@ -146,17 +146,17 @@ QMap<QString, QByteArray> snapshot(const QString &root, const QStringList &ignor
     return files;
 }
 
-namespace {
-
-QString writeScript(const QString &path, const QByteArray &script)
+QString writeProgram(const QString &path, const QByteArray &content)
 {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         qFatal("cannot write %s", qPrintable(path));
-    file.write(script);
+    file.write(content);
     file.setPermissions(file.permissions() | QFile::ExeOwner);
     return path;
 }
+
+namespace {
 
 // A node builder for `zennode IN -o OUT` that logs each run's arguments (each in
 // brackets) and the input's mode, obeys the settings in zennode.ctl beside it, and
@@ -187,14 +187,14 @@ QString writeStandInEngine(const QString &path, const QString &log)
 {
     const QByteArray name = QFile::encodeName(log);
     // Written aside and renamed, so a reader never sees half a log.
-    return writeScript(path, "#!/bin/sh\n"
-                             "{ pwd -P; for a in \"$@\"; do printf '%s\\n' \"$a\"; done; } > '" +
-                                 name + ".part' && mv '" + name + ".part' '" + name + "'\n");
+    return writeProgram(path, "#!/bin/sh\n"
+                              "{ pwd -P; for a in \"$@\"; do printf '%s\\n' \"$a\"; done; } > '" +
+                                  name + ".part' && mv '" + name + ".part' '" + name + "'\n");
 }
 
 QString writeStandInNodeBuilder(const QString &path)
 {
-    return writeScript(path, NodeBuilderScript);
+    return writeProgram(path, NodeBuilderScript);
 }
 
 QStringList waitForLog(const QString &log)

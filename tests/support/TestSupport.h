@@ -84,6 +84,8 @@ QByteArray settingsRecord(const QStringList &values);
 // `ignored` and what lies in a top folder so named.
 QMap<QString, QByteArray> snapshot(const QString &root, const QStringList &ignored = {});
 
+// Writes `content` to `path` and makes it executable by its owner.
+QString writeProgram(const QString &path, const QByteArray &content);
 // Writes an executable script that stands in for an engine: each run writes the folder
 // it runs in and then each argument, one a line, to `log`.
 QString writeStandInEngine(const QString &path, const QString &log);
