@@ -2,6 +2,8 @@
 #include "support/TestSupport.h"
 
 #include <QAbstractButton>
+#include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMap>
 #include <QRandomGenerator>
@@ -70,11 +72,69 @@ const QStringList Everything = {"Option2", "Text1=rec", "Text2=x", "Text3=3", "T
 
 } // namespace
 
-class TestLaunchOptions : public QObject
+class TestLaunch : public QObject
 {
     Q_OBJECT
 
 private slots:
+    void launches_data()
+    {
+        QTest::addColumn<QStringList>("actions");
+        QTest::addColumn<QString>("started"); // the engine's arguments, "|" apart; "-": none runs
+        QTest::addColumn<QString>("shown");   // the messages, "|" apart
+        QTest::addColumn<bool>("open");       // the window afterwards
+        // W stands for the work folder.
+        // clang-format off
+        QTest::newRow("worked example") << QStringList{"File6=engine", "File11=doom2.wad", "File8=maps.wad", "File10=maps.wad", "Option4", "Text3=07", "Text1=demo1", "Check3", "Check4", "Command12"}
+            << "-iwad|W/iwad s//doom2.wad|-file|W/GL_WADs/maps.wad|W/pw ads/maps.wad|-warp|07|-record|demo1|-skill|4|-fast|-nomusic" << "" << true;
+        QTest::newRow("only an engine") << QStringList{"File6=engine", "Command12"} << "" << "" << true;
+        QTest::newRow("only a GL-node PWAD") << QStringList{"File6=engine", "File10=gl.wad", "Command12"} << "-file|W/GL_WADs/gl.wad" << "" << true;
+        QTest::newRow("playback beats recording") << QStringList{"File6=engine", "Text1=new", "File7:=old.lmp", "Command12"} << "-playdemo|old" << "" << true;
+        QTest::newRow("folders ending in a separator") << QStringList{"File6=engine", "File11=doom2.wad", "Command12"} << "-iwad|W/iwad s//doom2.wad" << "" << true;
+        QTest::newRow("blanks in folder and file") << QStringList{"File6=engine", "File8=big map.wad", "Command12"} << "-file|W/pw ads/big map.wad" << "" << true;
+        QTest::newRow("typed warp with a blank") << QStringList{"File6=engine", "Text3=1 5", "Command12"} << "-warp|1|5" << "" << true;
+        QTest::newRow("play 'n' exit, an engine in capitals") << QStringList{"File6=DOOM.EXE", "Command11"} << "" << "" << false;
+        QTest::newRow("no engine selected") << QStringList{"Command12", "File6=doom2.wad", "Command12", "Command11"} << "-" << "No Game Engine Selected!|No Game Engine Selected!|No Game Engine Selected!" << false;
+        QTest::newRow("debug mode shows the line") << QStringList{"File6=engine", "File8=big map.wad", "Text1=rec", "Text6=debug", "Command11"} << "-" << "engine -file \"W/pw ads/big map.wad\" -record rec" << false;
+        QTest::newRow("\"Debug\" is no debug mode") << QStringList{"File6=engine", "Text6=Debug", "Command12"} << "" << "" << true;
+        // clang-format on
+    }
+
+    void launches()
+    {
+        QFETCH(QStringList, actions);
+        QFETCH(QString, started);
+        QFETCH(QString, shown);
+        QFETCH(bool, open);
+        LaunchBench bench("engines/", "iwad s/", "pw ads");
+        const QString log = bench.work.file("engine.log");
+        for (const char *engine : {"engine", "DOOM.EXE"})
+            writeStandInEngine(bench.engines + engine, log);
+        for (const char *file :
+             {"iwad s/doom2.wad", "pw ads/big map.wad", "pw ads/maps.wad", "GL_WADs/gl.wad",
+              "GL_WADs/maps.wad", "engines/old.lmp", "engines/doom2.wad"})
+            bench.work.write(file);
+        Form1 &window = bench.open();
+
+        act(window, actions);
+        const QString w = bench.work.path() + "/";
+        QStringList arguments = started.split('|', Qt::SkipEmptyParts);
+        arguments.replaceInStrings(QRegularExpression("^W/"), w);
+        if (started == "-") {
+            QTest::qWait(300);
+            QVERIFY(!QFileInfo::exists(log));
+        } else {
+            QCOMPARE(waitForLog(log),
+                     QStringList{QFileInfo(bench.engines).canonicalFilePath()} + arguments);
+        }
+        QCOMPARE(bench.dialogs.messages.join('|'), shown.replace("\"W/", "\"" + w));
+        QCOMPARE(window.isVisible(), open);
+        // A launch empties the record name and makes the engine's folder current.
+        QCOMPARE(bench.ui().Text1->text(), QString());
+        const bool launched = !shown.startsWith("No Game");
+        QCOMPARE(QDir::currentPath(), QDir(launched ? bench.engines : bench.work.path()).path());
+    }
+
     void reactions_data()
     {
         QTest::addColumn<QStringList>("before"); // what the player did first
@@ -82,7 +142,6 @@ private slots:
         QTest::addColumn<QStringList>("changes"); // every control that changes, and how
         const QStringList untickAll = {"Check1=0", "Check2=0", "Check3=0", "Check4=0",
                                        "Check5=0", "Check6=0", "Check7=0", "Check8=0"};
-        const QString debug = "Text6=debug", engine = "File6=doom.exe";
         // clang-format off
         QTest::newRow("a slot clears the new-game options, nothing else") << Everything << "Option9" << QStringList{"Option2=0", "Option9=1", "Text3=", "Text4=", "Text5="} + untickAll;
         QTest::newRow("a slot with nothing to clear") << QStringList{"Option9"} << "Option12" << QStringList{"Option9=0", "Option12=1"};
@@ -105,8 +164,7 @@ private slots:
         QTest::newRow("\"MaxDemo\"") << Everything << "Label18" << QStringList{"Text5="};
         QTest::newRow("a record name drops the demo") << QStringList{"File7=b.lmp"} << "Text1=n" << QStringList{"File7=", "Text1=n"};
         QTest::newRow("a demo drops the record name") << QStringList{"Text1=n"} << "File7=c.lmp" << QStringList{"File7=c.lmp", "Text1="};
-        QTest::newRow("a launch keeps the playback demo") << QStringList{debug, engine, "File7=c.lmp"} << "Command12" << QStringList{"messages=doom.exe -playdemo c"};
-        QTest::newRow("a launch empties the record name") << QStringList{debug, engine, "Text1=r"} << "Command12" << QStringList{"messages=doom.exe -record r", "Text1="};
+        QTest::newRow("a launch keeps the playback demo") << QStringList{"Text6=debug", "File6=doom.exe", "File7=c.lmp"} << "Command12" << QStringList{"messages=doom.exe -playdemo c"};
         // clang-format on
     }
 
@@ -176,5 +234,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestLaunchOptions)
-#include "tst_launchoptions.moc"
+QTEST_MAIN(TestLaunch)
+#include "tst_launch.moc"
