@@ -182,6 +182,17 @@ QFont defaultFont()
     return font;
 }
 
+// The captions were laid out for a narrower face than those that stand in for it here;
+// one that would be clipped is set a little smaller instead.
+void fitCaption(QLabel *label)
+{
+    QFont font = label->font();
+    while (label->sizeHint().width() > label->width() && font.pointSizeF() > 6.0) {
+        font.setPointSizeF(font.pointSizeF() - 0.25);
+        label->setFont(font);
+    }
+}
+
 void paint(QWidget *widget, QPalette::ColorRole role, QRgb colour)
 {
     QPalette palette = widget->palette();
@@ -289,6 +300,8 @@ void build(QWidget *window)
                             toPixels(c.height));
         if (c.tooltip)
             widget->setToolTip(QString::fromUtf8(c.tooltip));
+        if (c.kind == Kind::Label)
+            fitCaption(static_cast<QLabel *>(widget));
 
         const bool editable =
             c.kind == Kind::TextBox || c.kind == Kind::NotesBox || c.kind == Kind::FolderList;
