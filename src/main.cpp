@@ -1,10 +1,86 @@
 #include "app/Form1.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QStyleFactory>
+
+#include <cstdio>
+
+namespace {
+
+// Qt's own options, which QApplication takes out of the arguments later: they keep working.
+const char *const qtOptionsWithValue[] = {
+    "platform",    "platformpluginpath", "platformtheme", "plugin",  "qwindowgeometry",
+    "qwindowicon", "qwindowtitle",       "session",       "display", "geometry",
+    "style",       "stylesheet",         "qmljsdebugger"};
+const char *const qtFlags[] = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
+
+// Answers --help, --version and wrong arguments; -1 means: go on and open the window.
+// A plain QCoreApplication needs no display, so this works on a text console too.
+int answerCommandLine(int argc, char *argv[])
+{
+    QCoreApplication probe(argc, argv);
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.setApplicationDescription(QStringLiteral(
+        "A one-window launcher for Doom-engine games. It shows your folders of engines,\n"
+        "IWADs, PWADs and demos side by side, composes the engine's command line from\n"
+        "your choices and starts the engine in the engine's folder. It also builds\n"
+        "GL-node WADs with an outside node builder.\n"
+        "\n"
+        "It keeps its own files in the folder it is started from: GL_WADs/ for GL-node\n"
+        "PWADs, zel.cfg for the settings and zennode, the node builder. zel-start starts\n"
+        "it in ~/.local/share/zel. Qt's own options, such as -platform and -style, are\n"
+        "passed on to Qt."));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Shows this help and exits."));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("Shows the version and exits."));
+    parser.addOption(help);
+    parser.addOption(version);
+    for (const char *name : qtOptionsWithValue) {
+        QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+    for (const char *name : qtFlags) {
+        QCommandLineOption option(QString::fromLatin1(name));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+
+    QString error;
+    if (!parser.parse(QCoreApplication::arguments()))
+        error = parser.errorText();
+    else if (!parser.positionalArguments().isEmpty())
+        error =
+            QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments().first());
+    if (!error.isEmpty()) {
+        std::fprintf(stderr, "zel: %s\nTry 'zel --help' for more information.\n",
+                     qUtf8Printable(error));
+        return 2;
+    }
+    if (parser.isSet(help)) {
+        std::fputs(qUtf8Printable(parser.helpText()), stdout);
+        return 0;
+    }
+    if (parser.isSet(version)) {
+        std::printf("zel %s\n", ZEL_VERSION);
+        return 0;
+    }
+    return -1;
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
+    if (argc > 1) {
+        const int exitCode = answerCommandLine(argc, argv);
+        if (exitCode >= 0)
+            return exitCode;
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ZEL"));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
