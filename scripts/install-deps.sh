@@ -5,6 +5,8 @@ set -euo pipefail
 
 packages=(
   cmake g++ make dpkg-dev file
+  # checking the Debian package as Debian and software centres would
+  lintian appstream desktop-file-utils man-db
   clang libclang-rt-14-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   # real peers for the tests and the sample set-up
