@@ -59,13 +59,13 @@ FolderList::~FolderList() = default;
 
 bool FolderList::setPath(const QString &folder, QString *reason)
 {
-    m_path = folder;
+    m_path = AbsoluteFolder(folder);
     return refresh(reason);
 }
 
 void FolderList::setPathListed(const QString &folder, bool ok, QStringList names)
 {
-    m_path = folder;
+    m_path = AbsoluteFolder(folder);
     show(ok ? std::move(names) : QStringList());
     watch();
 }

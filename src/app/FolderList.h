@@ -18,7 +18,8 @@ public:
     FolderList(const ListingRule &rule, QWidget *parent);
     ~FolderList() override;
 
-    // The folder shown, exactly as it was given.
+    // The folder shown, as it was given but made absolute when it was relative, so it
+    // stays the same folder.
     QString path() const { return m_path; }
     // Shows `folder`. A folder that cannot be read leaves the list empty but still
     // reports `folder` as its path; then returns false with the reason.

@@ -2,6 +2,8 @@
 
 #include "platform/Platform.h"
 
+#include <QDir>
+
 #include <algorithm>
 #include <cstring>
 #include <thread>
@@ -57,6 +59,14 @@ QByteArray sortKey(QByteArrayView name)
 }
 
 } // namespace
+
+QString AbsoluteFolder(const QString &folder)
+{
+    if (folder.isEmpty() || QDir::isAbsolutePath(folder))
+        return folder;
+    const QString current = platform::currentFolder();
+    return current.isEmpty() ? folder : current + platform::separator() + folder;
+}
 
 bool IsDataFileName(QByteArrayView name)
 {

@@ -35,6 +35,10 @@ private:
     QRegularExpression m_patterns;
 };
 
+// `folder` as a list holds it: absolute, a relative one taken in the current folder; the
+// empty text stays empty, and so does a relative folder when the current one cannot be named.
+QString AbsoluteFolder(const QString &folder);
+
 // The names of the plain, visible files in `folder` that `rule` admits, sorted
 // alphabetically without regard to case. The empty folder lists nothing.
 // Returns false with the system's reason when the folder cannot be read.

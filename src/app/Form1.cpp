@@ -5,6 +5,7 @@
 #include "app/FolderWatch.h"
 #include "app/FormDesign.h"
 #include "app/RefreshList.h"
+#include "files/FileOperations.h"
 #include "files/FileOpsController.h"
 #include "launch/LaunchController.h"
 #include "nodes/NodeBuildController.h"
@@ -30,6 +31,15 @@ const QString NoProgramFolder =
     QStringLiteral("The folder the launcher was started in is gone, so it cannot keep its "
                    "settings (zel.cfg) or its GL_WADs folder. Start it again in a folder "
                    "that exists.");
+const QString UnspellableProgramFolder =
+    QStringLiteral("The name of the folder the launcher was started in, \"%1\", is not valid "
+                   "UTF-8, so the launcher cannot name its settings (zel.cfg) or its GL_WADs "
+                   "folder. Start it again in a folder whose name is valid UTF-8.");
+
+QString backupOf(const QString &settingsFile)
+{
+    return settingsFile + QStringLiteral(".bak");
+}
 
 } // namespace
 
@@ -113,18 +123,31 @@ QString Form1::startUp()
         }
     }
 
-    m_programFolder = platform::shortPathOf(QDir::currentPath());
+    QString unspellable;
+    m_programFolder = platform::shortPathOf(platform::currentFolder(&unspellable));
+    m_noProgramFolder =
+        unspellable.isEmpty() ? NoProgramFolder : UnspellableProgramFolder.arg(unspellable);
     if (m_programFolder.isEmpty())
-        m_startupProblems << NoProgramFolder;
+        m_startupProblems << m_noProgramFolder;
 
     QString notes = DefaultNotes;
-    // Only this exact name counts, even where the file system ignores letter case.
-    if (QDir::current().entryList({SettingsName}, QDir::Files).contains(SettingsName)) {
+    // Only this exact name counts, even where the file system ignores letter case. Pipes,
+    // devices and links count too, to say why they are not read.
+    if (QDir::current()
+            .entryList({SettingsName}, QDir::Files | QDir::System | QDir::Hidden)
+            .contains(SettingsName)) {
         const SettingsReadResult read = ReadSettingsFile(settingsFilePath());
-        if (!read.ok())
+        if (!read.ok()) {
             m_startupProblems << read.error;
+            if (read.readable)
+                m_startupProblems.last() += QStringLiteral(" The next save keeps it as \"%1\".")
+                                                .arg(backupOf(settingsFilePath()));
+        }
+        // Relative folders are the program folder's, once and for all.
         for (int i = 0; i < read.valuesRead; ++i)
-            m_settings.value(i) = read.settings.value(i);
+            m_settings.value(i) = i < LauncherSettings::ValueCount - 1
+                                      ? AbsoluteFolder(read.settings.value(i))
+                                      : read.settings.value(i);
         if (read.valuesRead == LauncherSettings::ValueCount)
             notes = read.settings.NotesText;
     }
@@ -209,7 +232,7 @@ void Form1::showSettings(const QString &notes, FolderReads &reads)
 bool Form1::SaveSettings()
 {
     if (m_programFolder.isEmpty()) {
-        report(NoProgramFolder);
+        report(m_noProgramFolder);
         return false;
     }
     const Form1Ui &ui = *m_ui;
@@ -221,18 +244,36 @@ bool Form1::SaveSettings()
     values.IwadSafeFolder = ui.File5->path();
     values.NotesText = ui.Text6->toPlainText();
 
+    // What could not be read whole may still be worth something to the player.
+    const QString path = settingsFilePath();
+    QString kept;
+    if (const SettingsReadResult old = ReadSettingsFile(path); old.readable && !old.ok()) {
+        QString reason;
+        if (!CopyFileReplacing(path, backupOf(path), &reason)) {
+            report(QStringLiteral("Cannot keep the settings file \"%1\", which could not be "
+                                  "read whole, as \"%2\", so nothing was saved: %3")
+                       .arg(path, backupOf(path), reason));
+            return false;
+        }
+        kept = QStringLiteral("The settings file \"%1\" could not be read whole; its old "
+                              "content is kept as \"%2\".")
+                   .arg(path, backupOf(path));
+    }
+
     QString error;
-    if (!WriteSettingsFile(settingsFilePath(), values, &error)) {
+    if (!WriteSettingsFile(path, values, &error)) {
         report(error);
         return false;
     }
-    const SettingsReadResult read = ReadSettingsFile(settingsFilePath());
+    const SettingsReadResult read = ReadSettingsFile(path);
     if (!read.ok()) {
         report(read.error);
         return false;
     }
     m_settings = read.settings;
     ShowSettings(read.settings.NotesText);
+    if (!kept.isEmpty())
+        report(kept);
     return true;
 }
 

@@ -54,6 +54,7 @@ private:
 
     std::unique_ptr<Form1Ui> m_ui;
     QString m_programFolder;
+    QString m_noProgramFolder;   // why there is none
     LauncherSettings m_settings; // the five folders last read; the notes live in Text6
     QStringList m_startupProblems;
     bool m_startingUp = true;

@@ -1,7 +1,10 @@
 #include "app/LauncherSettings.h"
 
-#include <QFile>
-#include <QSaveFile>
+#include "platform/Platform.h"
+
+#include <QFileInfo>
+
+#include <utility>
 
 namespace {
 
@@ -24,8 +27,10 @@ void skipDelimiter(const QByteArray &data, qsizetype &pos)
     ++pos;
 }
 
-// One value; false when the data ends before the value is complete.
-bool readValue(const QByteArray &data, qsizetype &pos, QByteArray *value)
+// One value; false when the data ends before the value is complete. With `doubledQuotes`
+// a doubled quote inside a quoted value stands for one quote, as this launcher writes it;
+// without, a quoted value runs to the next quote, as files of the old program read.
+bool readValue(const QByteArray &data, qsizetype &pos, QByteArray *value, bool doubledQuotes)
 {
     while (pos < data.size() && (data[pos] == ' ' || data[pos] == '\t'))
         ++pos;
@@ -50,7 +55,7 @@ bool readValue(const QByteArray &data, qsizetype &pos, QByteArray *value)
             return false;
         value->append(data.constData() + pos, close - pos);
         pos = close + 1;
-        if (pos < data.size() && data[pos] == Quote) {
+        if (doubledQuotes && pos < data.size() && data[pos] == Quote) {
             value->append(Quote);
             ++pos;
             continue;
@@ -59,6 +64,32 @@ bool readValue(const QByteArray &data, qsizetype &pos, QByteArray *value)
     }
     skipDelimiter(data, pos);
     return true;
+}
+
+int readValues(const QByteArray &data, QByteArray (&values)[LauncherSettings::ValueCount],
+               bool doubledQuotes)
+{
+    qsizetype pos = 0;
+    for (int i = 0; i < LauncherSettings::ValueCount; ++i) {
+        if (!readValue(data, pos, &values[i], doubledQuotes))
+            return i;
+    }
+    return LauncherSettings::ValueCount;
+}
+
+// The old program wrote the system's 8-bit code page, on Western systems Windows-1252.
+QString fromWindows1252(const QByteArray &bytes)
+{
+    static const char16_t high[32] = {
+        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+    QString text(bytes.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        text[i] = QChar(byte >= 0x80 && byte < 0xA0 ? high[byte - 0x80] : char16_t(byte));
+    }
+    return text;
 }
 
 QString notesFromFile(QString text)
@@ -124,32 +155,34 @@ QByteArray FormatSettingsRecord(const LauncherSettings &settings)
 
 int ParseSettingsRecord(const QByteArray &data, LauncherSettings *settings)
 {
-    qsizetype pos = 0;
-    QByteArray raw;
-    for (int i = 0; i < LauncherSettings::ValueCount; ++i) {
-        if (!readValue(data, pos, &raw))
-            return i;
-        const QString text = QString::fromUtf8(raw);
+    QByteArray raw[LauncherSettings::ValueCount];
+    int count = readValues(data, raw, true);
+    if (count < LauncherSettings::ValueCount) {
+        QByteArray old[LauncherSettings::ValueCount];
+        const int oldCount = readValues(data, old, false);
+        if (oldCount > count) {
+            count = oldCount;
+            std::swap(raw, old);
+        }
+    }
+    const bool utf8 = QByteArrayView(data).isValidUtf8();
+    for (int i = 0; i < count; ++i) {
+        const QString text = utf8 ? QString::fromUtf8(raw[i]) : fromWindows1252(raw[i]);
         settings->value(i) = i == LauncherSettings::ValueCount - 1 ? notesFromFile(text) : text;
     }
-    return LauncherSettings::ValueCount;
+    return count;
 }
 
 SettingsReadResult ReadSettingsFile(const QString &path)
 {
     SettingsReadResult result;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        result.error = QStringLiteral("Cannot read the settings file \"%1\": %2")
-                           .arg(path, file.errorString());
+    QByteArray data;
+    QString reason;
+    if (!platform::readRegularFile(path, &data, &reason)) {
+        result.error = QStringLiteral("Cannot read the settings file \"%1\": %2").arg(path, reason);
         return result;
     }
-    const QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        result.error = QStringLiteral("Cannot read the settings file \"%1\": %2")
-                           .arg(path, file.errorString());
-        return result;
-    }
+    result.readable = true;
     result.valuesRead = ParseSettingsRecord(data, &result.settings);
     if (result.valuesRead < LauncherSettings::ValueCount) {
         result.error = QStringLiteral("The settings file \"%1\" ends after %2 of its %3 values.")
@@ -162,12 +195,27 @@ SettingsReadResult ReadSettingsFile(const QString &path)
 
 bool WriteSettingsFile(const QString &path, const LauncherSettings &settings, QString *error)
 {
-    QSaveFile file(path);
-    const QByteArray record = FormatSettingsRecord(settings);
-    if (!file.open(QIODevice::WriteOnly) || file.write(record) != record.size() || !file.commit()) {
+    // Through a link to a regular file, that file is written; anything else stays as it is.
+    QString target = path;
+    switch (platform::entryKind(path)) {
+    case platform::EntryKind::Missing:
+        break;
+    case platform::EntryKind::RegularFile:
+        target = QFileInfo(path).canonicalFilePath();
+        break;
+    case platform::EntryKind::Other:
         if (error)
-            *error = QStringLiteral("Cannot save the settings file \"%1\": %2")
-                         .arg(path, file.errorString());
+            *error = QStringLiteral("The settings file \"%1\" is not a regular file, so nothing "
+                                    "was saved.")
+                         .arg(path);
+        return false;
+    }
+    platform::ReplacingFile file(target);
+    const QByteArray record = FormatSettingsRecord(settings);
+    QString reason;
+    if (!file.open(&reason) || !file.write(record, &reason) || !file.commit(&reason)) {
+        if (error)
+            *error = QStringLiteral("Cannot save the settings file \"%1\": %2").arg(path, reason);
         return false;
     }
     return true;

@@ -1,7 +1,8 @@
 #include "files/FileOperations.h"
 
+#include "platform/Platform.h"
+
 #include <QFile>
-#include <QSaveFile>
 
 bool CopyFileReplacing(const QString &from, const QString &to, QString *reason)
 {
@@ -10,27 +11,19 @@ bool CopyFileReplacing(const QString &from, const QString &to, QString *reason)
         *reason = source.errorString();
         return false;
     }
-    QSaveFile target(to);
-    if (!target.open(QIODevice::WriteOnly)) {
-        *reason = target.errorString();
+    platform::ReplacingFile target(to);
+    if (!target.open(reason))
         return false;
-    }
     QByteArray block;
     while (!(block = source.read(1 << 20)).isEmpty()) {
-        if (target.write(block) != block.size()) {
-            *reason = target.errorString();
+        if (!target.write(block, reason))
             return false;
-        }
     }
     if (source.error() != QFileDevice::NoError) {
         *reason = source.errorString();
         return false;
     }
-    if (!target.commit()) {
-        *reason = target.errorString();
-        return false;
-    }
-    return true;
+    return target.commit(reason);
 }
 
 bool RemoveFile(const QString &path, QString *reason)

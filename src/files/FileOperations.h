@@ -2,9 +2,10 @@
 
 #include <QString>
 
-// Copies `from` to `to`, replacing a file of that name. The destination is written
-// aside and renamed into place, so a failed copy leaves an existing file untouched and
-// a file copied onto itself keeps its content. Returns false with the system's reason.
+// Copies `from` to `to`, replacing the entry of that name (a link there is replaced, not
+// written through). The destination is written aside and renamed into place once every
+// byte is on the disk, so a failed copy leaves an existing file untouched and a file
+// copied onto itself keeps its content. Returns false with the system's reason.
 bool CopyFileReplacing(const QString &from, const QString &to, QString *reason);
 
 // Deletes one file. Returns false with the system's reason.

@@ -88,19 +88,13 @@ bool LaunchController::LaunchEngine()
 {
     const LaunchSelections chosen = selections();
     const EngineCommand command = ComposeEngineCommandLine(chosen);
-    // The folder the list was read from, before the engine's folder becomes current.
     const QString program = QDir::current().absoluteFilePath(command.program);
 
+    // The engine starts in its folder; the launcher's own stays where it was.
     QString reason;
-    if (!platform::setCurrentFolder(chosen.engineFolder, &reason)) {
-        platform::showMessage(&m_window, QStringLiteral("Cannot start \"%1\": the folder \"%2\" "
-                                                        "cannot be made current: %3")
-                                             .arg(program, chosen.engineFolder, reason));
-        return false;
-    }
     if (m_ui.Text6->toPlainText() == QLatin1String("debug")) {
         platform::showMessage(&m_window, command.line);
-    } else if (!platform::startDetached(program, command.arguments, QDir::currentPath(), &reason)) {
+    } else if (!platform::startDetached(program, command.arguments, chosen.engineFolder, &reason)) {
         platform::showMessage(&m_window,
                               QStringLiteral("Cannot start \"%1\": %2").arg(program, reason));
         return false;

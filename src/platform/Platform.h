@@ -23,9 +23,43 @@ bool isProgramFile(const QString &path);
 // The wildcard the engine folder's file-open dialog offers.
 QString programDialogPattern();
 
+// The current folder as text. The empty text when it is gone, or when its name is no text
+// in the system's encoding: then `unspellable` gets the name as near as text comes.
+QString currentFolder(QString *unspellable = nullptr);
+
 // Gives a file the "normal" attributes: writable by its owner, with every other
-// permission kept, so an executable stays executable.
+// permission kept, so an executable stays executable. A link has no attributes of its
+// own here: it is left alone, and so is the file it points to.
 bool setNormalAttributes(const QString &path, QString *reason);
+
+enum class EntryKind { Missing, RegularFile, Other };
+// What `path` names, links followed; a link that leads nowhere is Other.
+EntryKind entryKind(const QString &path);
+
+// Reads a regular file, or the file a link points to, whole. Anything else (a pipe, a
+// device) is refused without waiting on it.
+bool readRegularFile(const QString &path, QByteArray *content, QString *reason);
+
+// A new file, written beside `path`, that takes the place of the entry `path` only once
+// every byte of it is on the disk: a failed write leaves the old file as it was. A link at
+// `path` is replaced, not written through. The new file keeps the old one's permissions.
+class ReplacingFile
+{
+public:
+    explicit ReplacingFile(const QString &path) : m_path(path) {}
+    ~ReplacingFile();
+    ReplacingFile(const ReplacingFile &) = delete;
+    ReplacingFile &operator=(const ReplacingFile &) = delete;
+
+    bool open(QString *reason);
+    bool write(QByteArrayView data, QString *reason);
+    bool commit(QString *reason);
+
+private:
+    QString m_path;
+    QByteArray m_temporary;
+    int m_fd = -1;
+};
 
 // Creates one folder.
 bool createFolder(const QString &path, QString *reason);

@@ -2,11 +2,13 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -63,16 +65,150 @@ QString programDialogPattern()
     return QStringLiteral("*");
 }
 
+QString currentFolder(QString *unspellable)
+{
+    QByteArray name(4096, '\0');
+    while (!::getcwd(name.data(), size_t(name.size()))) {
+        if (errno != ERANGE)
+            return QString();
+        name.resize(name.size() * 2);
+    }
+    name.truncate(qsizetype(std::strlen(name.constData())));
+    const QString text = fileNameText(name);
+    if (text.isNull() && unspellable)
+        *unspellable = QString::fromUtf8(name);
+    return text;
+}
+
 bool setNormalAttributes(const QString &path, QString *reason)
 {
     const QByteArray native = QFile::encodeName(path);
     struct stat st
     {
     };
-    if (::stat(native.constData(), &st) != 0 ||
-        ::chmod(native.constData(), (st.st_mode & 07777) | S_IWUSR) != 0) {
+    if (::lstat(native.constData(), &st) == 0 && S_ISLNK(st.st_mode))
+        return true;
+    const mode_t mode = (st.st_mode & 07777) | S_IWUSR;
+    int done = ::fchmodat(AT_FDCWD, native.constData(), mode, AT_SYMLINK_NOFOLLOW);
+    // Where the system cannot leave links alone itself, it has just been seen to be none.
+    if (done != 0 && errno == EOPNOTSUPP && ::lstat(native.constData(), &st) == 0 &&
+        !S_ISLNK(st.st_mode))
+        done = ::chmod(native.constData(), mode);
+    if (done != 0 && errno != EOPNOTSUPP) {
         if (reason)
             *reason = reasonFor(errno);
+        return false;
+    }
+    return true;
+}
+
+EntryKind entryKind(const QString &path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    struct stat st
+    {
+    };
+    if (::stat(native.constData(), &st) == 0)
+        return S_ISREG(st.st_mode) ? EntryKind::RegularFile : EntryKind::Other;
+    return ::lstat(native.constData(), &st) == 0 ? EntryKind::Other : EntryKind::Missing;
+}
+
+bool readRegularFile(const QString &path, QByteArray *content, QString *reason)
+{
+    // Without O_NONBLOCK, opening a pipe would wait for a writer.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    struct stat st
+    {
+    };
+    if (fd < 0 || ::fstat(fd, &st) != 0) {
+        *reason = reasonFor(errno);
+        if (fd >= 0)
+            ::close(fd);
+        return false;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        *reason = QStringLiteral("it is not a regular file");
+        return false;
+    }
+    content->clear();
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (n < 0)
+                *reason = reasonFor(errno);
+            ::close(fd);
+            return n == 0;
+        }
+        content->append(buffer, n);
+    }
+}
+
+ReplacingFile::~ReplacingFile()
+{
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        ::unlink(m_temporary.constData());
+    }
+}
+
+bool ReplacingFile::open(QString *reason)
+{
+    const QByteArray native = QFile::encodeName(m_path);
+    const qsizetype slash = native.lastIndexOf('/');
+    // Hidden, so no list shows it while it is written.
+    const QByteArray folder = slash < 0 ? QByteArray() : native.left(slash + 1);
+    for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
+        m_temporary = folder + ".zel-" +
+                      QByteArray::number(QRandomGenerator::global()->generate(), 36) + ".new";
+        m_fd = ::open(m_temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (m_fd < 0 && errno != EEXIST)
+            break;
+    }
+    if (m_fd < 0) {
+        *reason = reasonFor(errno);
+        return false;
+    }
+    struct stat st
+    {
+    };
+    if (::lstat(native.constData(), &st) == 0 && S_ISREG(st.st_mode))
+        ::fchmod(m_fd, st.st_mode & 07777);
+    return true;
+}
+
+bool ReplacingFile::write(QByteArrayView data, QString *reason)
+{
+    const char *next = data.data();
+    qsizetype left = data.size();
+    while (left > 0) {
+        const ssize_t n = ::write(m_fd, next, size_t(left));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            *reason = reasonFor(n < 0 ? errno : ENOSPC);
+            return false;
+        }
+        next += n;
+        left -= n;
+    }
+    return true;
+}
+
+bool ReplacingFile::commit(QString *reason)
+{
+    // Some file systems find out only at fsync() or close() that the disk is full.
+    const int fd = m_fd;
+    m_fd = -1;
+    const bool written = ::fsync(fd) == 0;
+    const int error = errno;
+    if (::close(fd) != 0 || !written ||
+        ::rename(m_temporary.constData(), QFile::encodeName(m_path).constData()) != 0) {
+        *reason = reasonFor(written ? errno : error);
+        ::unlink(m_temporary.constData());
         return false;
     }
     return true;

@@ -1,6 +1,5 @@
 #include "platform/Processes.h"
 
-#include <QDir>
 #include <QProcess>
 
 namespace platform {
@@ -25,16 +24,6 @@ bool startDetached(const QString &program, const QStringList &arguments,
         return true;
     if (reason)
         *reason = withoutCall(process.errorString());
-    return false;
-}
-
-bool setCurrentFolder(const QString &folder, QString *reason)
-{
-    if (QDir::setCurrent(folder))
-        return true;
-    // The system's own error of the failed change, on every platform Qt supports.
-    if (reason)
-        *reason = qt_error_string();
     return false;
 }
 

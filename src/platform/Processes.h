@@ -10,7 +10,4 @@ namespace platform {
 bool startDetached(const QString &program, const QStringList &arguments,
                    const QString &workingFolder, QString *reason);
 
-// Makes `folder` the launcher's current folder.
-bool setCurrentFolder(const QString &folder, QString *reason);
-
 } // namespace platform

@@ -2,6 +2,7 @@
 // answers, a message names what failed and where, and no file changed that should not have.
 #include "app/Controls.h"
 #include "app/FolderList.h"
+#include "app/FolderListing.h"
 #include "app/LauncherSettings.h"
 #include "support/TestSupport.h"
 
@@ -14,7 +15,12 @@
 #include <QTest>
 #include <QTimer>
 
+#include <QScopeGuard>
+
 #include <fcntl.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 namespace {
@@ -61,17 +67,18 @@ private slots:
         QTest::newRow("a saved folder is missing") << false << QByteArray("\"%1/gone/\",\"\",\"\",\"\",\"\",\"n\"\r\n") << QStringList{"%1/gone/", "No such file or directory"};
         QTest::newRow("a saved folder is a file") << false << QByteArray("\"\",\"%1/zel.cfg\",\"\",\"\",\"\",\"n\"\r\n") << QStringList{"%1/zel.cfg", "Not a directory"};
         // clang-format on
-        // NUL bytes and bytes that are no UTF-8 are read as they come.
+        // NUL bytes are read as they come; a file that is no UTF-8 is Windows-1252.
         static const char odd[] = "\"a\0b\",\"\",\"\",\"\",\"\",\"n\xc3\0otes\xff\"\r\n";
         QTest::newRow("odd bytes") << false << QByteArray(odd, sizeof odd - 1)
-                                   << QStringList{"Cannot show the folder \"a"};
+                                   << QStringList{"Cannot show the folder \"%1/a"};
         const QByteArray whole = "\"%1/\",\"\",\"\",\"\",\"\",\"two\r\nlines\"\r\n";
         for (qsizetype cut = 0; cut <= whole.size(); ++cut) {
             // The record is whole once the notes' closing quote is there.
             const bool complete = cut >= whole.size() - 2;
             QTest::addRow("settings cut after %d bytes", int(cut))
                 << false << whole.left(cut)
-                << (complete ? QStringList() : QStringList{"%1/zel.cfg", "ends after"});
+                << (complete ? QStringList()
+                             : QStringList{"%1/zel.cfg", "ends after", "%1/zel.cfg.bak"});
         }
     }
 
@@ -100,9 +107,15 @@ private slots:
         // so a save keeps it.
         LauncherSettings saved;
         ParseSettingsRecord(readAll(bench.work.file("zel.cfg")), &saved);
-        QCOMPARE(window.ui().File6->path(), saved.GameEngineFolder);
-        QCOMPARE(window.ui().Label6->toolTip(), saved.GameEngineFolder);
-        QCOMPARE(window.ui().File11->path(), saved.IwadFolder);
+        QCOMPARE(window.ui().File6->path(), AbsoluteFolder(saved.GameEngineFolder));
+        QCOMPARE(window.ui().Label6->toolTip(), AbsoluteFolder(saved.GameEngineFolder));
+        QCOMPARE(window.ui().File11->path(), AbsoluteFolder(saved.IwadFolder));
+
+        // A file that was not read whole is kept beside the one the save writes.
+        const bool whole = ReadSettingsFile(bench.work.file("zel.cfg")).ok();
+        act(window, {"Command1"});
+        QCOMPARE(readAll(bench.work.file("zel.cfg.bak")), whole ? QByteArray() : settings);
+        QVERIFY(ReadSettingsFile(bench.work.file("zel.cfg")).ok());
     }
 
     void fiftyMegabytesOfNotesSurviveASave()
@@ -175,6 +188,18 @@ private slots:
             verifyAnswers(window);
             verifyOneMessage(bench.dialogs.messages,
                              {bench.work.file("zel.cfg"), "No such file or directory"});
+        }
+        // Started in a folder whose name is no UTF-8: it is there, but cannot be spelled.
+        {
+            Bench bench;
+            const QByteArray odd = QFile::encodeName(bench.work.path()) + "/\xe9t\xe9";
+            QVERIFY(::mkdir(odd.constData(), 0755) == 0 && ::chdir(odd.constData()) == 0);
+            Form1 &window = bench.open();
+            QDir::setCurrent(bench.work.path());
+            ::rmdir(odd + "/GL_WADs");
+            ::rmdir(odd.constData());
+            verifyAnswers(window);
+            verifyOneMessage(bench.dialogs.messages, {"is not valid UTF-8"});
         }
         // Started in a folder nothing can be written to.
         Bench bench;
@@ -340,6 +365,111 @@ private slots:
         QCOMPARE(snapshot(bench.work.path(), ignored), before);
         QCOMPARE(window.ui().File10->names(), built);
         QCOMPARE(window.ui().File8->names().contains("late.wad"), !built.isEmpty());
+    }
+
+    // On a full disk "store" and "copy" say so and every file stays as it was.
+    void fullDisk()
+    {
+        LaunchBench bench;
+        const QString disk = bench.work.mkdir("disk");
+        if (::mount("tmpfs", QFile::encodeName(disk).constData(), "tmpfs", 0, "size=256k") != 0)
+            QSKIP("cannot mount a small file system here");
+        const auto unmount = qScopeGuard([&] {
+            QDir::setCurrent(bench.work.path());
+            ::umount2(QFile::encodeName(disk).constData(), MNT_DETACH);
+        });
+        QVERIFY(QDir::setCurrent(disk));
+        bench.work.write("disk/iwads/DOOM2.WAD", "old IWAD");
+        bench.work.write("safe/DOOM2.WAD", QByteArray(8000, 'I'));
+        bench.work.write("disk/zel.cfg",
+                         settingsRecord({"", disk + "/iwads", "", "", bench.safe, "notes"}));
+        Form1 &window = bench.open();
+        QFile filler(disk + "/filler");
+        QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        while (filler.write(QByteArray(4096, 'f')) > 0) {
+        }
+        filler.close();
+        const auto before = snapshot(disk, {"filler"});
+
+        act(window, {"Text6=new notes", "Command1"});
+        verifyOneMessage(bench.dialogs.messages, {disk + "/zel.cfg", "No space left on device"});
+        bench.dialogs.messages.clear();
+        act(window, {"File5=DOOM2.WAD", "Command19"});
+        verifyOneMessage(bench.dialogs.messages,
+                         {disk + "/iwads/DOOM2.WAD", "No space left on device"});
+        QCOMPARE(snapshot(disk, {"filler"}), before);
+        verifyAnswers(window);
+    }
+
+    // A relative folder is one in the program folder, and stays so whatever "play" does.
+    void relativeFolders()
+    {
+        FaultBench bench;
+        bench.work.write("iwads/DOOM2.WAD", "the IWAD shown");
+        bench.work.write("engines/iwads/DOOM2.WAD", "the engine folder's");
+        bench.work.write("zel.cfg", settingsRecord({bench.engines, "iwads", "", "", "", "n"}));
+        Form1 &window = bench.open();
+        QCOMPARE(window.ui().File11->path(), bench.work.file("iwads"));
+
+        act(window, {"File6=engine", "Command12"});
+        QCOMPARE(waitForLog(bench.work.file("engine.log")).value(0), bench.engines);
+        act(window, {"File11=DOOM2.WAD", "Command20"});
+        QVERIFY(!QFileInfo::exists(bench.work.file("iwads/DOOM2.WAD")));
+        QCOMPARE(readAll(bench.engines + "/iwads/DOOM2.WAD"), QByteArray("the engine folder's"));
+        act(window, {"Text6=n", "Command1"});
+        QCOMPARE(readAll(bench.work.file("zel.cfg")),
+                 settingsRecord({bench.engines, bench.work.file("iwads"), "", "", "", "n"}));
+        QCOMPARE(bench.dialogs.messages, QStringList());
+    }
+
+    void settingsFileThatIsNoRegularFile_data()
+    {
+        QTest::addColumn<QString>("kind");
+        for (const char *kind :
+             {"fifo", "link to a fifo", "device", "link to a device", "link to a file"})
+            QTest::newRow(kind) << QString(kind);
+    }
+
+    // Read and written only when it is, or links to, a regular file; start-up never hangs.
+    void settingsFileThatIsNoRegularFile()
+    {
+        QFETCH(QString, kind);
+        Bench bench;
+        const QByteArray cfg = QFile::encodeName(bench.work.file("zel.cfg"));
+        const QByteArray odd =
+            kind.startsWith("link") ? QFile::encodeName(bench.work.file("odd")) : cfg;
+        if (kind.endsWith("fifo"))
+            QCOMPARE(::mkfifo(odd.constData(), 0644), 0);
+        if (kind.endsWith("device") && ::mknod(odd.constData(), S_IFCHR | 0644, makedev(1, 3)) != 0)
+            QSKIP("cannot make a device node here");
+        if (kind.endsWith("file"))
+            bench.work.write("odd", "\"\",\"\",\"\",\"\",\"\",\"linked\"\r\n");
+        if (kind.startsWith("link"))
+            QCOMPARE(::symlink(odd.constData(), cfg.constData()), 0);
+        struct stat before
+        {
+        };
+        QCOMPARE(::lstat(cfg.constData(), &before), 0);
+
+        Form1 &window = bench.open();
+        act(window, {"Text6=new", "Command1"});
+        struct stat after
+        {
+        };
+        QCOMPARE(::lstat(cfg.constData(), &after), 0);
+        QCOMPARE(after.st_mode, before.st_mode);
+        QCOMPARE(after.st_ino, before.st_ino);
+        if (kind.endsWith("file")) {
+            QCOMPARE(bench.dialogs.messages, QStringList());
+            QCOMPARE(readAll(bench.work.file("odd")), settingsRecord({"", "", "", "", "", "new"}));
+        } else {
+            QCOMPARE(bench.dialogs.messages.size(), 2); // at start-up and at the save
+            for (const QString &message : bench.dialogs.messages)
+                QVERIFY2(message.contains(bench.work.file("zel.cfg") + "\"") &&
+                             message.contains("is not a regular file"),
+                         qPrintable(message));
+        }
+        verifyAnswers(window);
     }
 
     void hostileNamesAndTextsArePlainCharacters()

@@ -94,6 +94,39 @@ private slots:
         QVERIFY(bench.ui().File6->names().contains("late.wad"));
     }
 
+    // A link is an entry of the folder it lies in: "del" removes the link, and neither an
+    // attribute change nor a copy reaches the file it points to.
+    void linksAreLeftAlone()
+    {
+        LaunchBench bench;
+        writeWadFiles(bench.work);
+        writeStandInNodeBuilder(bench.work.file("zennode"));
+        const auto outside = [&](const QString &name) {
+            return bench.work.file("outside/" + name);
+        };
+        QFile::setPermissions(bench.work.write("outside/iwad.wad", "IWAD"), QFile::ReadOwner);
+        QFile::setPermissions(bench.work.write("outside/prog", "#!/bin/sh\n"),
+                              QFile::ReadOwner | QFile::ExeOwner);
+        bench.work.write("outside/keep.wad", "kept");
+        QVERIFY(QFile::remove(bench.work.file("engines/DOOM2.WAD")));
+        QVERIFY(QFile::link(outside("keep.wad"), bench.work.file("engines/DOOM2.WAD")));
+        QVERIFY(QFile::link(outside("iwad.wad"), bench.work.file("iwads/LINKED.WAD")));
+        QVERIFY(QFile::link(outside("prog"), bench.work.file("engines/linked")));
+        Form1 &window = bench.open();
+
+        act(window, {"File11=LINKED.WAD", "Command13", "File11=LINKED.WAD", "Command20",
+                     "File6=linked", "Command18", "File11=DOOM2.WAD", "Command17"});
+        QCOMPARE(bench.dialogs.messages, QStringList{"Only WADs can be deleted."});
+        QCOMPARE(QFileInfo(outside("iwad.wad")).permissions() & 0x7077, QFile::ReadOwner);
+        QVERIFY(!QFileInfo(bench.work.file("iwads/LINKED.WAD")).isSymLink());
+        QVERIFY(QFileInfo::exists(outside("iwad.wad")));
+        QCOMPARE(QFileInfo(outside("prog")).permissions() & 0x7077,
+                 QFile::ReadOwner | QFile::ExeOwner);
+        QCOMPARE(readAll(outside("keep.wad")), QByteArray("kept"));
+        QVERIFY(!QFileInfo(bench.work.file("engines/DOOM2.WAD")).isSymLink());
+        QCOMPARE(readAll(bench.work.file("engines/DOOM2.WAD")), QByteArray("rebuilt IWAD"));
+    }
+
     // Without a folder to copy to the copy would land in the root folder; a safe folder that
     // is the IWAD folder copies the IWAD onto itself.
     void copiesThatCouldLoseData()
