@@ -157,7 +157,9 @@ int ParseSettingsRecord(const QByteArray &data, LauncherSettings *settings)
 {
     QByteArray raw[LauncherSettings::ValueCount];
     int count = readValues(data, raw, true);
-    if (count < LauncherSettings::ValueCount) {
+    // The old program always ended its record with a quote and CR LF; without them this is
+    // more likely one of our files cut short, whose notes the old rule would cut shorter.
+    if (count < LauncherSettings::ValueCount && data.endsWith("\"\r\n")) {
         QByteArray old[LauncherSettings::ValueCount];
         const int oldCount = readValues(data, old, false);
         if (oldCount > count) {

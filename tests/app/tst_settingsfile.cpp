@@ -57,6 +57,7 @@ private slots:
         QTest::newRow("a trailing comma is no sixth value") << QByteArray("\"1\",\"2\",\"3\",\"4\",\"5\",") << 5 << QStringList{"1", "2", "3", "4", "5", ""};
         QTest::newRow("old writer's notes ending in a quote") << QByteArray("\"1\",\"2\",\"3\",\"4\",\"5\",\"my note \"\"\r\n") << 6 << QStringList{"1", "2", "3", "4", "5", "my note "};
         QTest::newRow("old writer's quote in a folder") << QByteArray("\"a\"\",\"2\",\"3\",\"4\",\"5\",\"6\"\r\n") << 6 << QStringList{"a", "2", "3", "4", "5", "6"};
+        QTest::newRow("ours cut short inside quoted notes") << QByteArray("\"1\",\"2\",\"3\",\"4\",\"5\",\"x \"\"y") << 5 << QStringList{"1", "2", "3", "4", "5", ""};
         QTest::newRow("Windows-1252") << QByteArray("\"/spiele/\xdc" "ber/\",\"\",\"\",\"\",\"\",\"caf\xe9 \x80 \x81\"\r\n") << 6 << QStringList{"/spiele/Über/", "", "", "", "", "café € \u0081"};
         QTest::newRow("UTF-8 text") << QByteArray("\"/spiele/Über/\",\"\",\"\",\"\",\"\",\"grüße\"\r\n") << 6 << QStringList{"/spiele/Über/", "", "", "", "", "grüße"};
         // clang-format on
