@@ -1,11 +1,15 @@
 #include "nodes/ShellAndWait.h"
 
+#include "platform/Processes.h"
+
 #include <QEventLoop>
 #include <QProcess>
 
 namespace {
 
 constexpr int TailLines = 12;
+// A line longer than this is cut: the tail is shown in a message box that must fit on screen.
+constexpr qsizetype TailLineLength = 100;
 // Enough to hold the last lines of even a chatty tool; older output is dropped as it comes.
 constexpr qsizetype KeptBytes = 16 * 1024;
 
@@ -23,7 +27,9 @@ QString lastLines(const QByteArray &output)
         // A progress counter redraws its line with carriage returns; keep what it left.
         const QStringList redrawn = line.split(QLatin1Char('\r'), Qt::SkipEmptyParts);
         const QString shown = redrawn.isEmpty() ? QString() : redrawn.last().trimmed();
-        if (!shown.isEmpty())
+        if (shown.size() > TailLineLength)
+            lines << shown.left(TailLineLength - 1) + QChar(0x2026); // an ellipsis
+        else if (!shown.isEmpty())
             lines << shown;
     }
     return lines.mid(qMax(0, int(lines.size()) - TailLines)).join(QLatin1Char('\n'));
@@ -47,7 +53,7 @@ ProcessOutcome ShellAndWait(const QString &program, const QStringList &arguments
 
     process.start(program, arguments);
     if (!process.waitForStarted(-1)) {
-        outcome.startError = process.errorString();
+        outcome.startError = platform::startErrorReason(process);
         return outcome;
     }
     outcome.started = true;

@@ -4,14 +4,13 @@
 
 namespace platform {
 
-namespace {
 // Qt prefixes the reason with the failing call ("execv: ..."); the player needs the reason.
-QString withoutCall(const QString &error)
+QString startErrorReason(const QProcess &process)
 {
+    const QString error = process.errorString();
     const qsizetype colon = error.indexOf(QLatin1String(": "));
     return colon < 0 ? error : error.mid(colon + 2);
 }
-} // namespace
 
 bool startDetached(const QString &program, const QStringList &arguments,
                    const QString &workingFolder, QString *reason)
@@ -23,7 +22,7 @@ bool startDetached(const QString &program, const QStringList &arguments,
     if (process.startDetached())
         return true;
     if (reason)
-        *reason = withoutCall(process.errorString());
+        *reason = startErrorReason(process);
     return false;
 }
 

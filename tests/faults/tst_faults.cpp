@@ -320,8 +320,8 @@ private slots:
         QTest::addColumn<QStringList>("named");
         QTest::addColumn<QStringList>("built"); // the command goes on to y.wad and the refreshes
         // clang-format off
-        QTest::newRow("missing") << "missing" << QStringList{"/zennode\"", "No such file"} << QStringList();
-        QTest::newRow("a folder") << "folder" << QStringList{"/zennode\"", "Permission denied"} << QStringList();
+        QTest::newRow("missing") << "missing" << QStringList{"/zennode\": No such file"} << QStringList();
+        QTest::newRow("a folder") << "folder" << QStringList{"/zennode\": Permission denied"} << QStringList();
         QTest::newRow("crashes") << "KILL=x.wad" << QStringList{"x.wad", "signal 9"} << QStringList{"y.wad"};
         QTest::newRow("exits with 259") << "FAIL=x.wad\nCODE=259" << QStringList{"x.wad", "exit code 3", "progress 20\nerror: no levels"} << QStringList{"y.wad"};
         QTest::newRow("hangs while the player clicks on") << "SLEEP=2" << QStringList() << QStringList{"x.wad", "y.wad"};

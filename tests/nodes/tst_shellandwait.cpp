@@ -27,6 +27,7 @@ private slots:
         QTest::newRow("killed") << "echo going; kill -9 $$" << true << 9 << "going";
         QTest::newRow("input is empty, not waited for") << "cat; echo 'no input'" << false << 0 << "no input";
         QTest::newRow("more output than a pipe holds") << "yes 0123456789 | head -c 300000; echo; echo last" << false << 0 << "last";
+        QTest::newRow("one line of 400 KB") << "yes 0123456789 | head -c 400000 | tr -d '\\n'; echo; echo last" << false << 0 << "last";
         QTest::newRow("progress redrawn on one line") << "printf '10%%\\r50%%\\r100%%\\n'" << false << 0 << "100%";
         // clang-format on
     }
@@ -43,6 +44,11 @@ private slots:
         QCOMPARE(outcome.exitCode, exitCode);
         QCOMPARE(outcome.outputTail.section('\n', -1), lastLine);
         QCOMPARE(outcome.succeeded(), !crashed && exitCode == 0);
+        // The tail goes into a message box, which must fit on the screen.
+        const QStringList lines = outcome.outputTail.split('\n');
+        QVERIFY(lines.size() <= 12);
+        for (const QString &line : lines)
+            QVERIFY2(line.size() <= 100, qPrintable(line.left(200)));
     }
 
     void eventsRunWhileItWaitsWithoutBusyingTheProcessor()
