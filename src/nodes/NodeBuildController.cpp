@@ -3,6 +3,7 @@
 #include "app/FolderList.h"
 #include "app/Form1.h"
 #include "app/RefreshList.h"
+#include "files/FileOperations.h"
 #include "nodes/NodeBuilderCommands.h"
 #include "nodes/ShellAndWait.h"
 #include "platform/Dialogs.h"
@@ -90,6 +91,9 @@ bool NodeBuildController::runNodeBuilder(const NodeBuilderCommand &command)
                               "started in is gone."));
         return false;
     }
+    const QString output = command.arguments.last();
+    const bool inPlace = output == command.arguments.first();
+    const QByteArray outputBefore = platform::fileStamp(output);
     const ProcessOutcome outcome = ShellAndWait(command.program, command.arguments);
     if (!outcome.started) {
         report(QStringLiteral("Cannot start the node builder \"%1\": %2")
@@ -101,8 +105,20 @@ bool NodeBuildController::runNodeBuilder(const NodeBuilderCommand &command)
             outcome.crashed
                 ? QStringLiteral("was ended by %1").arg(platform::abnormalEndOf(outcome.exitCode))
                 : QStringLiteral("ended with exit code %1").arg(outcome.exitCode);
-        QString message = QStringLiteral("The node builder failed on \"%1\": it %2.\n\n%3")
-                              .arg(command.arguments.first(), end, command.display());
+        QString message = QStringLiteral("The node builder failed on \"%1\": it %2.")
+                              .arg(command.arguments.first(), end);
+        // What a failed build wrote into GL_WADs would be listed there, ready to be played.
+        const QByteArray outputAfter = platform::fileStamp(output);
+        if (!inPlace && !outputAfter.isEmpty() && outputAfter != outputBefore) {
+            QString reason;
+            message += RemoveFile(output, &reason)
+                           ? QStringLiteral(" \"%1\" was removed: the failed build had written it.")
+                                 .arg(output)
+                           : QStringLiteral(" \"%1\", which the failed build wrote, cannot be "
+                                            "removed: %2")
+                                 .arg(output, reason);
+        }
+        message += QStringLiteral("\n\n") + command.display();
         if (!outcome.outputTail.isEmpty())
             message += QStringLiteral("\n\nIts last lines:\n") + outcome.outputTail;
         report(message);

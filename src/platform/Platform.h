@@ -64,6 +64,10 @@ private:
 // Creates one folder.
 bool createFolder(const QString &path, QString *reason);
 
+// What tells one state of a file from another: which file it is, its size and when it was
+// last written or changed. Empty when there is no such file.
+QByteArray fileStamp(const QString &path);
+
 // One file that forEachFile() came across.
 class FolderEntry
 {

@@ -214,6 +214,24 @@ bool ReplacingFile::commit(QString *reason)
     return true;
 }
 
+QByteArray fileStamp(const QString &path)
+{
+    struct stat st
+    {
+    };
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return {};
+    // Whole seconds would miss a rewrite right after the last one.
+    const long long parts[] = {(long long)st.st_dev,  (long long)st.st_ino,
+                               (long long)st.st_size, (long long)st.st_mtim.tv_sec,
+                               st.st_mtim.tv_nsec,    (long long)st.st_ctim.tv_sec,
+                               st.st_ctim.tv_nsec};
+    QByteArray stamp;
+    for (long long part : parts)
+        stamp += QByteArray::number(part) + ' ';
+    return stamp;
+}
+
 bool createFolder(const QString &path, QString *reason)
 {
     if (::mkdir(QFile::encodeName(path).constData(), 0777) != 0) {

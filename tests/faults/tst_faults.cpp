@@ -318,13 +318,17 @@ private slots:
     {
         QTest::addColumn<QString>("builder"); // "missing", "folder" or zennode.ctl's content
         QTest::addColumn<QStringList>("named");
-        QTest::addColumn<QStringList>("built"); // the command goes on to y.wad and the refreshes
+        QTest::addColumn<QByteArray>("older");   // GL_WADs/x.wad before the build, if not empty
+        QTest::addColumn<QStringList>("glWads"); // the command goes on to y.wad and the refreshes
         // clang-format off
-        QTest::newRow("missing") << "missing" << QStringList{"/zennode\": No such file"} << QStringList();
-        QTest::newRow("a folder") << "folder" << QStringList{"/zennode\": Permission denied"} << QStringList();
-        QTest::newRow("crashes") << "KILL=x.wad" << QStringList{"x.wad", "signal 9"} << QStringList{"y.wad"};
-        QTest::newRow("exits with 259") << "FAIL=x.wad\nCODE=259" << QStringList{"x.wad", "exit code 3", "progress 20\nerror: no levels"} << QStringList{"y.wad"};
-        QTest::newRow("hangs while the player clicks on") << "SLEEP=2" << QStringList() << QStringList{"x.wad", "y.wad"};
+        QTest::newRow("missing") << "missing" << QStringList{"/zennode\": No such file"} << QByteArray() << QStringList();
+        QTest::newRow("a folder") << "folder" << QStringList{"/zennode\": Permission denied"} << QByteArray() << QStringList();
+        QTest::newRow("crashes") << "KILL=x.wad" << QStringList{"x.wad", "signal 9"} << QByteArray() << QStringList{"y.wad"};
+        QTest::newRow("exits with 259") << "FAIL=x.wad\nCODE=259" << QStringList{"x.wad", "exit code 3", "progress 20\nerror: no levels"} << QByteArray() << QStringList{"y.wad"};
+        QTest::newRow("leaves part of its output") << "FAIL=x.wad\nPARTIAL=1" << QStringList{"x.wad", "exit code 1", "GL_WADs/x.wad\" was removed"} << QByteArray() << QStringList{"y.wad"};
+        QTest::newRow("rewrites part of an older GL PWAD") << "FAIL=x.wad\nPARTIAL=1" << QStringList{"x.wad", "GL_WADs/x.wad\" was removed"} << QByteArray("older") << QStringList{"y.wad"};
+        QTest::newRow("leaves an older GL PWAD alone") << "FAIL=x.wad" << QStringList{"x.wad", "exit code 1"} << QByteArray("older") << QStringList{"x.wad", "y.wad"};
+        QTest::newRow("hangs while the player clicks on") << "SLEEP=2" << QStringList() << QByteArray() << QStringList{"x.wad", "y.wad"};
         // clang-format on
     }
 
@@ -332,7 +336,8 @@ private slots:
     {
         QFETCH(QString, builder);
         QFETCH(QStringList, named);
-        QFETCH(QStringList, built);
+        QFETCH(QByteArray, older);
+        QFETCH(QStringList, glWads);
         FaultBench bench;
         bench.work.write("pwads1/x.wad", "pwad");
         bench.work.write("pwads2/y.wad", "pwad");
@@ -342,6 +347,8 @@ private slots:
             writeStandInNodeBuilder(bench.work.file("zennode"));
             bench.work.write("zennode.ctl", builder.toUtf8());
         }
+        if (!older.isEmpty())
+            bench.work.write("GL_WADs/x.wad", older);
         Form1 &window = bench.open();
         act(window, {"File8=x.wad", "File9=y.wad"});
         const QStringList ignored = {"engine.log", "zennode.log", "GL_WADs", "late.wad"};
@@ -361,10 +368,14 @@ private slots:
         } else {
             verifyOneMessage(bench.dialogs.messages, named);
             QVERIFY(!bench.dialogs.messages.first().contains("progress 8\n")); // the last lines
+            QCOMPARE(bench.dialogs.messages.first().contains("removed"),
+                     !glWads.contains("x.wad") && builder.contains("PARTIAL"));
         }
         QCOMPARE(snapshot(bench.work.path(), ignored), before);
-        QCOMPARE(window.ui().File10->names(), built);
-        QCOMPARE(window.ui().File8->names().contains("late.wad"), !built.isEmpty());
+        QCOMPARE(window.ui().File10->names(), glWads);
+        QCOMPARE(window.ui().File8->names().contains("late.wad"), !glWads.isEmpty());
+        if (!older.isEmpty() && glWads.contains("x.wad"))
+            QCOMPARE(readAll(bench.work.file("GL_WADs/x.wad")), older);
     }
 
     // On a full disk "store" and "copy" say so and every file stays as it was.

@@ -1,6 +1,7 @@
 #include "app/FolderList.h"
 #include "support/TestSupport.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -9,6 +10,8 @@
 #include <QtEndian>
 
 #include <algorithm>
+
+#include <sys/mount.h>
 
 namespace {
 
@@ -107,6 +110,23 @@ bool installZennode(const WorkFolder &work)
     return QFile::copy(QStringLiteral(ZEL_SCRIPTS_DIR "/zennode-zdbsp"), work.file("zennode")) &&
            QFileInfo(work.file("zennode")).isExecutable();
 }
+
+// A small file system of its own at `folder` while it lives (mounting needs root).
+struct SmallFileSystem
+{
+    explicit SmallFileSystem(const QString &folder)
+        : path(QFile::encodeName(folder)),
+          mounted(::mount("tmpfs", path.constData(), "tmpfs", 0, "size=256k") == 0)
+    {
+    }
+    ~SmallFileSystem()
+    {
+        if (mounted)
+            ::umount2(path.constData(), MNT_DETACH);
+    }
+    const QByteArray path;
+    const bool mounted;
+};
 
 } // namespace
 
@@ -288,6 +308,33 @@ private slots:
         QVERIFY(after.glLumps() > 0);
         QCOMPARE(after.lumps.size() - after.glLumps(), before.lumps.size());
         QCOMPARE(window.ui().File11->names(), QStringList{"freedoom1.wad"});
+    }
+
+    // zdbsp runs out of room halfway through its output: what it wrote is no WAD to play.
+    void aBuildOnAFullDiskLeavesNoPartialWad()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("zdbsp")).isEmpty())
+            QSKIP("zdbsp is not installed (scripts/install-deps.sh installs it)");
+        if (!QFile::exists(GamesFolder + "freedoom2.wad"))
+            QSKIP("the Freedoom IWADs are missing (the freedoom package installs them)");
+        LaunchBench bench;
+        QVERIFY(installZennode(bench.work));
+        bench.work.write("pwads1/map01.wad",
+                         mapPwad(readWad(GamesFolder + "freedoom2.wad"), "MAP01"));
+        const SmallFileSystem glWads(bench.work.mkdir("GL_WADs"));
+        if (!glWads.mounted)
+            QSKIP("cannot mount a small file system here (the test needs root)");
+        bench.work.write("GL_WADs/filler", QByteArray(248 * 1024, 'x')); // 8 KiB stay free
+        Form1 &window = bench.open();
+
+        act(window, {"File8=map01.wad", "Command5"});
+        QCOMPARE(bench.dialogs.messages.size(), 1);
+        const QString message = bench.dialogs.messages.first();
+        QVERIFY2(message.contains("exit code 20") &&
+                     message.contains("GL_WADs/map01.wad\" was removed"),
+                 qPrintable(message));
+        QCOMPARE(window.ui().File10->names(), QStringList());
+        QCOMPARE(QDir(bench.work.file("GL_WADs")).entryList(QDir::Files), QStringList{"filler"});
     }
 };
 

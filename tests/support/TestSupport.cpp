@@ -163,7 +163,7 @@ namespace {
 // writes IN plus "GL" to OUT in place, so OUT keeps its mode.
 const QByteArray NodeBuilderScript = R"sh(#!/bin/sh
 here=$(dirname "$0")
-SLEEP=0 FAIL= CODE=1 KILL=
+SLEEP=0 FAIL= CODE=1 KILL= PARTIAL=
 [ -f "$here/zennode.ctl" ] && . "$here/zennode.ctl"
 args=; for a in "$@"; do args="$args[$a]"; done
 log() { echo "$1 $args" >> "$here/zennode.log"; }
@@ -174,6 +174,7 @@ if [ "$name" = "$KILL" ]; then log end; kill -9 $$; fi
 if [ "$name" = "$FAIL" ]; then
   i=1; while [ $i -le 20 ]; do echo "progress $i"; i=$((i+1)); done
   echo "error: no levels in $name" >&2
+  [ -n "$PARTIAL" ] && printf part > "$3"
   log end; exit "$CODE"
 fi
 { cat "$1"; printf GL; } > "$3.part" && cat "$3.part" > "$3" && rm "$3.part"

@@ -91,8 +91,8 @@ QString writeProgram(const QString &path, const QByteArray &content);
 QString writeStandInEngine(const QString &path, const QString &log);
 // Writes an executable script that stands in for `zennode IN -o OUT`: it logs each run's
 // arguments (each in brackets) and the input's mode to zennode.log beside it, obeys
-// zennode.ctl there (SLEEP=seconds, FAIL=name with CODE=exit code, KILL=name), and writes
-// IN plus "GL" to OUT.
+// zennode.ctl there (SLEEP=seconds, FAIL=name with CODE=exit code and PARTIAL=1 to write
+// "part" to OUT first, KILL=name), and writes IN plus "GL" to OUT.
 QString writeStandInNodeBuilder(const QString &path);
 // The lines of the log, once it appeared (empty after 10 s without it).
 QStringList waitForLog(const QString &log);
