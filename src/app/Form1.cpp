@@ -12,6 +12,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Platform.h"
 
+#include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
 #include <QPainter>
@@ -84,8 +85,8 @@ Form1::Form1(QWidget *parent) : QWidget(parent), m_ui(std::make_unique<Form1Ui>(
         m_startupProblems.clear();
     }
     connectControls();
-    new NodeBuildController(*this, this);
-    new FileOpsController(*this, this);
+    m_nodeBuilds = new NodeBuildController(*this, this);
+    new FileOpsController(*this, *m_nodeBuilds, this);
     new LaunchController(*this, this);
     m_ui->Command12->setFocus();
 }
@@ -364,6 +365,16 @@ void Form1::report(const QString &message)
 void Form1::reportLater(const QString &message)
 {
     QTimer::singleShot(0, this, [this, message] { report(message); });
+}
+
+void Form1::closeEvent(QCloseEvent *event)
+{
+    // Closed during a node build, the launcher would wait on without a window.
+    if (m_nodeBuilds && !m_nodeBuilds->mayClose()) {
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
 }
 
 void Form1::paintEvent(QPaintEvent *event)

@@ -10,6 +10,7 @@
 class ClickableLabel;
 class FolderList;
 class FolderWatch;
+class NodeBuildController;
 class QPushButton;
 
 // The launcher window. It runs the start-up in the current working folder, which
@@ -37,6 +38,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     struct FolderButton;
@@ -59,5 +61,6 @@ private:
     QStringList m_startupProblems;
     bool m_startingUp = true;
     FolderWatch *m_watch;
+    NodeBuildController *m_nodeBuilds = nullptr;
     bool m_painted = false;
 };

@@ -4,14 +4,16 @@
 #include "app/Form1.h"
 #include "app/RefreshList.h"
 #include "files/FileOperations.h"
+#include "nodes/NodeBuildController.h"
 #include "platform/Dialogs.h"
 #include "platform/Platform.h"
 
 #include <QLineEdit>
 #include <QPushButton>
 
-FileOpsController::FileOpsController(Form1 &window, QObject *parent)
-    : QObject(parent), m_window(window)
+FileOpsController::FileOpsController(Form1 &window, const NodeBuildController &nodeBuilds,
+                                     QObject *parent)
+    : QObject(parent), m_window(window), m_nodeBuilds(nodeBuilds)
 {
     const Form1Ui &ui = window.ui();
     connect(ui.Command6, &QPushButton::clicked, this, &FileOpsController::DeleteGlPwad);
@@ -106,6 +108,8 @@ void FileOpsController::copySelected(FolderList *from, FolderList *to)
         return;
     }
     const QString target = to->path() + sep + name;
+    if (!isFree(source) || !isFree(target))
+        return;
     QString reason;
     if (!CopyFileReplacing(source, target, &reason)) {
         report(QStringLiteral("Cannot copy \"%1\" to \"%2\": %3").arg(source, target, reason));
@@ -116,6 +120,8 @@ void FileOpsController::copySelected(FolderList *from, FolderList *to)
 
 bool FileOpsController::remove(const QString &path)
 {
+    if (!isFree(path))
+        return false;
     QString reason;
     if (!RemoveFile(path, &reason)) {
         report(QStringLiteral("Cannot delete \"%1\": %2").arg(path, reason));
@@ -126,12 +132,24 @@ bool FileOpsController::remove(const QString &path)
 
 bool FileOpsController::makeNormal(const QString &path)
 {
+    if (!isFree(path))
+        return false;
     QString reason;
     if (!platform::setNormalAttributes(path, &reason)) {
         report(QStringLiteral("Cannot make \"%1\" writable: %2").arg(path, reason));
         return false;
     }
     return true;
+}
+
+bool FileOpsController::isFree(const QString &path)
+{
+    if (!m_nodeBuilds.isBuilding(path))
+        return true;
+    report(QStringLiteral("\"%1\" is being built by the node builder; wait until the build has "
+                          "ended.")
+               .arg(path));
+    return false;
 }
 
 void FileOpsController::report(const QString &message)

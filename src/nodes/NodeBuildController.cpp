@@ -10,11 +10,26 @@
 #include "platform/Platform.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QPushButton>
 #include <QScopeGuard>
 
+namespace {
+
+// A file as its folder's entry: the same file reached through another spelling of its
+// folder is the same entry.
+QString entryOf(const QString &path)
+{
+    const QFileInfo file(path);
+    const QString folder = QFileInfo(file.absolutePath()).canonicalFilePath();
+    return (folder.isEmpty() ? QDir::cleanPath(file.absolutePath()) : folder) + QLatin1Char('/') +
+           file.fileName();
+}
+
+} // namespace
+
 NodeBuildController::NodeBuildController(Form1 &window, QObject *parent)
-    : QObject(parent), m_window(window)
+    : QObject(parent), m_window(window), m_stop(new ProcessStop(this))
 {
     const Form1Ui &ui = window.ui();
     connect(ui.Command5, &QPushButton::clicked, this, &NodeBuildController::MakeGlPwad);
@@ -23,18 +38,26 @@ NodeBuildController::NodeBuildController(Form1 &window, QObject *parent)
 
 void NodeBuildController::MakeGlPwad()
 {
+    if (!beginCommand())
+        return;
+    const auto end = qScopeGuard([this] { endCommand(); });
     const Form1Ui &ui = m_window.ui();
     // Each list is read only when its turn comes: the player may change the second
     // selection while the first build runs.
+    QString firstOutput;
     for (FolderList *list : {ui.File8, ui.File9}) {
-        // Closed meanwhile: the program is ending, so no further build is started.
-        if (!m_window.isVisible())
-            return;
         const QString name = list->fileName();
         if (name.isEmpty())
             continue;
         const NodeBuilderCommand command =
             GlPwadCommand(m_window.programFolder(), list->path(), name, m_window.glWadsFolder());
+        if (command.arguments.last() == firstOutput) {
+            report(QStringLiteral("\"%1\" is selected in both PWAD lists, and both would be "
+                                  "built into \"%2\": only the first list's one was built.")
+                       .arg(name, firstOutput));
+            break;
+        }
+        firstOutput = command.arguments.last();
         if (!runNodeBuilder(command))
             return;
     }
@@ -47,8 +70,9 @@ void NodeBuildController::MakeGlIwad()
 {
     const Form1Ui &ui = m_window.ui();
     const QString name = ui.File11->fileName();
-    if (name.isEmpty())
+    if (name.isEmpty() || !beginCommand())
         return;
+    const auto end = qScopeGuard([this] { endCommand(); });
     const NodeBuilderCommand command =
         GlIwadCommand(m_window.programFolder(), ui.File11->path(), name);
     const QString iwad = command.arguments.first();
@@ -62,28 +86,59 @@ void NodeBuildController::MakeGlIwad()
     RefreshList(ui.File11, &m_window);
 }
 
+bool NodeBuildController::isBuilding(const QString &path) const
+{
+    return !m_building.isEmpty() && m_building.contains(entryOf(path));
+}
+
+bool NodeBuildController::mayClose()
+{
+    if (!m_busy)
+        return true;
+    if (m_closing)
+        return false;
+    QString question = QStringLiteral("The node builder is still building \"%1\". End the "
+                                      "build and close the launcher?")
+                           .arg(m_buildingWad);
+    if (m_inPlace)
+        question += QStringLiteral("\n\nThe IWAD may be damaged then; \"copy\" from IWAD Safe "
+                                   "restores it.");
+    if (!platform::dialogs().ask(&m_window, question))
+        return false;
+    // The build may have ended while the player read the question.
+    if (!m_busy)
+        return true;
+    m_closing = true;
+    m_stop->request();
+    return false;
+}
+
+bool NodeBuildController::beginCommand()
+{
+    // A second build would run nested inside the first and could write the same files.
+    if (m_busy) {
+        report(QStringLiteral("The node builder is still building \"%1\"; wait until that "
+                              "build has ended.")
+                   .arg(m_buildingWad));
+        return false;
+    }
+    m_busy = true;
+    m_window.setCursor(Qt::BusyCursor);
+    return true;
+}
+
+void NodeBuildController::endCommand()
+{
+    m_busy = false;
+    m_window.unsetCursor();
+    if (m_closing)
+        m_window.close();
+}
+
 bool NodeBuildController::runNodeBuilder(const NodeBuilderCommand &command)
 {
-    // Builds nest while the window waits, but two at once on one file would write it
-    // together: a second click on the same WAD is turned away.
-    QStringList paths;
-    for (const QString &path : {command.arguments.first(), command.arguments.last()})
-        paths << QDir::cleanPath(path);
-    for (const QString &path : paths) {
-        if (m_building.contains(path)) {
-            report(QStringLiteral("\"%1\" is being built already; wait until that build has "
-                                  "ended.")
-                       .arg(path));
-            return true;
-        }
-    }
-    for (const QString &path : paths)
-        m_building.insert(path);
-    const auto done = qScopeGuard([&] {
-        for (const QString &path : paths)
-            m_building.remove(path);
-    });
-
+    if (m_closing)
+        return false;
     // The builder and GL_WADs live in the program folder; without it the paths would
     // point into the root folder.
     if (m_window.programFolder().isEmpty()) {
@@ -91,10 +146,14 @@ bool NodeBuildController::runNodeBuilder(const NodeBuilderCommand &command)
                               "started in is gone."));
         return false;
     }
-    const QString output = command.arguments.last();
-    const bool inPlace = output == command.arguments.first();
+    const QString input = command.arguments.first(), output = command.arguments.last();
+    const bool inPlace = output == input;
     const QByteArray outputBefore = platform::fileStamp(output);
-    const ProcessOutcome outcome = ShellAndWait(command.program, command.arguments);
+    m_buildingWad = input;
+    m_building = QStringList{entryOf(input), entryOf(output)};
+    m_inPlace = inPlace;
+    const ProcessOutcome outcome = ShellAndWait(command.program, command.arguments, m_stop);
+    m_building.clear();
     if (!outcome.started) {
         report(QStringLiteral("Cannot start the node builder \"%1\": %2")
                    .arg(command.program, outcome.startError));
@@ -105,11 +164,19 @@ bool NodeBuildController::runNodeBuilder(const NodeBuilderCommand &command)
             outcome.crashed
                 ? QStringLiteral("was ended by %1").arg(platform::abnormalEndOf(outcome.exitCode))
                 : QStringLiteral("ended with exit code %1").arg(outcome.exitCode);
-        QString message = QStringLiteral("The node builder failed on \"%1\": it %2.")
-                              .arg(command.arguments.first(), end);
-        // What a failed build wrote into GL_WADs would be listed there, ready to be played.
+        QString message =
+            outcome.ended
+                ? QStringLiteral("The node build of \"%1\" was ended before it had finished.")
+                      .arg(input)
+                : QStringLiteral("The node builder failed on \"%1\": it %2.").arg(input, end);
         const QByteArray outputAfter = platform::fileStamp(output);
-        if (!inPlace && !outputAfter.isEmpty() && outputAfter != outputBefore) {
+        const bool written = !outputAfter.isEmpty() && outputAfter != outputBefore;
+        if (inPlace && (written || outcome.ended)) {
+            message += QStringLiteral(" \"%1\" may be damaged: \"copy\" from IWAD Safe "
+                                      "restores it.")
+                           .arg(output);
+        } else if (written) {
+            // What a failed build wrote into GL_WADs would be listed there, ready to be played.
             QString reason;
             message += RemoveFile(output, &reason)
                            ? QStringLiteral(" \"%1\" was removed: the failed build had written it.")
@@ -123,7 +190,7 @@ bool NodeBuildController::runNodeBuilder(const NodeBuilderCommand &command)
             message += QStringLiteral("\n\nIts last lines:\n") + outcome.outputTail;
         report(message);
     }
-    return true;
+    return !outcome.ended;
 }
 
 void NodeBuildController::report(const QString &message)

@@ -1,13 +1,14 @@
 #pragma once
 
 #include <QObject>
-#include <QSet>
+#include <QStringList>
 
-class FolderList;
 class Form1;
+class ProcessStop;
 struct NodeBuilderCommand;
 
-// The two buttons that run the node builder on the selected PWADs or IWAD.
+// The two buttons that run the node builder on the selected PWADs or IWAD. One build runs
+// at a time; the window shows it with a busy cursor.
 class NodeBuildController : public QObject
 {
     Q_OBJECT
@@ -20,12 +21,26 @@ public:
     // Rebuilds the selected IWAD with GL nodes, in place.
     void MakeGlIwad();
 
+    // Whether the build running reads or writes the file `path`.
+    bool isBuilding(const QString &path) const;
+    // Asked before the window closes: true when it may close now. During a build the player
+    // may end it; the window then closes once the build has ended.
+    bool mayClose();
+
 private:
+    // Starts a command unless one runs already; false after saying why.
+    bool beginCommand();
+    void endCommand();
     // Runs one build and reports a failure, naming the WAD it was given first.
-    // False when the builder could not be started.
+    // False when the builder could not be started or the build was ended.
     bool runNodeBuilder(const NodeBuilderCommand &command);
     void report(const QString &message);
 
     Form1 &m_window;
-    QSet<QString> m_building; // the input and output paths of the builds running
+    ProcessStop *m_stop;
+    bool m_busy = false;    // a command runs
+    QString m_buildingWad;  // the WAD the builder was given, while it runs
+    QStringList m_building; // the files the builder reads and writes, while it runs
+    bool m_inPlace = false; // the builder writes over its input
+    bool m_closing = false; // the player ended the build to close the window
 };

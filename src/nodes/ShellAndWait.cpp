@@ -37,13 +37,15 @@ QString lastLines(const QByteArray &output)
 
 } // namespace
 
-ProcessOutcome ShellAndWait(const QString &program, const QStringList &arguments)
+ProcessOutcome ShellAndWait(const QString &program, const QStringList &arguments, ProcessStop *stop)
 {
     ProcessOutcome outcome;
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
     // A tool that asks a question must not wait for an answer nobody can give.
     process.setStandardInputFile(QProcess::nullDevice());
+    // Ending it must end what it started too, such as the builder behind a wrapper script.
+    platform::startInOwnGroup(process);
 
     QByteArray output;
     QEventLoop loop;
@@ -58,12 +60,21 @@ ProcessOutcome ShellAndWait(const QString &program, const QStringList &arguments
     }
     outcome.started = true;
 
+    const qint64 group = process.processId();
+    auto end = [&] {
+        outcome.ended = true;
+        platform::endProcessGroup(group);
+    };
+    if (stop)
+        QObject::connect(stop, &ProcessStop::requested, &loop, end);
     if (process.state() != QProcess::NotRunning)
         loop.exec();
-    // The loop also ends when the application quits; the tool may be writing a WAD then,
-    // so let it finish rather than kill it halfway.
-    if (process.state() != QProcess::NotRunning)
+    // The loop also ends when the application quits. Waiting on then would leave a launcher
+    // without a window for as long as the tool runs, for ever if it hangs.
+    if (process.state() != QProcess::NotRunning) {
+        end();
         process.waitForFinished(-1);
+    }
 
     keepTail(output, process.readAllStandardOutput());
     outcome.crashed = process.exitStatus() == QProcess::CrashExit;

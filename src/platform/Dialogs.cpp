@@ -18,6 +18,15 @@ public:
         box.exec();
     }
 
+    bool ask(QWidget *parent, const QString &text) override
+    {
+        QMessageBox box(QMessageBox::NoIcon, QStringLiteral("ZEL"), text,
+                        QMessageBox::Yes | QMessageBox::No, parent);
+        box.setTextFormat(Qt::PlainText);
+        box.setDefaultButton(QMessageBox::No);
+        return box.exec() == QMessageBox::Yes;
+    }
+
     QString openFile(QWidget *parent, const QString &title, const QString &filter,
                      const QString &pattern, const QString &startFolder) override
     {

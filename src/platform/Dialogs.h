@@ -16,6 +16,10 @@ public:
     // A message with an OK button only, no icon, titled "ZEL"; its text can be selected.
     virtual void showMessage(QWidget *parent, const QString &text) = 0;
 
+    // A question with the buttons "Yes" and "No", no icon, titled "ZEL"; "No" is the
+    // default. True when the player answers "Yes".
+    virtual bool ask(QWidget *parent, const QString &text) = 0;
+
     // A file-open dialog offering the files that match `pattern`. Returns the chosen
     // file's full path, or the empty text when the player cancels.
     virtual QString openFile(QWidget *parent, const QString &title, const QString &filter,

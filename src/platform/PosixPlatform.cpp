@@ -1,11 +1,14 @@
 #include "platform/Platform.h"
+#include "platform/Processes.h"
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QRandomGenerator>
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -285,6 +288,17 @@ QString fileNameText(QByteArrayView name)
 QString nodeBuilderProgramName()
 {
     return QStringLiteral("zennode");
+}
+
+void startInOwnGroup(QProcess &process)
+{
+    process.setChildProcessModifier([] { ::setpgid(0, 0); });
+}
+
+void endProcessGroup(qint64 leader)
+{
+    if (leader > 0)
+        ::kill(-pid_t(leader), SIGKILL);
 }
 
 QString abnormalEndOf(int code)

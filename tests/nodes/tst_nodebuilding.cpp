@@ -2,6 +2,7 @@
 #include "support/TestSupport.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
@@ -163,11 +164,13 @@ private slots:
 
         act(*bench.window, {"Command5"});
 
+        // The same name twice would be written into GL_WADs twice, the second over the first.
+        const bool sameName = !first.isEmpty() && first == second;
         QStringList expected;
         QStringList glWads{"older.wad"};
         const QString glFolder = bench.work.path() + "/GL_WADs/";
         for (const auto &[folder, name] :
-             {std::pair{bench.pwads1, first}, {bench.pwads2, second}}) {
+             {std::pair{bench.pwads1, first}, {bench.pwads2, sameName ? QString() : second}}) {
             if (name.isEmpty())
                 continue;
             const QString args = run(folder + "/" + name, glFolder + name);
@@ -176,12 +179,13 @@ private slots:
         }
         QCOMPARE(bench.log(), expected);
         if (!second.isEmpty())
-            QCOMPARE(readAll(glFolder + second), QByteArray("twoGL")); // the later run wins
-        glWads.removeDuplicates();
+            QCOMPARE(readAll(glFolder + second), QByteArray(sameName ? "oneGL" : "twoGL"));
         glWads.sort(Qt::CaseInsensitive);
         QCOMPARE(ui.File10->names(), glWads);
         QVERIFY(ui.File8->names().contains("late.wad")); // refreshed, also without a run
-        QCOMPARE(bench.dialogs.messages, QStringList());
+        QCOMPARE(bench.dialogs.messages.size(), sameName ? 1 : 0);
+        if (sameName)
+            QVERIFY(bench.dialogs.messages.first().contains("both PWAD lists"));
     }
 
     void aReadOnlyIwadIsMadeWritableAndRebuiltInPlace()
@@ -207,61 +211,108 @@ private slots:
         QCOMPARE(bench.dialogs.messages, QStringList());
     }
 
-    void aSecondClickOnABuildingWadIsTurnedAway()
+    void aWadBeingBuiltIsLeftAlone_data()
     {
+        QTest::addColumn<QString>("click"); // while DOOM2.WAD is rebuilt in place
+        QTest::newRow("make GL IWAD again") << "Command13";
+        QTest::newRow("make GL PWAD") << "Command5";
+        QTest::newRow("del") << "Command20";
+        QTest::newRow("copy from IWAD Safe onto it") << "Command19";
+        QTest::newRow("copy it into the engine folder") << "Command17";
+    }
+
+    void aWadBeingBuiltIsLeftAlone()
+    {
+        QFETCH(QString, click);
         BuildBench bench("SLEEP=1\n");
         const QString iwad = bench.work.write("iwads/DOOM2.WAD", "IWAD");
-        const Form1Ui &ui = bench.open().ui();
-        ui.File11->setFileName("DOOM2.WAD");
+        bench.work.write("safe/DOOM2.WAD", "safe");
+        bench.work.write("pw ads 1/a.wad");
+        Form1 &window = bench.open();
+        act(window, {"File11=DOOM2.WAD", "File5=DOOM2.WAD", "File8=a.wad"});
 
-        QTimer::singleShot(300, bench.window.get(), [&] { act(*bench.window, {"Command13"}); });
-        act(*bench.window, {"Command13"});
+        bool busy = false;
+        QTimer::singleShot(300, &window, [&] {
+            busy = window.cursor().shape() == Qt::BusyCursor;
+            act(window, {click});
+        });
+        act(window, {"Command13"});
 
-        QCOMPARE(bench.log().size(), 2); // one run, not two writing the IWAD together
+        QVERIFY(busy);
+        QCOMPARE(window.cursor().shape(), Qt::ArrowCursor);
+        QCOMPARE(bench.log().size(), 2); // one run, nothing nested
         QCOMPARE(readAll(iwad), QByteArray("IWADGL"));
+        QVERIFY(!QFileInfo::exists(bench.engines + "/DOOM2.WAD"));
         QCOMPARE(bench.dialogs.messages.size(), 1);
-        QVERIFY2(bench.dialogs.messages.first().contains(iwad + "\" is being built already"),
+        QVERIFY2(bench.dialogs.messages.first().contains(iwad + "\"") &&
+                     bench.dialogs.messages.first().contains("wait until"),
                  qPrintable(bench.dialogs.messages.first()));
     }
 
-    void clicksDuringABuildAreHandledInsideIt()
+    // While a.wad is built, the player picks another second PWAD and clicks on.
+    void clicksDuringABuild()
     {
         BuildBench bench("SLEEP=0.6\n");
         for (const char *file :
-             {"pw ads 1/a.wad", "pwads2/b.wad", "pwads2/c.wad", "iwads/DOOM2.WAD"})
-            bench.work.write(file);
+             {"pw ads 1/a.wad", "pwads2/b.wad", "pwads2/c.wad", "iwads/DOOM2.WAD", "GL_WADs/a.wad"})
+            bench.work.write(file, "x");
         const Form1Ui &ui = bench.open().ui();
-        ui.File8->setFileName("a.wad");
-        ui.File9->setFileName("b.wad");
-        ui.File11->setFileName("DOOM2.WAD");
+        act(*bench.window, {"File8=a.wad", "File9=b.wad", "File11=DOOM2.WAD"});
 
-        // While a.wad is built, the player picks c.wad and starts an IWAD build.
-        QStringList logBeforeClicks, logAfterClicks;
+        QStringList logBeforeClicks;
         QTimer::singleShot(150, this, [&] {
             logBeforeClicks = bench.log();
-            act(*bench.window, {"File9=c.wad", "Command13"});
-            logAfterClicks = bench.log();
+            act(*bench.window,
+                {"File9=c.wad", "Command13", "Command5", "File10=a.wad", "Command6"});
         });
         act(*bench.window, {"Command5"});
 
-        auto position = [](const QStringList &log, const QString &event, const QString &wad) {
-            for (int i = 0; i < log.size(); ++i) {
-                if (log.at(i).startsWith(event) && log.at(i).contains("/" + wad + "]"))
-                    return i;
-            }
-            return -1;
-        };
         QCOMPARE(logBeforeClicks.size(), 1);
-        const QStringList log = bench.log();
-        QCOMPARE(log.size(), 6);
-        // The IWAD build ran nested inside the first build's wait ...
-        QVERIFY(position(log, "begin", "DOOM2.WAD") < position(log, "end", "a.wad"));
-        QVERIFY(position(logAfterClicks, "end", "DOOM2.WAD") >= 0);
-        // ... and the PWAD command went on only after it had ended, with the new pick.
-        QVERIFY(position(log, "end", "DOOM2.WAD") < position(log, "begin", "c.wad"));
-        QCOMPARE(position(log, "begin", "b.wad"), -1);
+        const QString a = run(bench.pwads1 + "/a.wad", bench.work.file("GL_WADs/a.wad"));
+        const QString c = run(bench.pwads2 + "/c.wad", bench.work.file("GL_WADs/c.wad"));
+        // The second PWAD is read when its turn comes; no build runs inside another.
+        QCOMPARE(bench.log(),
+                 (QStringList{"begin 644 " + a, "end " + a, "begin 644 " + c, "end " + c}));
+        QCOMPARE(readAll(bench.work.file("GL_WADs/a.wad")), QByteArray("xGL"));
         QCOMPARE(ui.File10->names(), (QStringList{"a.wad", "c.wad"}));
-        QCOMPARE(bench.dialogs.messages, QStringList());
+        // Both builds and the delete are turned away, each saying why.
+        QCOMPARE(bench.dialogs.messages.size(), 3);
+        for (const QString &message : std::as_const(bench.dialogs.messages))
+            QVERIFY2(message.contains("a.wad\"") && message.contains("wait until"),
+                     qPrintable(message));
+    }
+
+    // The window closes only once its build has ended: the player is asked, and an IWAD
+    // whose build is ended may be left damaged.
+    void closingDuringABuildAsksToEndIt()
+    {
+        BuildBench bench("SLEEP=30\n");
+        const QString iwad = bench.work.write("iwads/DOOM2.WAD", "IWAD");
+        Form1 &window = bench.open();
+        bench.dialogs.answers = {false, true};
+
+        bool stayed = false;
+        QTimer::singleShot(300, &window, [&] {
+            act(window, {"Command10"}); // "exit"
+            stayed = window.isVisible();
+            act(window, {"Command10"});
+        });
+        QElapsedTimer clock;
+        clock.start();
+        act(window, {"File11=DOOM2.WAD", "Command13"});
+
+        QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY(stayed);
+        QVERIFY(!window.isVisible());
+        QCOMPARE(bench.dialogs.questions.size(), 2);
+        QVERIFY2(bench.dialogs.questions.first().contains(iwad + "\""),
+                 qPrintable(bench.dialogs.questions.first()));
+        QCOMPARE(bench.log().size(), 1); // begun, never ended
+        QCOMPARE(bench.dialogs.messages.size(), 1);
+        const QString message = bench.dialogs.messages.first();
+        QVERIFY2(message.contains(iwad + "\"") && message.contains("may be damaged") &&
+                     message.contains("\"copy\" from IWAD Safe"),
+                 qPrintable(message));
     }
 
     // A GL-node PWAD from a Freedoom map, zdbsp's own words for a broken one, and a copy of

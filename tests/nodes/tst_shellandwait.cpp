@@ -1,6 +1,8 @@
 #include "nodes/ShellAndWait.h"
 
 #include <QElapsedTimer>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -49,6 +51,19 @@ private slots:
         QVERIFY(lines.size() <= 12);
         for (const QString &line : lines)
             QVERIFY2(line.size() <= 100, qPrintable(line.left(200)));
+    }
+
+    void aStopEndsTheProgramAndWhatItStarted()
+    {
+        QTemporaryDir dir;
+        const QString marker = dir.filePath("marker");
+        ProcessStop stop;
+        QTimer::singleShot(200, &stop, &ProcessStop::request);
+        const ProcessOutcome outcome =
+            ShellAndWait("/bin/sh", {"-c", "(sleep 0.6; touch '" + marker + "') & wait"}, &stop);
+        QVERIFY(outcome.ended && !outcome.succeeded());
+        QTest::qWait(800);
+        QVERIFY(!QFileInfo::exists(marker));
     }
 
     void eventsRunWhileItWaitsWithoutBusyingTheProcessor()

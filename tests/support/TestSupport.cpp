@@ -28,6 +28,12 @@ void ScriptedDialogs::showMessage(QWidget *, const QString &text)
     messages << text;
 }
 
+bool ScriptedDialogs::ask(QWidget *, const QString &text)
+{
+    questions << text;
+    return !answers.isEmpty() && answers.takeFirst();
+}
+
 QString ScriptedDialogs::openFile(QWidget *, const QString &title, const QString &filter,
                                   const QString &pattern, const QString &)
 {

@@ -9,8 +9,9 @@
 
 #include <memory>
 
-// Stands in for every modal dialog while it lives: messages are recorded, file-open
-// dialogs take their answers from a queue and count as cancelled when it is empty.
+// Stands in for every modal dialog while it lives: messages and questions are recorded,
+// questions and file-open dialogs take their answers from queues; an empty queue answers
+// "No" or cancels.
 class ScriptedDialogs : public platform::Dialogs
 {
 public:
@@ -18,10 +19,13 @@ public:
     ~ScriptedDialogs() override;
 
     void showMessage(QWidget *parent, const QString &text) override;
+    bool ask(QWidget *parent, const QString &text) override;
     QString openFile(QWidget *parent, const QString &title, const QString &filter,
                      const QString &pattern, const QString &startFolder) override;
 
     QStringList messages;
+    QStringList questions;
+    QList<bool> answers;      // queued answers to questions
     QStringList fileAnswers;  // queued answers; "" cancels
     QStringList openRequests; // "title|filter|pattern" of each dialog shown
 };
