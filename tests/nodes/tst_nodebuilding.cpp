@@ -188,7 +188,7 @@ private slots:
             QVERIFY(bench.dialogs.messages.first().contains("both PWAD lists"));
     }
 
-    void aReadOnlyIwadIsMadeWritableAndRebuiltInPlace()
+    void anIwadIsRebuiltInPlace()
     {
         BuildBench bench;
         const QString iwad = bench.work.write("iwads/DOOM2.WAD", "IWAD");
@@ -209,6 +209,15 @@ private slots:
                                                              QFile::ReadGroup | QFile::ReadOther);
         QCOMPARE(ui.File11->names(), (QStringList{"DOOM2.WAD", "late.wad"}));
         QCOMPARE(bench.dialogs.messages, QStringList());
+
+        // A failed build that wrote over the IWAD has left it unfit to play.
+        bench.work.write("zennode.ctl", "FAIL=DOOM2.WAD\nPARTIAL=1\n");
+        act(*bench.window, {"Command13"});
+        QCOMPARE(bench.dialogs.messages.size(), 1);
+        QVERIFY2(bench.dialogs.messages.first().contains(
+                     iwad + "\" may be damaged: \"copy\" from IWAD Safe restores it."),
+                 qPrintable(bench.dialogs.messages.first()));
+        QCOMPARE(ui.File11->names(), (QStringList{"DOOM2.WAD", "late.wad"}));
     }
 
     void aWadBeingBuiltIsLeftAlone_data()
