@@ -12,7 +12,6 @@
 
 #include <algorithm>
 
-#include <sys/mount.h>
 
 namespace {
 
@@ -112,22 +111,6 @@ bool installZennode(const WorkFolder &work)
            QFileInfo(work.file("zennode")).isExecutable();
 }
 
-// A small file system of its own at `folder` while it lives (mounting needs root).
-struct SmallFileSystem
-{
-    explicit SmallFileSystem(const QString &folder)
-        : path(QFile::encodeName(folder)),
-          mounted(::mount("tmpfs", path.constData(), "tmpfs", 0, "size=256k") == 0)
-    {
-    }
-    ~SmallFileSystem()
-    {
-        if (mounted)
-            ::umount2(path.constData(), MNT_DETACH);
-    }
-    const QByteArray path;
-    const bool mounted;
-};
 
 } // namespace
 

@@ -13,6 +13,8 @@
 #include <QPlainTextEdit>
 #include <QTest>
 
+#include <sys/mount.h>
+
 ScriptedDialogs::ScriptedDialogs()
 {
     platform::setDialogs(this);
@@ -239,4 +241,16 @@ void act(Form1 &window, const QStringList &actions)
             QTest::mouseClick(control, Qt::LeftButton);
         }
     }
+}
+
+SmallFileSystem::SmallFileSystem(const QString &folder)
+    : path(QFile::encodeName(folder)),
+      mounted(::mount("tmpfs", path.constData(), "tmpfs", 0, "size=256k") == 0)
+{
+}
+
+SmallFileSystem::~SmallFileSystem()
+{
+    if (mounted)
+        ::umount2(path.constData(), MNT_DETACH);
 }

@@ -49,6 +49,19 @@ private:
     QString m_previous;
 };
 
+// A small file system of its own (256 KiB) mounted at `folder` while it lives; mounting
+// needs root, so a test checks `mounted` and skips without it.
+struct SmallFileSystem
+{
+    explicit SmallFileSystem(const QString &folder);
+    ~SmallFileSystem();
+    SmallFileSystem(const SmallFileSystem &) = delete;
+    SmallFileSystem &operator=(const SmallFileSystem &) = delete;
+
+    const QByteArray path;
+    const bool mounted;
+};
+
 // A work folder, scripted dialogs, and the launcher window started there once the test has
 // laid out its files.
 struct Bench
