@@ -14,7 +14,8 @@ private slots:
     void listsMatchingPlainFilesAlphabetically()
     {
         QTemporaryDir dir;
-        for (const char *name : {"b.WAD", "A.wad", "c.txt", "a2.Wad", ".hidden.wad", "demo1.lmp"})
+        for (const char *name :
+             {"b.WAD", "A.wad", "Zeta.wad", "c.txt", "a2.Wad", ".hidden.wad", "demo1.lmp"})
             QVERIFY(QFile(dir.filePath(name)).open(QIODevice::WriteOnly));
         QVERIFY(QDir(dir.path()).mkdir("folder.wad"));
 
@@ -23,7 +24,7 @@ private slots:
         QVERIFY(ListFolder(QString(), ListingRule("*.wad"), &names, &reason));
         QCOMPARE(names, QStringList()); // the empty folder lists nothing
         QVERIFY(ListFolder(dir.path(), ListingRule("*.wad"), &names, &reason));
-        QCOMPARE(names, (QStringList{"A.wad", "a2.Wad", "b.WAD"}));
+        QCOMPARE(names, (QStringList{"A.wad", "a2.Wad", "b.WAD", "Zeta.wad"}));
         QVERIFY(ListFolder(dir.path(), ListingRule("*.exe;*.LMP"), &names, &reason));
         QCOMPARE(names, QStringList{"demo1.lmp"});
 

@@ -87,6 +87,9 @@ private slots:
         // clang-format off
         QTest::newRow("worked example") << QStringList{"File6=engine", "File11=doom2.wad", "File8=maps.wad", "File10=maps.wad", "Option4", "Text3=07", "Text1=demo1", "Check3", "Check4", "Command12"}
             << "-iwad|W/iwad s//doom2.wad|-file|W/GL_WADs/maps.wad|W/pw ads/maps.wad|-warp|07|-record|demo1|-skill|4|-fast|-nomusic" << "" << true;
+        QTest::newRow("\"Nightmare!\" after slot 0") << QStringList{"File6=engine", "Option12", "Option5", "Command12"} << "-skill|5" << "" << true;
+        QTest::newRow("slot 5 after \"Nightmare!\"") << QStringList{"File6=engine", "Option5", "Option7", "Command12"} << "-loadgame|5" << "" << true;
+        QTest::newRow("slot 0") << QStringList{"File6=engine", "Option12", "Command12"} << "-loadgame|0" << "" << true;
         QTest::newRow("only an engine") << QStringList{"File6=engine", "Command12"} << "" << "" << true;
         QTest::newRow("only a GL-node PWAD") << QStringList{"File6=engine", "File10=gl.wad", "Command12"} << "-file|W/GL_WADs/gl.wad" << "" << true;
         QTest::newRow("playback beats recording") << QStringList{"File6=engine", "Text1=new", "File7:=old.lmp", "Command12"} << "-playdemo|old" << "" << true;
