@@ -226,6 +226,8 @@ QWidget *create(const Control &c, QWidget *parent)
         QFont font = defaultFont();
         font.setBold(true);
         notes->setFont(font);
+        // Tab moves on to "store", as in every other box; a tab would be saved in the notes.
+        notes->setTabChangesFocus(true);
         return notes;
     }
     case Kind::FolderList:
