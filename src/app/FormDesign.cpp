@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QLineEdit>
+#include <QPalette>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -28,6 +29,37 @@ const QRgb Green = qRgb(192, 255, 192);
 const QRgb Blue = qRgb(192, 192, 255);
 const QRgb Black = qRgb(0, 0, 0);
 const QRgb Red = qRgb(255, 0, 0);
+
+// Qt's own light scheme, which the design's colours were chosen against. The window keeps it
+// on any desktop: every background is fixed, so a dark theme's light text would be unreadable.
+struct Shade
+{
+    QPalette::ColorRole role;
+    QRgb normal, disabled;
+};
+const Shade LightScheme[] = {
+    {QPalette::WindowText, qRgb(0, 0, 0), qRgb(190, 190, 190)},
+    {QPalette::Button, qRgb(239, 239, 239), qRgb(239, 239, 239)},
+    {QPalette::Light, qRgb(255, 255, 255), qRgb(255, 255, 255)},
+    {QPalette::Midlight, qRgb(202, 202, 202), qRgb(202, 202, 202)},
+    {QPalette::Dark, qRgb(159, 159, 159), qRgb(190, 190, 190)},
+    {QPalette::Mid, qRgb(184, 184, 184), qRgb(184, 184, 184)},
+    {QPalette::Text, qRgb(0, 0, 0), qRgb(190, 190, 190)},
+    {QPalette::BrightText, qRgb(255, 255, 255), qRgb(255, 255, 255)},
+    {QPalette::ButtonText, qRgb(0, 0, 0), qRgb(190, 190, 190)},
+    {QPalette::Base, qRgb(255, 255, 255), qRgb(239, 239, 239)},
+    {QPalette::Window, qRgb(239, 239, 239), qRgb(239, 239, 239)},
+    {QPalette::Shadow, qRgb(118, 118, 118), qRgb(177, 177, 177)},
+    {QPalette::Highlight, qRgb(48, 140, 198), qRgb(145, 145, 145)},
+    {QPalette::HighlightedText, qRgb(255, 255, 255), qRgb(255, 255, 255)},
+    {QPalette::Link, qRgb(0, 0, 255), qRgb(0, 0, 255)},
+    {QPalette::LinkVisited, qRgb(255, 0, 255), qRgb(255, 0, 255)},
+    {QPalette::AlternateBase, qRgb(247, 247, 247), qRgb(247, 247, 247)},
+    {QPalette::NoRole, qRgb(0, 0, 0), qRgb(0, 0, 0)},
+    {QPalette::ToolTipBase, qRgb(255, 255, 220), qRgb(255, 255, 220)},
+    {QPalette::ToolTipText, qRgb(0, 0, 0), qRgb(0, 0, 0)},
+    {QPalette::PlaceholderText, qRgba(0, 0, 0, 128), qRgba(0, 0, 0, 128)},
+};
 
 const char *const ImageTip = "Visit https://www.doomworld.com , if you dare!";
 
@@ -172,6 +204,18 @@ const std::vector<std::pair<const char *, const char *>> AccessibleNames = {
 };
 // clang-format on
 
+QPalette lightPalette()
+{
+    QPalette palette;
+    for (const Shade &shade : LightScheme) {
+        // Each role set by hand, so none is left to the desktop.
+        for (const auto group : {QPalette::Active, QPalette::Inactive})
+            palette.setColor(group, shade.role, QColor::fromRgba(shade.normal));
+        palette.setColor(QPalette::Disabled, shade.role, QColor::fromRgba(shade.disabled));
+    }
+    return palette;
+}
+
 QFont defaultFont()
 {
     QFont font;
@@ -291,7 +335,9 @@ void build(QWidget *window)
     window->setFont(defaultFont());
     window->setFixedSize(toPixels(WindowWidth), toPixels(WindowHeight));
     window->setAutoFillBackground(true);
-    paint(window, QPalette::Window, WindowBackground);
+    QPalette palette = lightPalette();
+    palette.setColor(QPalette::Window, QColor(WindowBackground));
+    window->setPalette(palette);
 
     for (const Control &c : Controls) {
         QWidget *parent =

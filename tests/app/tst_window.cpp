@@ -2,6 +2,7 @@
 #include "app/FolderList.h"
 #include "support/TestSupport.h"
 
+#include <QAbstractScrollArea>
 #include <QAccessible>
 #include <QCheckBox>
 #include <QDir>
@@ -10,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTest>
 
 class TestWindow : public QObject
@@ -78,6 +80,56 @@ private slots:
         act(window, {"Text6=never stored", "Command10"});
         QVERIFY(!window.isVisible());
         QVERIFY(!QFileInfo::exists(bench.work.file("zel.cfg")));
+    }
+
+    // The design fixes every background, so a dark desktop must not bring its light text:
+    // the window looks the same as on a light one, pixel for pixel.
+    void looksTheSameOnADarkDesktop()
+    {
+        LaunchBench bench;
+        writeWadFiles(bench.work);
+        bench.work.write("pwads1/a.wad");
+        const auto look = [&] {
+            Form1 &window = bench.open();
+            act(window, {"File6:=prboom", "File8:=a.wad", "Option3", "Check2"});
+            return window.grab().toImage();
+        };
+        const QImage light = look();
+
+        const QPalette desktop = QApplication::palette();
+        const auto restore = qScopeGuard([&] { QApplication::setPalette(desktop); });
+        QPalette dark(QColor(48, 48, 48)); // light text on dark grounds in every role
+        dark.setColor(QPalette::Highlight, QColor(21, 83, 158));
+        dark.setColor(QPalette::PlaceholderText, QColor(150, 150, 150));
+        QApplication::setPalette(dark);
+        const QImage shown = look();
+
+        // Dark text on a light ground in every control, the way either desktop shows it.
+        for (QWidget *control : bench.window->findChildren<QWidget *>(
+                 QRegularExpression("^(File|Text|Check|Option|Command|Label)\\d+$"))) {
+            auto *scrolled = qobject_cast<QAbstractScrollArea *>(control);
+            const QWidget *face = scrolled ? scrolled->viewport() : control;
+            const QPalette &p = face->palette();
+            QVERIFY2(qGray(p.color(face->foregroundRole()).rgb()) < 100 &&
+                         qGray(p.color(face->backgroundRole()).rgb()) > 150,
+                     qPrintable(control->objectName()));
+        }
+        QCOMPARE(shown.size(), light.size());
+        for (int y = 0; y < light.height(); ++y) {
+            for (int x = 0; x < light.width(); ++x) {
+                if (shown.pixel(x, y) != light.pixel(x, y)) {
+                    QWidget *control = bench.window->childAt(x, y);
+                    while (control && control->objectName().startsWith("qt_"))
+                        control = control->parentWidget(); // a list's viewport
+                    QFAIL(qPrintable(QString("differs at %1,%2 in %3: %4 instead of %5")
+                                         .arg(x)
+                                         .arg(y)
+                                         .arg(control ? control->objectName() : "Form1")
+                                         .arg(QColor(shown.pixel(x, y)).name(),
+                                              QColor(light.pixel(x, y)).name())));
+                }
+            }
+        }
     }
 
     void savedFoldersShowStoreAndRefresh()
