@@ -1,5 +1,6 @@
 // Prints the launcher's figures beside their floors, measured in one run so that the ratios
 // hold on a noisy machine. Run: build/bench/zel_bench (see README, "Performance").
+#include "app/Controls.h"
 #include "app/FolderList.h"
 #include "app/FolderWatch.h"
 #include "app/Form1.h"
@@ -10,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QListView>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStringListModel>
 #include <QTemporaryDir>
@@ -276,6 +278,46 @@ int main(int argc, char *argv[])
         std::printf("%-44s %10lld ms   (longest wait for the event loop; %lld files listed)\n",
                     "window stall while 100,000 files change", longest,
                     static_cast<long long>(list->names().size()));
+    }
+
+    // 7. Notes of 1 MiB on one line, with nowhere to wrap: start-up, and a key typed into them.
+    {
+        QByteArray line;
+        while (line.size() < 1024 * 1024)
+            line += "0123456789abcdef";
+        QFile cfg(program + QStringLiteral("/zel.cfg"));
+        cfg.open(QIODevice::WriteOnly);
+        cfg.write("\"\",\"\",\"\",\"\",\"\",\"" + line + "\"\r\n");
+        cfg.close();
+        QDir::setCurrent(program);
+        QElapsedTimer clock;
+        clock.start();
+        Form1 window;
+        showAndPaint(&window);
+        const double shown = double(clock.nsecsElapsed()) / 1e6;
+        std::printf("%-44s %10.1f ms   goal < 1000 ms           %s\n",
+                    "start-up with 1 MiB of notes on one line", shown,
+                    shown < 1000 ? "met" : "MISSED");
+
+        QPlainTextEdit *notes = window.ui().Text6;
+        notes->setFocus();
+        const auto typeAt = [&](int position) {
+            return medianMs(9, {[&] {
+                                QTextCursor cursor = notes->textCursor();
+                                cursor.setPosition(position);
+                                notes->setTextCursor(cursor);
+                                QTest::keyClick(notes, Qt::Key_A);
+                                notes->repaint();
+                            }})
+                .front();
+        };
+        const double inside = typeAt(line.size() / 2);
+        const double atEnd = typeAt(notes->document()->characterCount() - 1);
+        std::printf("%-44s %10.1f ms   goal < 50 ms             %s\n",
+                    "a key typed at the end of those notes", atEnd, atEnd < 50 ? "met" : "MISSED");
+        std::printf("%-44s %10.1f ms   goal < 50 ms             %s\n",
+                    "a key typed in the middle of those notes", inside,
+                    inside < 50 ? "met" : "MISSED");
     }
 
     return 0;

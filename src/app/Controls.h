@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QPlainTextEdit>
 
 // A label that is also a click target.
 class ClickableLabel : public QLabel
@@ -33,4 +34,28 @@ public:
 
 protected:
     bool hitButton(const QPoint &pos) const override { return rect().contains(pos); }
+};
+
+// The multi-line notes box. The text engine lays a whole line out again at every key, which
+// stalls on a line of a megabyte; such a line is held as pieces of a line each, which the
+// notes, the clipboard and Return treat as the one line it is.
+class NotesBox : public QPlainTextEdit
+{
+    Q_OBJECT
+
+public:
+    using QPlainTextEdit::QPlainTextEdit;
+
+    // The text with "\n" between its lines, as typed.
+    QString notes() const;
+    // Shows `notes` from their start, with nothing to undo.
+    void setNotes(const QString &notes);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void insertFromMimeData(const QMimeData *source) override;
+    QMimeData *createMimeDataFromSelection() const override;
+
+private:
+    QString text(int from, int to) const;
 };

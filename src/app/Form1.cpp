@@ -219,7 +219,7 @@ void Form1::showSettings(const QString &notes, FolderReads &reads)
     ui.Label8->setToolTip(ui.File8->path());
     ui.Label9->setToolTip(ui.File9->path());
 
-    ui.Text6->setPlainText(notes);
+    ui.Text6->setNotes(notes);
 
     if (!problems.isEmpty()) {
         // During start-up these join the other start-up problems in one message.
@@ -243,7 +243,7 @@ bool Form1::SaveSettings()
     values.PwadFolder1 = ui.File8->path();
     values.PwadFolder2 = ui.File9->path();
     values.IwadSafeFolder = ui.File5->path();
-    values.NotesText = ui.Text6->toPlainText();
+    values.NotesText = ui.Text6->notes();
 
     // What could not be read whole may still be worth something to the player.
     const QString path = settingsFilePath();

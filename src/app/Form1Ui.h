@@ -2,12 +2,12 @@
 
 class ClickableLabel;
 class FolderList;
+class NotesBox;
 class QCheckBox;
 class QComboBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
-class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class QWidget;
@@ -25,7 +25,7 @@ struct Form1Ui
 
     QLineEdit *Text1 = nullptr, *Text2 = nullptr, *Text3 = nullptr, *Text4 = nullptr,
               *Text5 = nullptr;
-    QPlainTextEdit *Text6 = nullptr;
+    NotesBox *Text6 = nullptr;
 
     QCheckBox *Check1 = nullptr, *Check2 = nullptr, *Check3 = nullptr, *Check4 = nullptr,
               *Check5 = nullptr, *Check6 = nullptr, *Check7 = nullptr, *Check8 = nullptr;

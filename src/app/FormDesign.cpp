@@ -266,7 +266,8 @@ QWidget *create(const Control &c, QWidget *parent)
     case Kind::TextBox:
         return new QLineEdit(text, parent);
     case Kind::NotesBox: {
-        auto *notes = new QPlainTextEdit(text, parent);
+        auto *notes = new NotesBox(parent);
+        notes->setNotes(text);
         QFont font = defaultFont();
         font.setBold(true);
         notes->setFont(font);

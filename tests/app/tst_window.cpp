@@ -5,7 +5,9 @@
 #include <QAbstractScrollArea>
 #include <QAccessible>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -13,6 +15,7 @@
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTest>
+#include <QTextBlock>
 
 class TestWindow : public QObject
 {
@@ -130,6 +133,65 @@ private slots:
                 }
             }
         }
+    }
+
+    // A long line of notes opens at once, takes keys at once, and stays one line through
+    // editing, the clipboard and "store".
+    void longNotesStayOneLine()
+    {
+        Bench bench;
+        QString line; // nowhere to wrap
+        while (line.size() < 256 * 1024)
+            line += "0123456789abcdef";
+        bench.work.write("zel.cfg", settingsRecord({"", "", "", "", "", line + "\r\nend"}));
+        QElapsedTimer clock;
+        clock.start();
+        Form1 &window = bench.open();
+        QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
+        NotesBox *notes = window.ui().Text6;
+        QCOMPARE(notes->toPlainText().remove('\n'), line + "end");
+        // What "store" writes.
+        const auto stored = [&] {
+            act(window, {"Command1"});
+            QByteArray text = readAll(bench.work.file("zel.cfg")).mid(16);
+            text.chop(3);
+            return QString::fromUtf8(text).replace("\r\n", "\n");
+        };
+        QCOMPARE(stored(), line + "\nend");
+
+        // Return where the box broke the line on its own starts a line there; a key is quick.
+        notes->setFocus();
+        const int boundary = notes->document()->firstBlock().next().position();
+        const int head = int(notes->toPlainText().indexOf('\n'));
+        QTextCursor cursor(notes->document());
+        cursor.setPosition(boundary);
+        notes->setTextCursor(cursor);
+        clock.restart();
+        QTest::keyClick(notes, Qt::Key_Return);
+        QTest::keyClick(notes, Qt::Key_A);
+        notes->repaint();
+        QVERIFY2(clock.elapsed() < 500, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(notes->notes(), line.left(head) + "\na" + line.mid(head) + "\nend");
+        QTest::keyClick(notes, Qt::Key_Z, Qt::ControlModifier);
+        QTest::keyClick(notes, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(notes->notes(), line + "\nend");
+
+        // Across such a break: cut, undo, copy and paste, each whole.
+        cursor.setPosition(boundary - 3);
+        cursor.setPosition(boundary + 3, QTextCursor::KeepAnchor);
+        notes->setTextCursor(cursor);
+        QTest::keyClick(notes, Qt::Key_X, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), line.mid(head - 2, 5));
+        QCOMPARE(notes->notes(), line.left(head - 2) + line.mid(head + 3) + "\nend");
+        QTest::keyClick(notes, Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(notes->notes(), line + "\nend");
+        QApplication::clipboard()->setText(line);
+        notes->moveCursor(QTextCursor::End);
+        clock.restart();
+        QTest::keyClick(notes, Qt::Key_V, Qt::ControlModifier);
+        notes->repaint();
+        QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(stored(), line + "\nend" + line);
     }
 
     void savedFoldersShowStoreAndRefresh()

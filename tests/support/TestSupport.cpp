@@ -10,7 +10,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QTest>
 
 #include <sys/mount.h>
@@ -232,8 +231,8 @@ void act(Form1 &window, const QStringList &actions)
             QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
             QTest::keyClick(box, Qt::Key_Backspace);
             QTest::keyClicks(box, value);
-        } else if (auto *notes = qobject_cast<QPlainTextEdit *>(control)) {
-            notes->setPlainText(value);
+        } else if (auto *notes = qobject_cast<NotesBox *>(control)) {
+            notes->setNotes(value);
         } else if (qobject_cast<QAbstractButton *>(control)) {
             // The indicator sits at the left of option buttons and check boxes.
             QTest::mouseClick(control, Qt::LeftButton, {}, QPoint(6, control->height() / 2));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/Controls.h"
 #include "app/Form1.h"
 #include "platform/Dialogs.h"
 
