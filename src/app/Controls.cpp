@@ -122,16 +122,29 @@ QString NotesBox::text(int from, int to) const
 
 void NotesBox::keyPressEvent(QKeyEvent *event)
 {
+    QTextCursor cursor = textCursor();
     // Return in a piece starts a line of its own, not one more piece.
-    if (event->matches(QKeySequence::InsertParagraphSeparator) && !isReadOnly()) {
-        QTextCursor cursor = textCursor();
-        cursor.insertBlock(QTextBlockFormat());
-        setTextCursor(cursor);
-        ensureCursorVisible();
-        event->accept();
+    const bool newLine = event->matches(QKeySequence::InsertParagraphSeparator);
+    // At a break the box made, Backspace and Delete take the character beyond it: the player
+    // sees none there.
+    const bool plain = event->modifiers() == Qt::NoModifier && !cursor.hasSelection();
+    const bool back = plain && event->key() == Qt::Key_Backspace && cursor.atBlockStart() &&
+                      isPiece(cursor.block());
+    const bool forward = plain && event->key() == Qt::Key_Delete && cursor.atBlockEnd() &&
+                         isPiece(cursor.block().next());
+    if (isReadOnly() || !(newLine || back || forward)) {
+        QPlainTextEdit::keyPressEvent(event);
         return;
     }
-    QPlainTextEdit::keyPressEvent(event);
+    cursor.beginEditBlock();
+    if (newLine)
+        cursor.insertBlock(QTextBlockFormat());
+    for (int i = 0; !newLine && i < 2; ++i)
+        back ? cursor.deletePreviousChar() : cursor.deleteChar();
+    cursor.endEditBlock();
+    setTextCursor(cursor);
+    ensureCursorVisible();
+    event->accept();
 }
 
 void NotesBox::insertFromMimeData(const QMimeData *source)

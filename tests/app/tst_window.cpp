@@ -176,7 +176,7 @@ private slots:
         QTest::keyClick(notes, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(notes->notes(), line + "\nend");
 
-        // Across such a break: cut, undo, copy and paste, each whole.
+        // Across such a break: cut, undo, Backspace, copy and paste, each whole.
         cursor.setPosition(boundary - 3);
         cursor.setPosition(boundary + 3, QTextCursor::KeepAnchor);
         notes->setTextCursor(cursor);
@@ -185,6 +185,11 @@ private slots:
         QCOMPARE(notes->notes(), line.left(head - 2) + line.mid(head + 3) + "\nend");
         QTest::keyClick(notes, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(notes->notes(), line + "\nend");
+        cursor.setPosition(boundary);
+        notes->setTextCursor(cursor);
+        QTest::keyClick(notes, Qt::Key_Backspace);
+        QCOMPARE(notes->notes(), line.left(head - 1) + line.mid(head) + "\nend");
+        QTest::keyClick(notes, Qt::Key_Z, Qt::ControlModifier);
         QApplication::clipboard()->setText(line);
         notes->moveCursor(QTextCursor::End);
         clock.restart();
