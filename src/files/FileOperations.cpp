@@ -6,11 +6,9 @@
 
 bool CopyFileReplacing(const QString &from, const QString &to, QString *reason)
 {
-    QFile source(from);
-    if (!source.open(QIODevice::ReadOnly)) {
-        *reason = source.errorString();
+    QFile source;
+    if (!platform::openRegularFile(from, &source, reason))
         return false;
-    }
     platform::ReplacingFile target(to);
     if (!target.open(reason))
         return false;

@@ -5,6 +5,8 @@
 
 #include <functional>
 
+class QFile;
+
 // Operating-system services that differ between platforms. One implementation file per
 // platform is chosen by the build; nothing outside src/platform/ may test the platform.
 namespace platform {
@@ -35,6 +37,10 @@ bool setNormalAttributes(const QString &path, QString *reason);
 enum class EntryKind { Missing, RegularFile, Other };
 // What `path` names, links followed; a link that leads nowhere is Other.
 EntryKind entryKind(const QString &path);
+
+// Opens a regular file, or the file a link points to, for reading. Anything else (a pipe, a
+// device) is refused without opening it.
+bool openRegularFile(const QString &path, QFile *file, QString *reason);
 
 // Reads a regular file, or the file a link points to, whole. Anything else (a pipe, a
 // device) is refused without waiting on it.

@@ -116,24 +116,53 @@ EntryKind entryKind(const QString &path)
     return ::lstat(native.constData(), &st) == 0 ? EntryKind::Other : EntryKind::Missing;
 }
 
-bool readRegularFile(const QString &path, QByteArray *content, QString *reason)
+namespace {
+// -1 with the reason unless `native` is, or links to, a regular file.
+int openRegular(const QByteArray &native, QString *reason)
 {
-    // Without O_NONBLOCK, opening a pipe would wait for a writer.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     struct stat st
     {
     };
+    // Opening alone wakes a pipe's writer or sets a device going: look before opening.
+    if (::stat(native.constData(), &st) == 0 && !S_ISREG(st.st_mode)) {
+        *reason = QStringLiteral("it is not a regular file");
+        return -1;
+    }
+    // Should it change in between, O_NONBLOCK still keeps a pipe from waiting for a writer.
+    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0 || ::fstat(fd, &st) != 0) {
         *reason = reasonFor(errno);
         if (fd >= 0)
             ::close(fd);
-        return false;
+        return -1;
     }
     if (!S_ISREG(st.st_mode)) {
         ::close(fd);
         *reason = QStringLiteral("it is not a regular file");
+        return -1;
+    }
+    return fd;
+}
+} // namespace
+
+bool openRegularFile(const QString &path, QFile *file, QString *reason)
+{
+    const int fd = openRegular(QFile::encodeName(path), reason);
+    if (fd < 0)
+        return false;
+    if (!file->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        *reason = file->errorString();
+        ::close(fd);
         return false;
     }
+    return true;
+}
+
+bool readRegularFile(const QString &path, QByteArray *content, QString *reason)
+{
+    const int fd = openRegular(QFile::encodeName(path), reason);
+    if (fd < 0)
+        return false;
     content->clear();
     char buffer[65536];
     for (;;) {

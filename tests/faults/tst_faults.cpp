@@ -13,13 +13,16 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 
 #include <QScopeGuard>
 
+#include <atomic>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -216,13 +219,14 @@ private slots:
     {
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("list");
-        QTest::addColumn<QString>("file"); // selected, then removed ("" keeps it)
+        QTest::addColumn<QString>("file"); // selected, then removed ("" keeps it, "|" a pipe there)
         QTest::addColumn<QStringList>("named");
         const QString gone = "No such file or directory";
         // clang-format off
         QTest::newRow("copy onto a folder") << "Command17" << "File11" << "" << QStringList{"%1/engines/DOOM2.WAD"};
         QTest::newRow("copy IWAD to engines, source gone") << "Command17" << "File11" << "iwads/DOOM2.WAD" << QStringList{"Cannot copy \"%1/iwads/DOOM2.WAD\"", gone};
         QTest::newRow("copy safe IWAD, source gone") << "Command19" << "File5" << "safe/DOOM2.WAD" << QStringList{"Cannot copy \"%1/safe/DOOM2.WAD\"", gone};
+        QTest::newRow("copy safe IWAD, now a pipe") << "Command19" << "File5" << "|safe/DOOM2.WAD" << QStringList{"Cannot copy \"%1/safe/DOOM2.WAD\"", "not a regular file"};
         QTest::newRow("delete GL PWAD, gone") << "Command6" << "File10" << "GL_WADs/map01.wad" << QStringList{"%1/GL_WADs/map01.wad", gone};
         QTest::newRow("delete demo, gone") << "Command7" << "File7" << "engines/DEMO1.LMP" << QStringList{"%1/engines/DEMO1.LMP", gone};
         QTest::newRow("del engine WAD, gone") << "Command18" << "File6" << "engines/MAP01.WAD" << QStringList{"%1/engines/MAP01.WAD", gone};
@@ -237,6 +241,8 @@ private slots:
         QFETCH(QString, list);
         QFETCH(QString, file);
         QFETCH(QStringList, named);
+        const bool pipe = file.startsWith('|');
+        file.remove(0, pipe ? 1 : 0);
         FaultBench bench;
         writeWadFiles(bench.work);
         if (file.isEmpty()) { // a folder where the copy goes
@@ -248,6 +254,20 @@ private slots:
         QVERIFY(shown->setFileName(file.isEmpty() ? "DOOM2.WAD" : QFileInfo(file).fileName()));
         if (!file.isEmpty())
             QVERIFY(QFile::remove(bench.work.file(file)));
+        const QByteArray fifo = QFile::encodeName(bench.work.file(file));
+        if (pipe)
+            QCOMPARE(::mkfifo(fifo.constData(), 0644), 0);
+        // A writer comes by later: a copy waiting on the pipe would then copy nothing.
+        std::thread writer;
+        if (pipe)
+            writer = std::thread([fifo] {
+                QThread::msleep(1000);
+                ::close(::open(fifo.constData(), O_WRONLY | O_NONBLOCK));
+            });
+        const auto joinWriter = qScopeGuard([&] {
+            if (writer.joinable())
+                writer.join();
+        });
         const auto before = bench.files();
         const QStringList listed = shown->names();
         bench.work.write("iwads/late.wad"); // shows only if a list were read again
@@ -458,9 +478,26 @@ private slots:
         {
         };
         QCOMPARE(::lstat(cfg.constData(), &before), 0);
+        // A writer waits for the pipe's reader: the launcher must not even open it.
+        std::atomic<bool> woken = false;
+        std::thread writer;
+        if (kind.endsWith("fifo")) {
+            writer = std::thread([&] {
+                ::close(::open(odd.constData(), O_WRONLY));
+                woken = true;
+            });
+            QThread::msleep(200);
+        }
+        const auto release = qScopeGuard([&] {
+            if (!writer.joinable())
+                return;
+            ::close(::open(odd.constData(), O_RDONLY | O_NONBLOCK));
+            writer.join();
+        });
 
         Form1 &window = bench.open();
         act(window, {"Text6=new", "Command1"});
+        QVERIFY(!woken);
         struct stat after
         {
         };
