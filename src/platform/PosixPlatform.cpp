@@ -25,6 +25,16 @@ QString reasonFor(int error)
     return QString::fromLocal8Bit(strerror_r(error, buffer, sizeof buffer));
 }
 
+// The system ends a name at its first NUL: what it found would be another file.
+bool spellable(const QString &path, QString *reason)
+{
+    if (!path.contains(QChar(0)))
+        return true;
+    if (reason)
+        *reason = reasonFor(EINVAL);
+    return false;
+}
+
 } // namespace
 
 QString separator()
@@ -85,6 +95,8 @@ QString currentFolder(QString *unspellable)
 
 bool setNormalAttributes(const QString &path, QString *reason)
 {
+    if (!spellable(path, reason))
+        return false;
     const QByteArray native = QFile::encodeName(path);
     struct stat st
     {
@@ -120,6 +132,10 @@ namespace {
 // -1 with the reason unless `native` is, or links to, a regular file.
 int openRegular(const QByteArray &native, QString *reason)
 {
+    if (native.contains('\0')) {
+        *reason = reasonFor(EINVAL);
+        return -1;
+    }
     struct stat st
     {
     };
@@ -189,6 +205,8 @@ ReplacingFile::~ReplacingFile()
 
 bool ReplacingFile::open(QString *reason)
 {
+    if (!spellable(m_path, reason))
+        return false;
     const QByteArray native = QFile::encodeName(m_path);
     const qsizetype slash = native.lastIndexOf('/');
     // Hidden, so no list shows it while it is written.
@@ -277,6 +295,8 @@ bool createFolder(const QString &path, QString *reason)
 bool forEachFile(const QString &folder, const std::function<void(const FolderEntry &)> &visit,
                  QString *reason)
 {
+    if (!spellable(folder, reason))
+        return false;
     DIR *dir = ::opendir(QFile::encodeName(folder).constData());
     if (!dir) {
         if (reason)

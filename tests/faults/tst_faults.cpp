@@ -69,10 +69,12 @@ private slots:
         QTest::newRow("a saved folder is missing") << false << QByteArray("\"%1/gone/\",\"\",\"\",\"\",\"\",\"n\"\r\n") << QStringList{"%1/gone/", "No such file or directory"};
         QTest::newRow("a saved folder is a file") << false << QByteArray("\"\",\"%1/zel.cfg\",\"\",\"\",\"\",\"n\"\r\n") << QStringList{"%1/zel.cfg", "Not a directory"};
         // clang-format on
-        // NUL bytes are read as they come; a file that is no UTF-8 is Windows-1252.
-        static const char odd[] = "\"a\0b\",\"\",\"\",\"\",\"\",\"n\xc3\0otes\xff\"\r\n";
-        QTest::newRow("odd bytes") << false << QByteArray(odd, sizeof odd - 1)
-                                   << QStringList{"Cannot show the folder \"%1/a"};
+        // NUL bytes are read as they come, and a folder whose name holds one is not the one
+        // before it; a file that is no UTF-8 is Windows-1252.
+        static const char odd[] = "\"GL_WADs\0b\",\"\",\"\",\"\",\"\",\"n\xc3\0otes\xff\"\r\n";
+        QTest::newRow("odd bytes")
+            << false << QByteArray(odd, sizeof odd - 1)
+            << QStringList{"Cannot show the folder \"%1/GL_WADs", "Invalid argument"};
         const QByteArray whole = "\"%1/\",\"\",\"\",\"\",\"\",\"two\r\nlines\"\r\n";
         for (qsizetype cut = 0; cut <= whole.size(); ++cut) {
             // The record is whole once the notes' closing quote is there.
