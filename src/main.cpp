@@ -4,7 +4,9 @@
 #include <QCommandLineParser>
 #include <QStyleFactory>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -60,15 +62,18 @@ int answerCommandLine(int argc, char *argv[])
                      qUtf8Printable(error));
         return 2;
     }
-    if (parser.isSet(help)) {
+    if (parser.isSet(help))
         std::fputs(qUtf8Printable(parser.helpText()), stdout);
-        return 0;
-    }
-    if (parser.isSet(version)) {
+    else if (parser.isSet(version))
         std::printf("zel %s\n", ZEL_VERSION);
-        return 0;
+    else
+        return -1;
+    // An answer that did not arrive (a full disk, a closed pipe) is no success.
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::fprintf(stderr, "zel: cannot write the answer: %s\n", std::strerror(errno));
+        return 1;
     }
-    return -1;
+    return 0;
 }
 
 } // namespace

@@ -58,6 +58,11 @@ nodisplay "$root/usr/games/zel" --help | grep -q 'folder it is started from' || 
 status=0; nodisplay "$root/usr/games/zel" --no-such-option 2>/dev/null || status=$?
 [ $status -eq 2 ] || fail "an unknown option exits with $status, not 2"
 nodisplay "$root/usr/games/zel-start" --help | grep -q '^Usage: zel-start' || fail "zel-start --help"
+# An answer that could not be written is no success.
+for program in zel zel-start; do
+  status=0; nodisplay "$root/usr/games/$program" --help >/dev/full 2>/dev/null || status=$?
+  [ $status -eq 1 ] || fail "$program --help to a full disk exits with $status, not 1"
+done
 [ ! -e "$scratch/data" ] || fail "zel-start --help made the data folder"
 
 # The start script makes and enters the data folder; the launcher then creates GL_WADs there.
