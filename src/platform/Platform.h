@@ -48,7 +48,8 @@ bool readRegularFile(const QString &path, QByteArray *content, QString *reason);
 
 // A new file, written beside `path`, that takes the place of the entry `path` only once
 // every byte of it is on the disk: a failed write leaves the old file as it was. A link at
-// `path` is replaced, not written through. The new file keeps the old one's permissions.
+// `path` is replaced, not written through. The new file keeps the old one's read, write
+// and execute permissions.
 class ReplacingFile
 {
 public:

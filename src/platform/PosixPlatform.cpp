@@ -225,8 +225,9 @@ bool ReplacingFile::open(QString *reason)
     struct stat st
     {
     };
+    // Not the set-ID bits: the new file is the launcher's user's, and so would their rights be.
     if (::lstat(native.constData(), &st) == 0 && S_ISREG(st.st_mode))
-        ::fchmod(m_fd, st.st_mode & 07777);
+        ::fchmod(m_fd, st.st_mode & 0777);
     return true;
 }
 

@@ -6,6 +6,8 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include <sys/stat.h>
+
 class TestFileOps : public QObject
 {
     Q_OBJECT
@@ -128,7 +130,8 @@ private slots:
     }
 
     // Without a folder to copy to the copy would land in the root folder; a safe folder that
-    // is the IWAD folder copies the IWAD onto itself.
+    // is the IWAD folder copies the IWAD onto itself, and a set-user-ID bit it had does not
+    // pass to the new file, which belongs to whoever runs the launcher.
     void copiesThatCouldLoseData()
     {
         LaunchBench bench;
@@ -142,8 +145,15 @@ private slots:
                  qPrintable(bench.dialogs.messages.first()));
         QVERIFY(!QFileInfo::exists("/DOOM2.WAD"));
 
+        const QByteArray iwad = QFile::encodeName(bench.iwads + "/DOOM2.WAD");
+        QCOMPARE(::chmod(iwad.constData(), 06755), 0);
         act(window, {"File5=DOOM2.WAD", "Command19"});
         QCOMPARE(readAll(bench.iwads + "/DOOM2.WAD"), QByteArray("rebuilt IWAD"));
+        struct stat st
+        {
+        };
+        QCOMPARE(::stat(iwad.constData(), &st), 0);
+        QCOMPARE(st.st_mode & 07777, mode_t(0755));
         QCOMPARE(bench.dialogs.messages.size(), 1);
     }
 };
