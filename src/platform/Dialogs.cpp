@@ -2,6 +2,7 @@
 
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QRegularExpression>
 
 namespace platform {
 
@@ -54,7 +55,18 @@ void setDialogs(Dialogs *replacement)
 
 void showMessage(QWidget *parent, const QString &text)
 {
-    dialogs().showMessage(parent, text);
+    // A path from a settings file can be a megabyte long: laid out whole, the box would
+    // stall the window and be wider than any screen. Its two ends say what it is.
+    constexpr qsizetype LongestWord = 100;
+    static const QRegularExpression longWord(QStringLiteral("\\S{%1,}").arg(LongestWord + 1));
+    QString shown = text;
+    for (QRegularExpressionMatch m = longWord.match(shown); m.hasMatch();
+         m = longWord.match(shown, m.capturedStart() + LongestWord + 1)) {
+        const QString word = m.captured();
+        shown.replace(m.capturedStart(), word.size(),
+                      word.left(LongestWord / 2) + QChar(0x2026) + word.right(LongestWord / 2));
+    }
+    dialogs().showMessage(parent, shown);
 }
 
 } // namespace platform

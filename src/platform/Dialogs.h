@@ -32,7 +32,7 @@ Dialogs &dialogs();
 // Installs `replacement` (not owned) or, with nullptr, the real dialogs again.
 void setDialogs(Dialogs *replacement);
 
-// Shorthand for dialogs().showMessage().
+// dialogs().showMessage() with each overlong word (a path, say) cut in its middle.
 void showMessage(QWidget *parent, const QString &text);
 
 } // namespace platform

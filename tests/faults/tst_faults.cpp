@@ -40,6 +40,7 @@ void verifyAnswers(Form1 &window)
 void verifyOneMessage(const QStringList &messages, const QStringList &fragments)
 {
     QCOMPARE(messages.size(), 1);
+    QVERIFY(messages.first().size() < 2000); // it fits on a screen
     for (const QString &fragment : fragments)
         QVERIFY2(messages.first().contains(fragment),
                  qPrintable(messages.first() + "\n  lacks: " + fragment));
@@ -67,6 +68,7 @@ private slots:
         // clang-format off
         QTest::newRow("GL_WADs is a plain file") << true << QByteArray("\"\",\"\",\"\",\"\",\"\",\"n\"\r\n") << QStringList{"%1/GL_WADs", "Not a directory"};
         QTest::newRow("a saved folder is missing") << false << QByteArray("\"%1/gone/\",\"\",\"\",\"\",\"\",\"n\"\r\n") << QStringList{"%1/gone/", "No such file or directory"};
+        QTest::newRow("a saved folder name too long") << false << "\"%1/" + QByteArray(8192, 'x') + "\",\"\",\"\",\"\",\"\",\"n\"\r\n" << QStringList{"Cannot show the folder \"%1/xxx", "xxx\": File name too long"};
         QTest::newRow("a saved folder is a file") << false << QByteArray("\"\",\"%1/zel.cfg\",\"\",\"\",\"\",\"n\"\r\n") << QStringList{"%1/zel.cfg", "Not a directory"};
         // clang-format on
         // NUL bytes are read as they come, and a folder whose name holds one is not the one
