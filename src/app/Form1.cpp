@@ -248,7 +248,13 @@ bool Form1::SaveSettings()
     // What could not be read whole may still be worth something to the player.
     const QString path = settingsFilePath();
     QString kept;
-    if (const SettingsReadResult old = ReadSettingsFile(path); old.readable && !old.ok()) {
+    const SettingsReadResult old = ReadSettingsFile(path);
+    // Unread, its folders and notes would be replaced unseen by what the window shows.
+    if (!old.readable && platform::entryKind(path) == platform::EntryKind::RegularFile) {
+        report(old.error + QStringLiteral(" Nothing was saved, so that it is not lost."));
+        return false;
+    }
+    if (old.readable && !old.ok()) {
         QString reason;
         if (!CopyFileReplacing(path, backupOf(path), &reason)) {
             report(QStringLiteral("Cannot keep the settings file \"%1\", which could not be "

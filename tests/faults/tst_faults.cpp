@@ -219,6 +219,31 @@ private slots:
         verifyOneMessage(bench.dialogs.messages, {"/proc/zel.cfg"});
     }
 
+    // A settings file that cannot be read at all is not replaced by what the window shows
+    // in its place: its folders and notes would be gone unseen.
+    void unreadableSettingsFileIsKept()
+    {
+        Bench bench;
+        const QByteArray record = settingsRecord({bench.work.path(), "", "", "", "", "mine"});
+        const QString cfg = bench.work.write("zel.cfg", record);
+        // Root reads any file: the launcher runs as nobody meanwhile.
+        QVERIFY(::chmod(QFile::encodeName(bench.work.path()).constData(), 0777) == 0);
+        QVERIFY(::chmod(QFile::encodeName(cfg).constData(), 0) == 0);
+        {
+            const uid_t user = ::geteuid();
+            const auto back = qScopeGuard([user] { QVERIFY(::seteuid(user) == 0); });
+            if (user == 0)
+                QVERIFY(::seteuid(65534) == 0);
+            act(bench.open(), {"Text6=new", "Command1"});
+        }
+        QCOMPARE(bench.dialogs.messages.size(), 2); // at start-up and at the save
+        QVERIFY2(bench.dialogs.messages.last().contains(cfg + "\": Permission denied") &&
+                     bench.dialogs.messages.last().contains("Nothing was saved"),
+                 qPrintable(bench.dialogs.messages.last()));
+        QVERIFY(::chmod(QFile::encodeName(cfg).constData(), 0644) == 0);
+        QCOMPARE(readAll(cfg), record);
+    }
+
     void fileOperationsOnVanishedOrWrongTypedFiles_data()
     {
         QTest::addColumn<QString>("button");
