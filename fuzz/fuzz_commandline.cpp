@@ -70,6 +70,14 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
         withoutRecord.recordName.clear();
         check(ComposeEngineCommandLine(withoutRecord).arguments == command.arguments);
     }
+    // The demo's name is one argument that no engine reads as an option.
+    const QString demo = s.playDemo.isEmpty() ? s.recordName : s.playDemo;
+    if (!demo.isEmpty()) {
+        const QString passed = s.playDemo.isEmpty() && !demo.startsWith(QLatin1Char('-'))
+                                   ? demo
+                                   : QStringLiteral("./") + demo;
+        check(command.arguments.contains(passed));
+    }
     check(command.line.startsWith(s.engineName.contains(QLatin1Char(' '))
                                       ? QLatin1Char('"') + s.engineName + QLatin1Char('"')
                                       : s.engineName));

@@ -3,8 +3,6 @@
 #include "app/FolderListing.h"
 #include "platform/Platform.h"
 
-#include <algorithm>
-
 namespace {
 
 using Piece = QStringList;
@@ -17,12 +15,6 @@ Piece typed(const QString &text)
     return text.split(Blank, Qt::SkipEmptyParts);
 }
 
-// One argument, whole; nothing at all when empty.
-Piece whole(const QString &argument)
-{
-    return argument.isEmpty() ? Piece() : Piece{argument};
-}
-
 QString join(const QString &folder, const QString &name)
 {
     return folder + platform::separator() + name;
@@ -31,6 +23,13 @@ QString join(const QString &folder, const QString &name)
 Piece selectedFile(const QString &folder, const QString &name)
 {
     return name.isEmpty() ? Piece() : Piece{join(folder, name)};
+}
+
+// A name in the engine's folder, which is where the engine runs: "./" keeps a name that
+// begins with "-" from reading as an option.
+QString inEngineFolder(const QString &name)
+{
+    return QStringLiteral("./") + name;
 }
 
 QString shown(const QString &argument)
@@ -70,12 +69,15 @@ EngineCommand ComposeEngineCommandLine(const LaunchSelections &s)
         turbo = Piece{QStringLiteral("-turbo")} + typed(s.turbo);
 
     Piece demo;
-    if (!s.recordName.isEmpty())
-        demo = Piece{QStringLiteral("-record")} + typed(s.recordName);
-    // Playback wins over recording.
+    if (!s.recordName.isEmpty()) {
+        const bool optionLike = s.recordName.startsWith(QLatin1Char('-'));
+        demo = Piece{QStringLiteral("-record"),
+                     optionLike ? inEngineFolder(s.recordName) : s.recordName};
+    }
+    // Playback wins over recording. The file as it is named, suffix and all: without it an
+    // engine may find the IWAD's own demo of that name instead.
     if (!s.playDemo.isEmpty())
-        demo = Piece{QStringLiteral("-playdemo")} +
-               whole(s.playDemo.left(std::max<qsizetype>(0, s.playDemo.size() - 4)));
+        demo = Piece{QStringLiteral("-playdemo"), inEngineFolder(s.playDemo)};
 
     static const char *const SwitchWords[] = {"-nomonsters", "-respawn", "-fast",   "-nomusic",
                                               "-nosfx",      "-nosound", "-devparm"};

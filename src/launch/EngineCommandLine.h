@@ -34,8 +34,8 @@ struct EngineCommand
     QStringList arguments;
 };
 
-// Paths and the playback demo's name stay one argument each, blanks and all; the texts the
-// player typed are split at blanks, as a command line would split them.
+// Paths, the record name and the playback demo stay one argument each, blanks and all; the
+// other texts the player typed are split at blanks, as a command line would split them.
 EngineCommand ComposeEngineCommandLine(const LaunchSelections &selections);
 
 // Whether the name selected in the engine list can be started: a name ending in "exe" in

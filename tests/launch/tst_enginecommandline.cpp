@@ -38,13 +38,25 @@ private slots:
         s.pwad1Name = "a.wad";
         QTest::newRow("PWAD 1 before PWAD 2") << s << "engine.exe -file /p1/a.wad /p2/b.wad";
 
+        // The demo is named as the file it is, relative to the engine's folder, where the
+        // engine runs: never an option, never the IWAD's own demo of the same name.
         s = engineOnly();
         s.recordName = "new";
         s.playDemo = "old one.lmp";
         QTest::newRow("a playback demo's name stays whole")
-            << s << "engine.exe -playdemo \"old one\"";
+            << s << "engine.exe -playdemo \"./old one.lmp\"";
+        s.playDemo = "-nomonsters.lmp";
+        QTest::newRow("a demo named like a switch") << s << "engine.exe -playdemo ./-nomonsters.lmp";
+        s.playDemo = "DEMO1.LMP";
+        QTest::newRow("a demo named like the IWAD's") << s << "engine.exe -playdemo ./DEMO1.LMP";
         s.playDemo = ".lmp";
-        QTest::newRow("demo named .lmp") << s << "engine.exe -playdemo";
+        QTest::newRow("demo named .lmp") << s << "engine.exe -playdemo ./.lmp";
+
+        s = engineOnly();
+        s.recordName = "my run";
+        QTest::newRow("a record name stays whole") << s << "engine.exe -record \"my run\"";
+        s.recordName = "-fast";
+        QTest::newRow("a record name like a switch") << s << "engine.exe -record ./-fast";
 
         s = engineOnly();
         s.engineName = "my engine";

@@ -92,7 +92,7 @@ private slots:
         QTest::newRow("slot 0") << QStringList{"File6=engine", "Option12", "Command12"} << "-loadgame|0" << "" << true;
         QTest::newRow("only an engine") << QStringList{"File6=engine", "Command12"} << "" << "" << true;
         QTest::newRow("only a GL-node PWAD") << QStringList{"File6=engine", "File10=gl.wad", "Command12"} << "-file|W/GL_WADs/gl.wad" << "" << true;
-        QTest::newRow("playback beats recording") << QStringList{"File6=engine", "Text1=new", "File7:=old.lmp", "Command12"} << "-playdemo|old" << "" << true;
+        QTest::newRow("playback beats recording") << QStringList{"File6=engine", "Text1=new", "File7:=old.lmp", "Command12"} << "-playdemo|./old.lmp" << "" << true;
         QTest::newRow("folders ending in a separator") << QStringList{"File6=engine", "File11=doom2.wad", "Command12"} << "-iwad|W/iwad s//doom2.wad" << "" << true;
         QTest::newRow("blanks in folder and file") << QStringList{"File6=engine", "File8=big map.wad", "Command12"} << "-file|W/pw ads/big map.wad" << "" << true;
         QTest::newRow("typed warp with a blank") << QStringList{"File6=engine", "Text3=1 5", "Command12"} << "-warp|1|5" << "" << true;
@@ -167,7 +167,7 @@ private slots:
         QTest::newRow("\"MaxDemo\"") << Everything << "Label18" << QStringList{"Text5="};
         QTest::newRow("a record name drops the demo") << QStringList{"File7=b.lmp"} << "Text1=n" << QStringList{"File7=", "Text1=n"};
         QTest::newRow("a demo drops the record name") << QStringList{"Text1=n"} << "File7=c.lmp" << QStringList{"File7=c.lmp", "Text1="};
-        QTest::newRow("a launch keeps the playback demo") << QStringList{"Text6=debug", "File6=doom.exe", "File7=c.lmp"} << "Command12" << QStringList{"messages=doom.exe -playdemo c"};
+        QTest::newRow("a launch keeps the playback demo") << QStringList{"Text6=debug", "File6=doom.exe", "File7=c.lmp"} << "Command12" << QStringList{"messages=doom.exe -playdemo ./c.lmp"};
         // clang-format on
     }
 
