@@ -3,8 +3,10 @@
 #include "app/Controls.h"
 #include "app/FolderList.h"
 #include "app/Form1.h"
+#include "launch/EngineEnd.h"
 #include "platform/Dialogs.h"
-#include "platform/Processes.h"
+#include "platform/Platform.h"
+#include "platform/WatchedProcess.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -90,14 +92,30 @@ bool LaunchController::LaunchEngine()
     const EngineCommand command = ComposeEngineCommandLine(chosen);
     const QString program = QDir::current().absoluteFilePath(command.program);
 
-    // The engine starts in its folder; the launcher's own stays where it was.
-    QString reason;
     if (m_ui.Text6->toPlainText() == QLatin1String("debug")) {
         platform::showMessage(&m_window, command.line);
-    } else if (!platform::startDetached(program, command.arguments, chosen.engineFolder, &reason)) {
-        platform::showMessage(&m_window,
-                              QStringLiteral("Cannot start \"%1\": %2").arg(program, reason));
-        return false;
+    } else {
+        // The engine runs in its folder; the launcher's own folder stays as it is.
+        QString reason;
+        const QString folder = chosen.programFolder;
+        auto *engine = platform::WatchedProcess::start(
+            program, command.arguments, chosen.engineFolder,
+            folder.isEmpty() ? QString() : folder + platform::separator() + EngineOutputLog,
+            folder.isEmpty() ? QString() : folder + platform::separator() + EngineErrorLog, this,
+            &reason);
+        if (!engine) {
+            platform::showMessage(&m_window,
+                                  QStringLiteral("Cannot start \"%1\": %2").arg(program, reason));
+            return false;
+        }
+        const QString name = chosen.engineName;
+        connect(engine, &platform::WatchedProcess::ended, this,
+                [this, engine, name](platform::ProcessEnd end) {
+                    engine->deleteLater();
+                    const QStringList lines = engine->lastLines(8, 160);
+                    if (EngineFailed(end, lines))
+                        platform::showMessage(&m_window, EngineFailureMessage(name, end, lines));
+                });
     }
     // A recording is not repeated by the next start.
     m_ui.Text1->clear();

@@ -22,6 +22,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -348,18 +349,56 @@ private slots:
         QCOMPARE(bench.files(), before);
     }
 
-    void enginesThatCrashOrHang()
+    void enginesThatEnd_data()
+    {
+        QTest::addColumn<QByteArray>("script"); // the engine's body
+        QTest::addColumn<QStringList>("named");   // what the message must hold; none: no message
+        // clang-format off
+        QTest::newRow("crashes") << QByteArray("echo 'R_Init: bad texture' >&2; kill -SEGV $$") << QStringList{"\"crash\" was ended by signal 11", "R_Init: bad texture"};
+        QTest::newRow("refuses an option") << QByteArray("echo 'W_Init: adding doom2.wad'; echo 'Unknown command line option -maxdemo' >&2; exit 255") << QStringList{"\"crash\" ended with status 255", "Unknown command line option -maxdemo"};
+        QTest::newRow("says why on standard output only") << QByteArray("printf 'one\\ntwo\\nI_Error: no IWAD\\n\\n'; exit 1") << QStringList{"status 1", "one\ntwo\nI_Error: no IWAD"};
+        QTest::newRow("a full demo buffer") << QByteArray("echo 'Demo -x.lmp recorded' >&2; exit 255") << QStringList();
+        QTest::newRow("a finished time demo") << QByteArray("echo 'timed 249 gametics in 49 realtics (177.857147 fps)' >&2; exit 255") << QStringList();
+        QTest::newRow("a normal end") << QByteArray("echo 'warning: no music' >&2; sleep 1") << QStringList();
+        // No pipe fills up: the output goes to files.
+        QTest::newRow("much output") << QByteArray("head -c 20000000 /dev/zero") << QStringList();
+        // clang-format on
+    }
+
+    void enginesThatEnd()
+    {
+        QFETCH(QByteArray, script);
+        QFETCH(QStringList, named);
+        FaultBench bench;
+        writeProgram(bench.engines + "/crash", "#!/bin/sh\n" + script + "\n");
+        Form1 &window = bench.open();
+        act(window, {"File6=crash", "Command12"});
+        verifyAnswers(window); // while the engine runs
+        QVERIFY(waitForChildren(20000));
+        if (named.isEmpty())
+            QCOMPARE(bench.dialogs.messages, QStringList());
+        else
+            verifyOneMessage(bench.dialogs.messages, named);
+    }
+
+    // Closing the launcher neither ends nor signals an engine; it runs in a session of its own.
+    void engineOutlivesTheLauncher()
     {
         FaultBench bench;
-        writeProgram(bench.engines + "/crash", "#!/bin/sh\nkill -SEGV $$\n");
-        writeProgram(bench.engines + "/hang", "#!/bin/sh\nsleep 2\n");
+        writeProgram(bench.engines + "/long",
+                     "#!/bin/sh\ntrap 'echo signalled > ../signalled' HUP INT TERM\n"
+                     "cut -d' ' -f6 /proc/$$/stat > ../session; sleep 1; echo on > ../alive\n");
         Form1 &window = bench.open();
-        // What an engine does once it runs is its own affair.
-        for (const char *name : {"crash", "hang"}) {
-            act(window, {QString("File6=") + name, "Command12"});
-            verifyAnswers(window);
-        }
+        act(window, {"File6=long", "Command11"});
+        QVERIFY(!window.isVisible());
+        bench.window.reset();
+        QVERIFY(QTest::qWaitFor([&] { return QFileInfo::exists(bench.work.file("alive")); }, 10000));
+        QVERIFY(!QFileInfo::exists(bench.work.file("signalled")));
+        QVERIFY(readAll(bench.work.file("session")).trimmed().toInt() != ::getsid(0));
         QCOMPARE(bench.dialogs.messages, QStringList());
+        // Nobody listens any more: reap it here, as the system does once the launcher is gone.
+        while (::waitpid(-1, nullptr, 0) > 0) {
+        }
     }
 
     void nodeBuildersThatFail_data()

@@ -205,6 +205,20 @@ QString writeStandInNodeBuilder(const QString &path)
     return writeProgram(path, NodeBuilderScript);
 }
 
+bool waitForChildren(int timeout)
+{
+    return QTest::qWaitFor(
+        [] {
+            for (const QString &task :
+                 QDir("/proc/self/task").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+                if (!readAll("/proc/self/task/" + task + "/children").trimmed().isEmpty())
+                    return false;
+            }
+            return true;
+        },
+        timeout);
+}
+
 QStringList waitForLog(const QString &log)
 {
     if (!QTest::qWaitFor([&] { return QFileInfo::exists(log); }, 10000))

@@ -112,6 +112,9 @@ QString writeStandInEngine(const QString &path, const QString &log);
 // zennode.ctl there (SLEEP=seconds, FAIL=name with CODE=exit code and PARTIAL=1 to write
 // "part" to OUT first, KILL=name), and writes IN plus "GL" to OUT.
 QString writeStandInNodeBuilder(const QString &path);
+// Waits until every process this test started has ended and been reaped, that is until
+// the launcher heard of each end; false after `timeout` ms.
+bool waitForChildren(int timeout);
 // The lines of the log, once it appeared (empty after 10 s without it).
 QStringList waitForLog(const QString &log);
 
