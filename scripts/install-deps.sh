@@ -10,7 +10,7 @@ packages=(
   clang libclang-rt-14-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
   # real peers for the tests and the sample set-up
-  chocolate-doom freedoom zdbsp
+  chocolate-doom crispy-doom dsda-doom woof-doom freedoom zdbsp
   # looking at the real window
   xvfb xauth xdotool imagemagick fonts-dejavu-core fonts-liberation
 )

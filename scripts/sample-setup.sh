@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # Prepares, once, a sample set-up in FOLDER, the launcher's working folder, so that a new
-# user selects the engine and an IWAD, clicks "play" and plays: an engine folder with
-# Debian's chocolate-doom, an IWAD folder and an IWAD safe folder with the Freedoom IWADs,
+# user selects the engine and an IWAD, clicks "play" and plays: an engine folder with each
+# of Debian's engines that is installed, an IWAD folder and an IWAD safe folder with the Freedoom IWADs,
 # an empty PWAD folder, and a zel.cfg that points the lists at them.
 # A FOLDER that already holds a zel.cfg is the user's own and stays as it is.
 # Usage: scripts/sample-setup.sh FOLDER
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
-engine=/usr/games/chocolate-doom
+engines=(/usr/games/chocolate-doom /usr/games/crispy-doom /usr/games/dsda-doom /usr/games/woof)
 iwads=(/usr/share/games/doom/freedoom1.wad /usr/share/games/doom/freedoom2.wad)
 
 warn() { echo "sample-setup: $*" >&2; }
@@ -48,11 +48,13 @@ main() {
   fi
 
   mkdir -p "$folder/engines" "$folder/iwads" "$folder/iwad-safe" "$folder/pwads"
-  if [ -x "$engine" ]; then
-    [ -e "$folder/engines/chocolate-doom" ] || ln -s "$engine" "$folder/engines/chocolate-doom"
-  else
-    warn "$engine is missing; the engine folder stays empty"
-  fi
+  local engine found=0
+  for engine in "${engines[@]}"; do
+    [ -x "$engine" ] || continue
+    found=1
+    [ -e "$folder/engines/${engine##*/}" ] || ln -s "$engine" "$folder/engines/"
+  done
+  [ $found -eq 1 ] || warn "none of ${engines[*]} is installed; the engine folder stays empty"
   for wad in "${iwads[@]}"; do
     if [ ! -f "$wad" ]; then
       warn "$wad is missing"

@@ -352,7 +352,7 @@ private slots:
     void enginesThatEnd_data()
     {
         QTest::addColumn<QByteArray>("script"); // the engine's body
-        QTest::addColumn<QStringList>("named");   // what the message must hold; none: no message
+        QTest::addColumn<QStringList>("named"); // what the message must hold; none: no message
         // clang-format off
         QTest::newRow("crashes") << QByteArray("echo 'R_Init: bad texture' >&2; kill -SEGV $$") << QStringList{"\"crash\" was ended by signal 11", "R_Init: bad texture"};
         QTest::newRow("refuses an option") << QByteArray("echo 'W_Init: adding doom2.wad'; echo 'Unknown command line option -maxdemo' >&2; exit 255") << QStringList{"\"crash\" ended with status 255", "Unknown command line option -maxdemo"};
@@ -392,7 +392,8 @@ private slots:
         act(window, {"File6=long", "Command11"});
         QVERIFY(!window.isVisible());
         bench.window.reset();
-        QVERIFY(QTest::qWaitFor([&] { return QFileInfo::exists(bench.work.file("alive")); }, 10000));
+        QVERIFY(
+            QTest::qWaitFor([&] { return QFileInfo::exists(bench.work.file("alive")); }, 10000));
         QVERIFY(!QFileInfo::exists(bench.work.file("signalled")));
         QVERIFY(readAll(bench.work.file("session")).trimmed().toInt() != ::getsid(0));
         QCOMPARE(bench.dialogs.messages, QStringList());

@@ -17,44 +17,58 @@
 
 namespace {
 
-const QString Engine = QStringLiteral("/usr/games/chocolate-doom");
+const QString Games = QStringLiteral("/usr/games/");
 const QString Iwad = QStringLiteral("/usr/share/games/doom/freedoom2.wad");
 
-// The ids of the other processes that run in `folder`.
-QList<int> processesIn(const QString &folder)
+// Both logs the launcher keeps of the last start.
+QByteArray engineOutput(const LaunchBench &bench)
 {
-    const QString wanted = QFileInfo(folder).canonicalFilePath();
-    QList<int> ids;
-    for (const QString &pid : QDir("/proc").entryList(QDir::Dirs)) {
-        if (pid.toInt() > 0 && pid.toInt() != ::getpid() &&
-            QFileInfo("/proc/" + pid + "/cwd").symLinkTarget() == wanted)
-            ids << pid.toInt();
-    }
-    return ids;
+    return readAll(bench.work.file("engine-output.log")) +
+           readAll(bench.work.file("engine-errors.log"));
 }
 
-// Clicks "play" while this process's output goes to a file, so the engine prints there, and
-// waits a minute at most for the engine to end; one that outlived its time is ended.
-bool playAndWait(const LaunchBench &bench, QByteArray *output)
+// Clicks "play" and waits `timeout` ms at most for the engine's end; one that outlived its
+// time is killed. With `closeAfter` the engine is closed (SIGTERM, as when the session ends)
+// that many ms after its level started.
+bool playAndWait(const LaunchBench &bench, int timeout, int closeAfter = -1)
 {
-    const QString file = bench.work.file("engine.out");
-    std::fflush(stdout);
-    std::fflush(stderr);
-    const int saved[] = {::fcntl(1, F_DUPFD_CLOEXEC, 3), ::fcntl(2, F_DUPFD_CLOEXEC, 3)};
-    const int out = ::open(QFile::encodeName(file), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    ::dup2(out, 1);
-    ::dup2(out, 2);
     QTest::mouseClick(bench.ui().Command12, Qt::LeftButton);
-    for (int fd : {1, 2})
-        ::dup2(saved[fd - 1], fd);
-    for (int fd : {saved[0], saved[1], out})
-        ::close(fd);
-    const bool ended = QTest::qWaitFor([&] { return processesIn(bench.engines).isEmpty(); }, 60000);
-    for (int pid : processesIn(bench.engines))
-        ::kill(pid, SIGKILL);
-    *output = readAll(file);
+    bool ended = true;
+    if (closeAfter >= 0) {
+        // The level runs: woof says so, dsda-doom names its data folder then.
+        ended = QTest::qWaitFor(
+            [&] {
+                const QByteArray out = engineOutput(bench);
+                return out.contains("P_SetupLevel") || out.contains("Using data file directory");
+            },
+            timeout);
+        QTest::qWait(closeAfter);
+        for (int id : childProcesses())
+            ::kill(id, SIGTERM);
+    }
+    ended = waitForChildren(timeout) && ended;
+    for (int id : childProcesses())
+        ::kill(id, SIGKILL);
+    waitForChildren(5000);
     return ended;
 }
+
+// A bench with freedoom2.wad and a PWAD of its MAP01, the engine linked into the engine
+// folder, and no window, sound device or settings of the player's.
+struct EngineBench : LaunchBench
+{
+    explicit EngineBench(const QString &engine)
+    {
+        qputenv("SDL_VIDEODRIVER", "dummy");
+        qputenv("SDL_AUDIODRIVER", "dummy");
+        qputenv("HOME", QFile::encodeName(work.mkdir("home")));
+        QFile::link(Games + engine, engines + "/" + engine);
+        QFile::link(Iwad, iwads + "/freedoom2.wad");
+        work.write("pwads1/map01.wad", mapPwad(readWad(Iwad), "MAP01"));
+        // The quit screen would wait for a key; this ends the engine at once.
+        work.write("noendoom.cfg", "show_endoom 0\n");
+    }
+};
 
 // Runs the set-up script on `folder`; false when it failed.
 bool runSampleSetup(const QString &folder)
@@ -70,44 +84,97 @@ class TestRealEngine : public QObject
     Q_OBJECT
 
 private slots:
-    void recordsAndPlaysBackADemo()
+    // Each engine records a demo with the window's line and plays it back from the demo list.
+    void recordsAndPlaysBack_data()
     {
-        if (!QFileInfo::exists(Engine) || !QFileInfo::exists(Iwad))
-            QSKIP("needs Debian's chocolate-doom and freedoom (scripts/install-deps.sh)");
-        LaunchBench bench;
-        // No window, no sound device and a settings folder of its own.
-        qputenv("SDL_VIDEODRIVER", "dummy");
-        qputenv("SDL_AUDIODRIVER", "dummy");
-        qputenv("HOME", QFile::encodeName(bench.work.mkdir("home")));
-        QVERIFY(QFile::link(Engine, bench.engines + "/chocolate-doom"));
-        QVERIFY(QFile::link(Iwad, bench.iwads + "/freedoom2.wad"));
+        QTest::addColumn<QString>("engine");
+        QTest::addColumn<QStringList>("record");    // what the player sets beyond the common
+        QTest::addColumn<int>("closeAfter");        // ms of play before the engine is closed
+        QTest::addColumn<QString>("closedWith");    // the message then, "" for none
+        QTest::addColumn<QString>("playbackExtra"); // the extra parameter; %1 the work folder
+        // clang-format off
+        // Ends itself once the one-kilobyte demo buffer is full.
+        QTest::newRow("chocolate-doom") << "chocolate-doom" << QStringList{"Text5=1"} << -1 << "" << "-extraconfig %1/noendoom.cfg";
+        // Records without limit and writes it when closed.
+        QTest::newRow("woof") << "woof" << QStringList() << 1500 << "" << "";
+        // Wants a compatibility level to record; closed, it writes the demo and calls it a crash.
+        QTest::newRow("dsda-doom") << "dsda-doom" << QStringList{"Check8", "Text2=-complevel 2"} << 1500 << "The game has crashed!" << "";
+        // clang-format on
+    }
+
+    void recordsAndPlaysBack()
+    {
+        QFETCH(QString, engine);
+        QFETCH(QStringList, record);
+        QFETCH(int, closeAfter);
+        QFETCH(QString, closedWith);
+        QFETCH(QString, playbackExtra);
+        if (!QFileInfo::exists(Games + engine) || !QFileInfo::exists(Iwad))
+            QSKIP("needs Debian's engines and freedoom (scripts/install-deps.sh)");
+        EngineBench bench(engine);
         Form1 &window = bench.open();
 
-        act(window, {"File6=chocolate-doom", "File11=freedoom2.wad", "Text1=zeltest", "Text3=1",
-                     "Text5=1", "Option3", "Check6"});
-        // Recording ends by itself once the one-kilobyte demo buffer is full.
-        QByteArray out;
-        QVERIFY2(playAndWait(bench, &out), out.constData());
-        QCOMPARE(bench.dialogs.messages, QStringList());
-        QVERIFY2(out.contains("Demo zeltest.lmp recorded"), out.constData());
-        QVERIFY(out.contains("startskill 2")); // "Hurt me plenty."
-        QVERIFY(QFileInfo(bench.engines + "/zeltest.lmp").size() > 0);
-        QCOMPARE(bench.ui().Text1->text(), QString());
+        act(window, QStringList{"File6=" + engine, "File11=freedoom2.wad", "File8=map01.wad",
+                                "Text1=zel test", "Text3=1", "Option3", "Check6"} +
+                        record);
+        QVERIFY2(playAndWait(bench, 60000, closeAfter), engineOutput(bench).constData());
+        QCOMPARE(bench.dialogs.messages.size(), int(!closedWith.isEmpty()));
+        if (!closedWith.isEmpty())
+            QVERIFY(bench.dialogs.messages.takeFirst().contains(closedWith));
+        QVERIFY(engineOutput(bench).contains("map01.wad"));
+        QVERIFY(QFileInfo(bench.engines + "/zel test.lmp").size() > 0);
+        // The folder watch shows it without a click.
+        QTRY_VERIFY(bench.ui().File7->names().contains("zel test.lmp"));
 
-        // Playback would wait on the quit screen unless the engine is told not to show it.
-        const QString extra = bench.work.write("extra.cfg", "show_endoom 0\n");
-        act(window, {"Label15", "Label18", "Check8", "Text2=-extraconfig " + extra, "Command15",
-                     "File7=zeltest.lmp"});
-        QVERIFY2(playAndWait(bench, &out), out.constData());
-        QVERIFY2(out.contains("Playing demo zeltest.lmp.") && !out.contains("not found"),
-                 out.constData());
+        act(window, {"Label15", "Label18", "Label16", "File7=zel test.lmp"});
+        if (!playbackExtra.isEmpty())
+            act(window, {"Check8", "Text2=" + playbackExtra.arg(bench.work.path())});
+        QVERIFY2(playAndWait(bench, 60000), engineOutput(bench).constData());
+        QVERIFY2(engineOutput(bench).contains("zel test.lmp"), engineOutput(bench).constData());
         QCOMPARE(bench.dialogs.messages, QStringList());
+    }
+
+    // crispy-doom ends a recording only at the player's key; it plays the others' demos.
+    void crispyPlaysBackAVanillaDemo()
+    {
+        if (!QFileInfo::exists(Games + "crispy-doom") ||
+            !QFileInfo::exists(Games + "chocolate-doom"))
+            QSKIP("needs Debian's engines and freedoom (scripts/install-deps.sh)");
+        EngineBench bench("crispy-doom");
+        QFile::link(Games + "chocolate-doom", bench.engines + "/chocolate-doom");
+        Form1 &window = bench.open();
+        act(window, {"File6=chocolate-doom", "File11=freedoom2.wad", "Text1=-vanilla", "Text5=1",
+                     "Check6"});
+        QVERIFY2(playAndWait(bench, 60000), engineOutput(bench).constData());
+        QTRY_VERIFY(bench.ui().File7->names().contains("-vanilla.lmp"));
+        act(window, {"File6=crispy-doom", "Label18", "File7=-vanilla.lmp", "Check8",
+                     "Text2=-extraconfig " + bench.work.file("noendoom.cfg")});
+        QVERIFY2(playAndWait(bench, 60000), engineOutput(bench).constData());
+        QVERIFY2(engineOutput(bench).contains("Playing demo ./-vanilla.lmp"),
+                 engineOutput(bench).constData());
+        QCOMPARE(bench.dialogs.messages, QStringList());
+    }
+
+    // The engine's own words reach the player.
+    void refusalIsShown()
+    {
+        if (!QFileInfo::exists(Games + "dsda-doom") || !QFileInfo::exists(Iwad))
+            QSKIP("needs Debian's dsda-doom and freedoom (scripts/install-deps.sh)");
+        EngineBench bench("dsda-doom");
+        Form1 &window = bench.open();
+        act(window, {"File6=dsda-doom", "File11=freedoom2.wad", "Text1=run", "Text3=1"});
+        QVERIFY(playAndWait(bench, 30000));
+        QCOMPARE(bench.dialogs.messages.size(), 1);
+        const QString message = bench.dialogs.messages.first();
+        for (const char *words : {"\"dsda-doom\" ended with status 255",
+                                  "You must specify a compatibility level when recording a demo!"})
+            QVERIFY2(message.contains(words), qPrintable(message));
     }
 
     void newUserCanPlayAtOnce()
     {
-        if (!QFileInfo::exists(Engine) || !QFileInfo::exists(Iwad))
-            QSKIP("needs Debian's chocolate-doom and freedoom (scripts/install-deps.sh)");
+        if (!QFileInfo::exists(Games + "woof") || !QFileInfo::exists(Iwad))
+            QSKIP("needs Debian's engines and freedoom (scripts/install-deps.sh)");
         WorkFolder work;
         ScriptedDialogs dialogs;
         // The settings file must carry a blank and a double quote of the folder's name.
@@ -118,7 +185,8 @@ private slots:
         Form1 window;
         const Form1Ui &ui = window.ui();
         QCOMPARE(ui.File6->path(), folder + "/engines/");
-        QCOMPARE(ui.File6->names(), QStringList{"chocolate-doom"});
+        QCOMPARE(ui.File6->names(),
+                 (QStringList{"chocolate-doom", "crispy-doom", "dsda-doom", "woof"}));
         const QStringList iwads = {"freedoom1.wad", "freedoom2.wad"};
         QCOMPARE(ui.File11->names(), iwads);
         QCOMPARE(ui.File5->names(), iwads);

@@ -8,7 +8,6 @@
 #include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
-#include <QtEndian>
 
 #include <algorithm>
 
@@ -35,74 +34,6 @@ QString run(const QString &input, const QString &output)
 }
 
 const QString GamesFolder = QStringLiteral("/usr/share/games/doom/");
-
-// A WAD: a 12-byte header (magic, lump count, directory offset), the lumps, and a
-// directory of 16-byte entries (offset, size, name padded to 8 bytes).
-struct Wad
-{
-    QByteArray magic;
-    QByteArrayList names, lumps;
-    QString error; // what makes the file no WAD
-
-    qsizetype glLumps() const
-    {
-        return std::count_if(names.begin(), names.end(),
-                             [](const QByteArray &name) { return name.startsWith("GL_"); });
-    }
-};
-
-qint32 int32At(const QByteArray &bytes, qsizetype at)
-{
-    return qFromLittleEndian<qint32>(bytes.constData() + at);
-}
-
-QByteArray int32(qint32 value)
-{
-    QByteArray out(4, '\0');
-    qToLittleEndian(value, out.data());
-    return out;
-}
-
-Wad readWad(const QString &path)
-{
-    Wad wad;
-    const QByteArray bytes = readAll(path);
-    if (bytes.size() < 12)
-        return wad.error = "shorter than a header", wad;
-    wad.magic = bytes.left(4);
-    const qint64 count = int32At(bytes, 4), directory = int32At(bytes, 8);
-    if ((wad.magic != "IWAD" && wad.magic != "PWAD") || count < 0 || directory < 12 ||
-        directory + 16 * count > bytes.size())
-        return wad.error = "bad header", wad;
-    for (qint64 i = 0; i < count; ++i) {
-        const qint64 entry = directory + 16 * i;
-        const qint64 offset = int32At(bytes, entry), size = int32At(bytes, entry + 4);
-        if (offset < 0 || size < 0 || offset + size > bytes.size())
-            return wad.error = QStringLiteral("lump %1 lies outside the file").arg(i), wad;
-        const QByteArray name = bytes.mid(entry + 8, 8);
-        wad.names << name.left(name.indexOf('\0') < 0 ? 8 : name.indexOf('\0'));
-        wad.lumps << bytes.mid(offset, size);
-    }
-    return wad;
-}
-
-// The marker and data lumps of one map, as a PWAD of their own.
-QByteArray mapPwad(const Wad &iwad, const QByteArray &map)
-{
-    static const QByteArrayList mapLumps{"THINGS", "LINEDEFS", "SIDEDEFS", "VERTEXES",
-                                         "SEGS",   "SSECTORS", "NODES",    "SECTORS",
-                                         "REJECT", "BLOCKMAP", "BEHAVIOR"};
-    QByteArray body, directory;
-    const qsizetype marker = iwad.names.indexOf(map);
-    for (qsizetype i = marker;
-         i >= 0 && i < iwad.names.size() && (i == marker || mapLumps.contains(iwad.names[i]));
-         ++i) {
-        directory += int32(12 + body.size()) + int32(iwad.lumps[i].size()) +
-                     iwad.names[i].leftJustified(8, '\0', true);
-        body += iwad.lumps[i];
-    }
-    return "PWAD" + int32(directory.size() / 16) + int32(12 + body.size()) + body + directory;
-}
 
 // The program folder's node builder: the wrapper around zdbsp that the sample set-up uses.
 bool installZennode(const WorkFolder &work)

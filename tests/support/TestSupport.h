@@ -112,6 +112,8 @@ QString writeStandInEngine(const QString &path, const QString &log);
 // zennode.ctl there (SLEEP=seconds, FAIL=name with CODE=exit code and PARTIAL=1 to write
 // "part" to OUT first, KILL=name), and writes IN plus "GL" to OUT.
 QString writeStandInNodeBuilder(const QString &path);
+// The ids of the processes this test started that have not been reaped.
+QList<int> childProcesses();
 // Waits until every process this test started has ended and been reaped, that is until
 // the launcher heard of each end; false after `timeout` ms.
 bool waitForChildren(int timeout);
@@ -123,3 +125,16 @@ QStringList waitForLog(const QString &log);
 // file, "Text6=debug" sets the notes, and "File7:=d.lmp" selects as code does, without the
 // player's reaction.
 void act(Form1 &window, const QStringList &actions);
+
+// A WAD: its magic, its lumps by name, and what makes it no WAD (empty when it is one).
+struct Wad
+{
+    QByteArray magic;
+    QByteArrayList names, lumps;
+    QString error;
+
+    qsizetype glLumps() const;
+};
+Wad readWad(const QString &path);
+// The marker and data lumps of one map of `iwad`, as a PWAD of their own.
+QByteArray mapPwad(const Wad &iwad, const QByteArray &map);
