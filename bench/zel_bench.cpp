@@ -253,7 +253,11 @@ int main(int argc, char *argv[])
     {
         struct ClockedDialogs : platform::Dialogs
         {
-            void showMessage(QWidget *, const QString &) override { shownAt = clock.nsecsElapsed(); }
+            void showMessage(QWidget *, const QString &) override
+            {
+                shownAt = clock.nsecsElapsed();
+            }
+            bool ask(QWidget *, const QString &) override { return false; }
             QString openFile(QWidget *, const QString &, const QString &, const QString &,
                              const QString &) override
             {

@@ -12,18 +12,4 @@ QString startErrorReason(const QProcess &process)
     return colon < 0 ? error : error.mid(colon + 2);
 }
 
-bool startDetached(const QString &program, const QStringList &arguments,
-                   const QString &workingFolder, QString *reason)
-{
-    QProcess process;
-    process.setProgram(program);
-    process.setArguments(arguments);
-    process.setWorkingDirectory(workingFolder);
-    if (process.startDetached())
-        return true;
-    if (reason)
-        *reason = startErrorReason(process);
-    return false;
-}
-
 } // namespace platform

@@ -17,9 +17,4 @@ void endProcessGroup(qint64 leader);
 // The system's reason why `process` could not be started, as the player should read it.
 QString startErrorReason(const QProcess &process);
 
-// Starts `program` with `arguments` in `workingFolder` and leaves it running on its own.
-// No shell sees the arguments. Returns false with the system's reason when it cannot start.
-bool startDetached(const QString &program, const QStringList &arguments,
-                   const QString &workingFolder, QString *reason);
-
 } // namespace platform
