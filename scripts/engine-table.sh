@@ -38,10 +38,12 @@ run() {
   done
   wait "$pid"
   rc=$?
-  out=$(tr -d '\0' <"$dir/out")
+  out=$(tr -d '\0' <"$dir/out" | sed "s|$HOME|~|g")
 }
 
 refused() { [ $ended -eq 1 ] && [ $rc -ne 0 ] && ! grep -q "recorded" <<<"$out"; }
+# How it refused: an end by a signal is a crash.
+refusal() { if [ $rc -gt 128 ] && [ $rc -lt 193 ]; then echo "crashes (signal $((rc - 128)))"; else echo "refuses${1:-}"; fi; }
 
 # The demo header's field FIELD (skill, map, respawn, fast, nomonsters) of $dir/d.lmp:
 # vanilla demos (version 109) and woof's MBF21 demos (221) keep them in different places.
@@ -72,7 +74,7 @@ record() {
 # The cell for a switch or value seen in the demo header.
 headerCell() {
   local name=$1 want=$2
-  if refused; then echo "refuses"; return; fi
+  if refused; then refusal; return; fi
   local got
   got=$(field "$name")
   if [ "$got" = "-" ]; then echo "no demo to read"; return; fi
@@ -90,55 +92,55 @@ cell() {
   case $piece in
     -iwad)
       run 6 "$engine" -iwad "$iwad" -warp 1 -nosound
-      if refused; then echo refuses; elif grep -q "freedoom2.wad" <<<"$out"; then echo honours; else echo ignores; fi ;;
+      if refused; then refusal; elif grep -q "freedoom2.wad" <<<"$out"; then echo honours; else echo ignores; fi ;;
     -file)
       run 6 "$engine" -iwad "$iwad" -file "$work/extra.wad" -warp 1 -nosound
-      if refused; then echo refuses; elif grep -q "extra.wad" <<<"$out"; then echo honours; else echo ignores; fi ;;
+      if refused; then refusal; elif grep -q "extra.wad" <<<"$out"; then echo honours; else echo ignores; fi ;;
     "-warp 2"|"-warp 1 2")
       local want=2
       [ "$piece" = "-warp 1 2" ] && want=1
       record "$engine" $piece
       if [ "$engine" = crispy-doom ]; then
-        if refused; then echo refuses; else echo "level: $(grep -o 'P_SetupLevel: MAP0[0-9]' <<<"$out" | head -1 | cut -c15-)"; fi
+        if refused; then refusal; else echo "level: $(grep -o 'P_SetupLevel: MAP0[0-9]' <<<"$out" | head -1 | cut -c15-)"; fi
       else
         local got
         got=$(field map)
-        if refused; then echo refuses; else echo "level: MAP0$got"; fi
+        if refused; then refusal; else echo "level: MAP0$got"; fi
       fi ;;
     "-skill 5") [ "$engine" = crispy-doom ] && { echo "runs"; return; }; record "$engine" -warp 1 -skill 5; headerCell skill 4 ;;
     -nomonsters|-respawn|-fast)
-      [ "$engine" = crispy-doom ] && { run 6 "$engine" -iwad "$iwad" -warp 1 -nosound "$piece"; if refused; then echo refuses; else echo runs; fi; return; }
+      [ "$engine" = crispy-doom ] && { run 6 "$engine" -iwad "$iwad" -warp 1 -nosound "$piece"; if refused; then refusal; else echo runs; fi; return; }
       record "$engine" -warp 1 "$piece"; headerCell "${piece#-}" on ;;
     -record)
       record "$engine" -warp 1
-      if refused; then echo refuses; elif [ -s "$dir/d.lmp" ]; then echo "honours (working folder)"; else echo "no demo when closed"; fi ;;
+      if refused; then refusal; elif [ -s "$dir/d.lmp" ]; then echo "honours (working folder)"; else echo "no demo when closed"; fi ;;
     -playdemo)
       record chocolate-doom -warp 1
       cp "$dir/d.lmp" "$work/demo.lmp"
       local quiet=()
       case $engine in chocolate-doom|crispy-doom) quiet=(-extraconfig "$work/noendoom.cfg") ;; esac
       run 40 "$engine" -iwad "$iwad" -nosound "${quiet[@]}" -playdemo "$work/demo.lmp"
-      if [ $ended -eq 1 ] && [ $rc -eq 0 ]; then echo honours; elif refused; then echo refuses; else echo "does not end"; fi ;;
+      if [ $ended -eq 1 ] && [ $rc -eq 0 ]; then echo honours; elif refused; then refusal; else echo "does not end"; fi ;;
     "-loadgame 0")
       run 6 "$engine" -iwad "$iwad" -nosound -loadgame 0
-      if refused; then echo "refuses without a saved game"; else echo "runs without a saved game"; fi ;;
+      if refused; then refusal " (no saved game): $(grep -v '^$' <<<"$out" | tail -1)"; else echo "runs without a saved game"; fi ;;
     "-turbo 150")
       run 6 "$engine" -iwad "$iwad" -nosound -warp 1 -turbo 150
-      if refused; then echo refuses; elif grep -qi "turbo" <<<"$out"; then echo honours; else echo "runs, says nothing"; fi ;;
+      if refused; then refusal; elif grep -qi "turbo" <<<"$out"; then echo honours; else echo "runs, says nothing"; fi ;;
     "-maxdemo 1")
       run 30 "$engine" -iwad "$iwad" -nosound -warp 1 -record d -maxdemo 1 $([ "$engine" = dsda-doom ] && echo -complevel 2)
-      if refused; then echo refuses; elif grep -q "recorded" <<<"$out" && [ $ended -eq 1 ]; then echo "honours (ends with status $rc)"; else echo ignores; fi ;;
+      if refused; then refusal; elif grep -q "recorded" <<<"$out" && [ $ended -eq 1 ]; then echo "honours (ends with status $rc)"; else echo ignores; fi ;;
     -nomusic|-nosfx|-nosound)
       run 8 "$engine" -iwad "$iwad" -warp 1
       base=$(soundLines)
       run 8 "$engine" -iwad "$iwad" -warp 1 "$piece"
-      if refused; then echo refuses; elif [ "$(soundLines)" != "$base" ]; then echo honours; else echo "runs, says nothing"; fi ;;
+      if refused; then refusal; elif [ "$(soundLines)" != "$base" ]; then echo honours; else echo "runs, says nothing"; fi ;;
     -devparm)
       run 6 "$engine" -iwad "$iwad" -nosound -warp 1 -devparm
-      if refused; then echo refuses; elif grep -qiE "devparm|development mode" <<<"$out"; then echo honours; else echo "runs, says nothing"; fi ;;
+      if refused; then refusal; elif grep -qiE "devparm|development mode" <<<"$out"; then echo honours; else echo "runs, says nothing"; fi ;;
     "extra -")
       run 6 "$engine" -iwad "$iwad" -nosound -warp 1 -
-      if refused; then echo "refuses: $(tail -n 3 <<<"$out" | grep -v '^$' | tail -1)"; else echo ignores; fi ;;
+      if refused; then refusal ": $(tail -n 3 <<<"$out" | grep -v '^$' | tail -1)"; else echo ignores; fi ;;
   esac
 }
 
