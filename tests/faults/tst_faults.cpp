@@ -371,10 +371,14 @@ private slots:
         QFETCH(QStringList, named);
         FaultBench bench;
         writeProgram(bench.engines + "/crash", "#!/bin/sh\n" + script + "\n");
+        // A log linked elsewhere is replaced, never written through.
+        const QString victim = bench.work.write("victim", "mine");
+        QVERIFY(QFile::link(victim, bench.work.file("engine-errors.log")));
         Form1 &window = bench.open();
         act(window, {"File6=crash", "Command12"});
         verifyAnswers(window); // while the engine runs
         QVERIFY(waitForChildren(20000));
+        QCOMPARE(readAll(victim), QByteArray("mine"));
         if (named.isEmpty())
             QCOMPARE(bench.dialogs.messages, QStringList());
         else
