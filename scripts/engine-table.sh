@@ -123,7 +123,8 @@ cell() {
       if [ $ended -eq 1 ] && [ $rc -eq 0 ]; then echo honours; elif refused; then refusal; else echo "does not end"; fi ;;
     "-loadgame 0")
       run 6 "$engine" -iwad "$iwad" -nosound -loadgame 0
-      if refused; then refusal " (no saved game): $(grep -v '^$' <<<"$out" | tail -1)"; else echo "runs without a saved game"; fi ;;
+      if refused && grep -q "Unknown command line option" <<<"$out"; then refusal ": Unknown command line option -loadgame"
+      elif refused; then refusal " (no saved game): $(grep -v '^$' <<<"$out" | tail -1)"; else echo "runs without a saved game"; fi ;;
     "-turbo 150")
       run 6 "$engine" -iwad "$iwad" -nosound -warp 1 -turbo 150
       if refused; then refusal; elif grep -qi "turbo" <<<"$out"; then echo honours; else echo "runs, says nothing"; fi ;;
