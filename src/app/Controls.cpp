@@ -114,9 +114,9 @@ QString NotesBox::text(int from, int to) const
         const int end = std::min(to, block.position() + block.length() - 1) - block.position();
         text += block.text().mid(start, end - start);
     }
-    // As QPlainTextEdit::toPlainText() gives them.
+    // A soft line break is a line break in the notes; a no-break space stays one, which
+    // toPlainText() would turn into a blank.
     text.replace(QChar::LineSeparator, QLatin1Char('\n'));
-    text.replace(QChar::Nbsp, QLatin1Char(' '));
     return text;
 }
 

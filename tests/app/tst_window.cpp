@@ -223,10 +223,11 @@ private slots:
         QCOMPARE(ui.Label11->toolTip(), iwads);
         QCOMPARE(ui.Text6->toPlainText(), QString("line one\nline two"));
 
-        act(window, {"Text6=say \"hi\"\nbye", "Command1"});
+        // A quote and a no-break space come back as typed.
+        act(window, {"Text6=say \"hi\"\nbye\u00A0now", "Command1"});
         QCOMPARE(readAll(bench.work.file("zel.cfg")),
-                 settingsRecord({engines, iwads, pwads, "", "", "say \"\"hi\"\"\r\nbye"}));
-        QCOMPARE(ui.Text6->toPlainText(), QString("say \"hi\"\nbye"));
+                 settingsRecord({engines, iwads, pwads, "", "", "say \"\"hi\"\"\r\nbye\u00A0now"}));
+        QCOMPARE(ui.Text6->notes(), QString("say \"hi\"\nbye\u00A0now"));
 
         // " refresh folder view" shows new files and keeps every selection.
         QVERIFY(ui.File8->setFileName("a.wad"));
