@@ -1,5 +1,6 @@
 #include "platform/Dialogs.h"
 
+#include <QAbstractButton>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QRegularExpression>
@@ -7,6 +8,14 @@
 namespace platform {
 
 namespace {
+
+// Some styles put pictures on the buttons; the launcher's boxes carry text alone.
+int execWithoutIcons(QMessageBox &box)
+{
+    for (QAbstractButton *button : box.buttons())
+        button->setIcon(QIcon());
+    return box.exec();
+}
 
 class RealDialogs final : public Dialogs
 {
@@ -16,7 +25,7 @@ public:
         QMessageBox box(QMessageBox::NoIcon, QStringLiteral("ZEL"), text, QMessageBox::Ok, parent);
         box.setTextFormat(Qt::PlainText);
         box.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-        box.exec();
+        execWithoutIcons(box);
     }
 
     bool ask(QWidget *parent, const QString &text) override
@@ -25,7 +34,7 @@ public:
                         QMessageBox::Yes | QMessageBox::No, parent);
         box.setTextFormat(Qt::PlainText);
         box.setDefaultButton(QMessageBox::No);
-        return box.exec() == QMessageBox::Yes;
+        return execWithoutIcons(box) == QMessageBox::Yes;
     }
 
     QString openFile(QWidget *parent, const QString &title, const QString &filter,
