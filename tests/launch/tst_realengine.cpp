@@ -187,12 +187,7 @@ private slots:
         QCOMPARE(ui.File6->path(), folder + "/engines/");
         QCOMPARE(ui.File6->names(),
                  (QStringList{"chocolate-doom", "crispy-doom", "dsda-doom", "woof"}));
-        const QStringList iwads = {"freedoom1.wad", "freedoom2.wad"};
-        QCOMPARE(ui.File11->names(), iwads);
-        QCOMPARE(ui.File5->names(), iwads);
-        QCOMPARE(ui.File8->path(), folder + "/pwads/");
-        QCOMPARE(ui.File9->path(), folder + "/pwads/");
-        QCOMPARE(ui.Text6->toPlainText(), QString("Gravemill"));
+        QCOMPARE(ui.File5->names(), (QStringList{"freedoom1.wad", "freedoom2.wad"}));
         QVERIFY(QFileInfo(folder + "/zennode").isExecutable());
 
         act(window, {"File6:=chocolate-doom", "File11:=freedoom2.wad", "Text6=debug", "Command12"});

@@ -9,9 +9,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include <algorithm>
-
-
 namespace {
 
 // The launch folders with the stand-in node builder, told what to do by `control`.
@@ -41,7 +38,6 @@ bool installZennode(const WorkFolder &work)
     return QFile::copy(QStringLiteral(ZEL_SCRIPTS_DIR "/zennode-zdbsp"), work.file("zennode")) &&
            QFileInfo(work.file("zennode")).isExecutable();
 }
-
 
 } // namespace
 
@@ -136,73 +132,51 @@ private slots:
 
     void aWadBeingBuiltIsLeftAlone_data()
     {
-        QTest::addColumn<QString>("click"); // while DOOM2.WAD is rebuilt in place
-        QTest::newRow("make GL IWAD again") << "Command13";
-        QTest::newRow("make GL PWAD") << "Command5";
-        QTest::newRow("del") << "Command20";
-        QTest::newRow("copy from IWAD Safe onto it") << "Command19";
-        QTest::newRow("copy it into the engine folder") << "Command17";
+        QTest::addColumn<QString>("build");      // rebuilds DOOM2.WAD in place, or builds a.wad
+        QTest::addColumn<QStringList>("clicks"); // while it runs
+        QTest::addColumn<QString>("busy");       // the file the refusal names
+        // clang-format off
+        QTest::newRow("make GL IWAD again") << "Command13" << QStringList{"Command13"} << "DOOM2.WAD";
+        QTest::newRow("make GL PWAD") << "Command13" << QStringList{"Command5"} << "DOOM2.WAD";
+        QTest::newRow("del") << "Command13" << QStringList{"Command20"} << "DOOM2.WAD";
+        QTest::newRow("copy from IWAD Safe onto it") << "Command13" << QStringList{"Command19"} << "DOOM2.WAD";
+        QTest::newRow("copy it into the engine folder") << "Command13" << QStringList{"Command17"} << "DOOM2.WAD";
+        QTest::newRow("make GL IWAD during a PWAD's build") << "Command5" << QStringList{"Command13"} << "a.wad";
+        QTest::newRow("delete the GL PWAD being built") << "Command5" << QStringList{"File10=a.wad", "Command6"} << "GL_WADs/a.wad";
+        // clang-format on
     }
 
     void aWadBeingBuiltIsLeftAlone()
     {
-        QFETCH(QString, click);
+        QFETCH(QString, build);
+        QFETCH(QStringList, clicks);
+        QFETCH(QString, busy);
         BuildBench bench("SLEEP=1\n");
         const QString iwad = bench.work.write("iwads/DOOM2.WAD", "IWAD");
         bench.work.write("safe/DOOM2.WAD", "safe");
-        bench.work.write("pw ads 1/a.wad");
+        bench.work.write("pw ads 1/a.wad", "a");
+        bench.work.write("GL_WADs/a.wad", "older");
         Form1 &window = bench.open();
         act(window, {"File11=DOOM2.WAD", "File5=DOOM2.WAD", "File8=a.wad"});
 
-        bool busy = false;
+        bool busyCursor = false;
         QTimer::singleShot(300, &window, [&] {
-            busy = window.cursor().shape() == Qt::BusyCursor;
-            act(window, {click});
+            busyCursor = window.cursor().shape() == Qt::BusyCursor;
+            act(window, clicks);
         });
-        act(window, {"Command13"});
+        act(window, {build});
 
-        QVERIFY(busy);
+        QVERIFY(busyCursor);
         QCOMPARE(window.cursor().shape(), Qt::ArrowCursor);
         QCOMPARE(bench.log().size(), 2); // one run, nothing nested
-        QCOMPARE(readAll(iwad), QByteArray("IWADGL"));
+        QCOMPARE(readAll(iwad), QByteArray(build == "Command13" ? "IWADGL" : "IWAD"));
+        QCOMPARE(readAll(bench.work.file("GL_WADs/a.wad")),
+                 QByteArray(build == "Command13" ? "older" : "aGL"));
         QVERIFY(!QFileInfo::exists(bench.engines + "/DOOM2.WAD"));
         QCOMPARE(bench.dialogs.messages.size(), 1);
-        QVERIFY2(bench.dialogs.messages.first().contains(iwad + "\"") &&
+        QVERIFY2(bench.dialogs.messages.first().contains(busy + "\"") &&
                      bench.dialogs.messages.first().contains("wait until"),
                  qPrintable(bench.dialogs.messages.first()));
-    }
-
-    // While a.wad is built, the player picks another second PWAD and clicks on.
-    void clicksDuringABuild()
-    {
-        BuildBench bench("SLEEP=0.6\n");
-        for (const char *file :
-             {"pw ads 1/a.wad", "pwads2/b.wad", "pwads2/c.wad", "iwads/DOOM2.WAD", "GL_WADs/a.wad"})
-            bench.work.write(file, "x");
-        const Form1Ui &ui = bench.open().ui();
-        act(*bench.window, {"File8=a.wad", "File9=b.wad", "File11=DOOM2.WAD"});
-
-        QStringList logBeforeClicks;
-        QTimer::singleShot(150, this, [&] {
-            logBeforeClicks = bench.log();
-            act(*bench.window,
-                {"File9=c.wad", "Command13", "Command5", "File10=a.wad", "Command6"});
-        });
-        act(*bench.window, {"Command5"});
-
-        QCOMPARE(logBeforeClicks.size(), 1);
-        const QString a = run(bench.pwads1 + "/a.wad", bench.work.file("GL_WADs/a.wad"));
-        const QString c = run(bench.pwads2 + "/c.wad", bench.work.file("GL_WADs/c.wad"));
-        // The second PWAD is read when its turn comes; no build runs inside another.
-        QCOMPARE(bench.log(),
-                 (QStringList{"begin 644 " + a, "end " + a, "begin 644 " + c, "end " + c}));
-        QCOMPARE(readAll(bench.work.file("GL_WADs/a.wad")), QByteArray("xGL"));
-        QCOMPARE(ui.File10->names(), (QStringList{"a.wad", "c.wad"}));
-        // Both builds and the delete are turned away, each saying why.
-        QCOMPARE(bench.dialogs.messages.size(), 3);
-        for (const QString &message : std::as_const(bench.dialogs.messages))
-            QVERIFY2(message.contains("a.wad\"") && message.contains("wait until"),
-                     qPrintable(message));
     }
 
     // The window closes only once its build has ended: the player is asked, and an IWAD
