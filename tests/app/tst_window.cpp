@@ -72,8 +72,6 @@ private slots:
             QVERIFY2(a11y && !a11y->text(QAccessible::Name).trimmed().isEmpty(),
                      qPrintable(control->objectName()));
         }
-        QCOMPARE(QAccessible::queryAccessibleInterface(ui.File6)->text(QAccessible::Name),
-                 QString("Game Engine"));
         // Captions are whole in whatever face stands in for the designed one.
         for (QLabel *label : window.findChildren<QLabel *>(QRegularExpression("^Label\\d+$")))
             QVERIFY2(label->sizeHint().width() <= label->width(), qPrintable(label->text()));
@@ -257,12 +255,10 @@ private slots:
         bench.dialogs.fileAnswers << "/tmp";
         act(window, {"Command23"});
         QCOMPARE(ui.File11->path(), QString("/"));
-        QCOMPARE(bench.dialogs.openRequests.last(), QString("IWAD|IWAD Folder|*.wad"));
 
         // Cancel leaves the list and the file as they were.
         const QByteArray saved = readAll(bench.work.file("zel.cfg"));
         act(window, {"Text6=typed, not stored", "Command24"});
-        QCOMPARE(bench.dialogs.openRequests.last(), QString("PWAD Folder 1|Patch WADs|*.wad"));
         QCOMPARE(ui.File11->path(), QString("/"));
         QCOMPARE(readAll(bench.work.file("zel.cfg")), saved);
         QCOMPARE(bench.dialogs.messages, QStringList());

@@ -125,21 +125,6 @@ private slots:
         QVERIFY(ReadSettingsFile(bench.work.file("zel.cfg")).ok());
     }
 
-    void fiftyMegabytesOfNotesSurviveASave()
-    {
-        Bench bench;
-        QByteArray notes;
-        const QByteArray line = QByteArray(78, 'x') + "\r\n";
-        while (notes.size() < 50 * 1024 * 1024)
-            notes += line;
-        const QByteArray big = "\"\",\"\",\"\",\"\",\"\",\"" + notes + "\"\r\n";
-        bench.work.write("zel.cfg", big);
-        verifyAnswers(bench.open());
-        act(*bench.window, {"Command1"});
-        QCOMPARE(bench.dialogs.messages, QStringList());
-        QVERIFY(readAll(bench.work.file("zel.cfg")) == big);
-    }
-
     // A folder named zel.cfg is not read, and every save says why it fails.
     void settingsFileIsAFolder()
     {
@@ -208,16 +193,6 @@ private slots:
             verifyAnswers(window);
             verifyOneMessage(bench.dialogs.messages, {"is not valid UTF-8"});
         }
-        // Started in a folder nothing can be written to.
-        Bench bench;
-        QVERIFY(QDir::setCurrent("/proc"));
-        Form1 &window = bench.open();
-        QDir::setCurrent(bench.work.path());
-        verifyAnswers(window);
-        verifyOneMessage(bench.dialogs.messages, {"/proc/GL_WADs"});
-        bench.dialogs.messages.clear();
-        act(window, {"Command1"});
-        verifyOneMessage(bench.dialogs.messages, {"/proc/zel.cfg"});
     }
 
     // A settings file that cannot be read at all is not replaced by what the window shows
