@@ -30,8 +30,7 @@ private slots:
         QTest::newRow("del IWAD, nothing selected") << "Command20" << "" << "" << "File11" << "keep";
         QTest::newRow("delete GL PWAD") << "Command6" << "File10=map01.wad" << "GL_WADs/map01.wad" << "File10" << "keep";
         QTest::newRow("delete demo") << "Command7" << "File7=DEMO1.LMP" << "engines/DEMO1.LMP" << "File7" << "keep";
-        QTest::newRow("del MAP01.WAD") << "Command18" << "File6=MAP01.WAD" << "engines/MAP01.WAD" << "File6" << "keep";
-        QTest::newRow("del map01.wad") << "Command18" << "File6=map01.wad" << "engines/map01.wad" << "File6" << "keep";
+        // Beside MAP01.WAD and map01.wad: a name folded either way would hit another file.
         QTest::newRow("del Map01.Wad") << "Command18" << "File6=Map01.Wad" << "engines/Map01.Wad" << "File6" << "keep";
         QTest::newRow("del IWAD") << "Command20" << "File11=DOOM2.WAD" << "iwads/DOOM2.WAD" << "File11" << "keep";
         QTest::newRow("copy IWAD over the engine folder's") << "Command17" << "File11=DOOM2.WAD" << "iwads/DOOM2.WAD>engines/DOOM2.WAD" << "File6" << "keep";

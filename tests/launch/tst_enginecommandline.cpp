@@ -47,8 +47,6 @@ private slots:
             << s << "engine.exe -playdemo \"./old one.lmp\"";
         s.playDemo = "-nomonsters.lmp";
         QTest::newRow("a demo named like a switch") << s << "engine.exe -playdemo ./-nomonsters.lmp";
-        s.playDemo = "DEMO1.LMP";
-        QTest::newRow("a demo named like the IWAD's") << s << "engine.exe -playdemo ./DEMO1.LMP";
         s.playDemo = ".lmp";
         QTest::newRow("demo named .lmp") << s << "engine.exe -playdemo ./.lmp";
 
