@@ -158,6 +158,20 @@ private slots:
         QCOMPARE(bench.dialogs.messages, QStringList());
     }
 
+    // dsda-doom's refusal to record without a compatibility level reaches the player.
+    void refusalIsShown()
+    {
+        EngineBench bench("dsda-doom");
+        Form1 &window = bench.open();
+        act(window, {"File6=dsda-doom", "File11=freedoom2.wad", "Text1=run", "Text3=1"});
+        QVERIFY(playAndWait(bench, 30000));
+        QCOMPARE(bench.dialogs.messages.size(), 1);
+        const QString message = bench.dialogs.messages.first();
+        for (const char *words : {"\"dsda-doom\" ended with status 255",
+                                  "You must specify a compatibility level when recording a demo!"})
+            QVERIFY2(message.contains(words), qPrintable(message));
+    }
+
     void newUserCanPlayAtOnce()
     {
         WorkFolder work;
