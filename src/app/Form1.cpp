@@ -87,7 +87,7 @@ Form1::Form1(QWidget *parent) : QWidget(parent), m_ui(std::make_unique<Form1Ui>(
     connectControls();
     m_nodeBuilds = new NodeBuildController(*this, this);
     new FileOpsController(*this, *m_nodeBuilds, this);
-    new LaunchController(*this, this);
+    new LaunchController(*this, *m_nodeBuilds, this);
     m_ui->Command12->setFocus();
 }
 

@@ -4,6 +4,7 @@
 #include "app/FolderList.h"
 #include "app/Form1.h"
 #include "launch/EngineEnd.h"
+#include "nodes/NodeBuildController.h"
 #include "platform/Dialogs.h"
 #include "platform/Platform.h"
 #include "platform/WatchedProcess.h"
@@ -54,8 +55,9 @@ std::array<QRadioButton *, 6> loadSlots(const Form1Ui &ui)
 
 } // namespace
 
-LaunchController::LaunchController(Form1 &window, QObject *parent)
-    : QObject(parent), m_window(window), m_ui(window.ui())
+LaunchController::LaunchController(Form1 &window, const NodeBuildController &nodeBuilds,
+                                   QObject *parent)
+    : QObject(parent), m_window(window), m_ui(window.ui()), m_nodeBuilds(nodeBuilds)
 {
     connectControls();
 }
@@ -95,6 +97,8 @@ bool LaunchController::LaunchEngine()
     if (m_ui.Text6->toPlainText() == QLatin1String("debug")) {
         platform::showMessage(&m_window, command.line);
     } else {
+        if (!filesAreFree(chosen))
+            return false;
         // The engine runs in its folder; the launcher's own folder stays as it is.
         QString reason;
         const QString folder = chosen.programFolder;
@@ -119,6 +123,27 @@ bool LaunchController::LaunchEngine()
     }
     // A recording is not repeated by the next start.
     m_ui.Text1->clear();
+    return true;
+}
+
+bool LaunchController::filesAreFree(const LaunchSelections &chosen)
+{
+    const QString sep = platform::separator();
+    const QString glFolder = m_window.glWadsFolder();
+    for (const auto &[folder, name] : {std::pair{chosen.iwadFolder, chosen.iwadName},
+                                       {glFolder, chosen.glName},
+                                       {chosen.pwad1Folder, chosen.pwad1Name},
+                                       {chosen.pwad2Folder, chosen.pwad2Name}}) {
+        // A WAD the builder is writing is half a WAD to the engine.
+        const QString path = folder + sep + name;
+        if (!name.isEmpty() && m_nodeBuilds.isBuilding(path)) {
+            platform::showMessage(&m_window,
+                                  QStringLiteral("\"%1\" is being built by the node builder; "
+                                                 "wait until the build has ended.")
+                                      .arg(path));
+            return false;
+        }
+    }
     return true;
 }
 

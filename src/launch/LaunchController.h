@@ -5,6 +5,7 @@
 #include <QObject>
 
 class Form1;
+class NodeBuildController;
 struct Form1Ui;
 class QRadioButton;
 
@@ -15,7 +16,7 @@ class LaunchController : public QObject
     Q_OBJECT
 
 public:
-    LaunchController(Form1 &window, QObject *parent);
+    LaunchController(Form1 &window, const NodeBuildController &nodeBuilds, QObject *parent);
 
     void Play();
     void PlayAndExit();
@@ -29,6 +30,8 @@ private:
     // False when the engine could not be started; the window then stays as it was.
     bool LaunchEngine();
     LaunchSelections selections() const;
+    // False, after saying so, while the node builder works on a file the engine would get.
+    bool filesAreFree(const LaunchSelections &chosen);
 
     void chooseLoadSlot(QRadioButton *slot);
     void recordNameChanged();
@@ -37,6 +40,7 @@ private:
 
     Form1 &m_window;
     const Form1Ui &m_ui;
+    const NodeBuildController &m_nodeBuilds;
     bool m_choosingSlot = false;
     bool m_pickingDemo = false;
 };

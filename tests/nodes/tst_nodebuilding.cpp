@@ -143,6 +143,9 @@ private slots:
         QTest::newRow("copy it into the engine folder") << "Command13" << QStringList{"Command17"} << "DOOM2.WAD";
         QTest::newRow("make GL IWAD during a PWAD's build") << "Command5" << QStringList{"Command13"} << "a.wad";
         QTest::newRow("delete the GL PWAD being built") << "Command5" << QStringList{"File10=a.wad", "Command6"} << "GL_WADs/a.wad";
+        QTest::newRow("play") << "Command13" << QStringList{"Command12"} << "DOOM2.WAD";
+        QTest::newRow("play 'n' exit") << "Command13" << QStringList{"Command11"} << "DOOM2.WAD";
+        QTest::newRow("play the GL PWAD being built") << "Command5" << QStringList{"File10=a.wad", "Command12"} << "GL_WADs/a.wad";
         // clang-format on
     }
 
@@ -156,8 +159,10 @@ private slots:
         bench.work.write("safe/DOOM2.WAD", "safe");
         bench.work.write("pw ads 1/a.wad", "a");
         bench.work.write("GL_WADs/a.wad", "older");
+        const QString engineLog = bench.work.file("engine.log");
+        writeStandInEngine(bench.engines + "/engine", engineLog);
         Form1 &window = bench.open();
-        act(window, {"File11=DOOM2.WAD", "File5=DOOM2.WAD", "File8=a.wad"});
+        act(window, {"File6=engine", "File11=DOOM2.WAD", "File5=DOOM2.WAD", "File8=a.wad"});
 
         bool busyCursor = false;
         QTimer::singleShot(300, &window, [&] {
@@ -173,6 +178,9 @@ private slots:
         QCOMPARE(readAll(bench.work.file("GL_WADs/a.wad")),
                  QByteArray(build == "Command13" ? "older" : "aGL"));
         QVERIFY(!QFileInfo::exists(bench.engines + "/DOOM2.WAD"));
+        QTest::qWait(200);
+        QVERIFY(!QFileInfo::exists(engineLog)); // no engine reads a half-built WAD
+        QVERIFY(window.isVisible());
         QCOMPARE(bench.dialogs.messages.size(), 1);
         QVERIFY2(bench.dialogs.messages.first().contains(busy + "\"") &&
                      bench.dialogs.messages.first().contains("wait until"),
