@@ -62,6 +62,9 @@ ProcessOutcome ShellAndWait(const QString &program, const QStringList &arguments
 
     const qint64 group = process.processId();
     auto end = [&] {
+        // One that has ended by itself is reaped: its group's number may be another's now.
+        if (process.state() == QProcess::NotRunning)
+            return;
         outcome.ended = true;
         platform::endProcessGroup(group);
     };

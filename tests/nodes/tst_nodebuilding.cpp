@@ -187,20 +187,41 @@ private slots:
                  qPrintable(bench.dialogs.messages.first()));
     }
 
+    void closingDuringABuildAsksToEndIt_data()
+    {
+        QTest::addColumn<QByteArray>("control");
+        QTest::addColumn<QList<bool>>("answers"); // one "exit" click each
+        QTest::addColumn<int>("readFor");         // ms the player reads each question
+        QTest::addColumn<QStringList>("message");
+        QTest::newRow("no, then yes") << QByteArray("SLEEP=30\n") << QList<bool>{false, true} << 0
+                                      << QStringList{"ended before it had finished",
+                                                     "may be damaged", "\"copy\" from IWAD Safe"};
+        // The builder ended by itself meanwhile, and says why; the "yes" ended nothing.
+        QTest::newRow("the build fails while the player reads")
+            << QByteArray("SLEEP=0.5\nFAIL=DOOM2.WAD\n") << QList<bool>{true} << 1500
+            << QStringList{"failed on", "exit code 1", "error: no levels"};
+    }
+
     // The window closes only once its build has ended: the player is asked, and an IWAD
     // whose build is ended may be left damaged.
     void closingDuringABuildAsksToEndIt()
     {
-        BuildBench bench("SLEEP=30\n");
+        QFETCH(QByteArray, control);
+        QFETCH(QList<bool>, answers);
+        QFETCH(int, readFor);
+        QFETCH(QStringList, message);
+        BuildBench bench(control);
         const QString iwad = bench.work.write("iwads/DOOM2.WAD", "IWAD");
         Form1 &window = bench.open();
-        bench.dialogs.answers = {false, true};
+        bench.dialogs.answers = answers;
+        bench.dialogs.whileAsking = [readFor] { QTest::qWait(readFor); };
 
-        bool stayed = false;
+        bool stayed = true;
         QTimer::singleShot(300, &window, [&] {
-            act(window, {"Command10"}); // "exit"
-            stayed = window.isVisible();
-            act(window, {"Command10"});
+            for (qsizetype click = 0; click < answers.size(); ++click) {
+                act(window, {"Command10"}); // "exit"
+                stayed = stayed && (click == answers.size() - 1 || window.isVisible());
+            }
         });
         QElapsedTimer clock;
         clock.start();
@@ -209,15 +230,14 @@ private slots:
         QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
         QVERIFY(stayed);
         QVERIFY(!window.isVisible());
-        QCOMPARE(bench.dialogs.questions.size(), 2);
+        QCOMPARE(bench.dialogs.questions.size(), answers.size());
         QVERIFY2(bench.dialogs.questions.first().contains(iwad + "\""),
                  qPrintable(bench.dialogs.questions.first()));
-        QCOMPARE(bench.log().size(), 1); // begun, never ended
+        QCOMPARE(bench.log().size(), readFor ? 2 : 1); // ended by itself, or begun only
         QCOMPARE(bench.dialogs.messages.size(), 1);
-        const QString message = bench.dialogs.messages.first();
-        QVERIFY2(message.contains(iwad + "\"") && message.contains("may be damaged") &&
-                     message.contains("\"copy\" from IWAD Safe"),
-                 qPrintable(message));
+        for (const QString &fragment : message + QStringList{iwad + "\""})
+            QVERIFY2(bench.dialogs.messages.first().contains(fragment),
+                     qPrintable(bench.dialogs.messages.first()));
     }
 
     // A GL-node PWAD from a Freedoom map, zdbsp's own words for a broken one, and a copy of

@@ -35,6 +35,8 @@ void ScriptedDialogs::showMessage(QWidget *, const QString &text)
 bool ScriptedDialogs::ask(QWidget *, const QString &text)
 {
     questions << text;
+    if (whileAsking)
+        whileAsking();
     return !answers.isEmpty() && answers.takeFirst();
 }
 

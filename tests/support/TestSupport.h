@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <memory>
 
 // Stands in for every modal dialog while it lives: messages and questions are recorded,
@@ -26,9 +27,10 @@ public:
 
     QStringList messages;
     QStringList questions;
-    QList<bool> answers;      // queued answers to questions
-    QStringList fileAnswers;  // queued answers; "" cancels
-    QStringList openRequests; // "title|filter|pattern" of each dialog shown
+    QList<bool> answers;               // queued answers to questions
+    std::function<void()> whileAsking; // runs before each answer, as a player reads
+    QStringList fileAnswers;           // queued answers; "" cancels
+    QStringList openRequests;          // "title|filter|pattern" of each dialog shown
 };
 
 // A temporary folder that is the current working folder while it lives.
