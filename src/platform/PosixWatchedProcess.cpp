@@ -60,8 +60,9 @@ QStringList tailOf(int fd, int count, int width)
         if (!text.isEmpty())
             lines << (text.size() > width ? text.left(width - 3) + QStringLiteral("...") : text);
     }
-    if (from > 0 && !lines.isEmpty())
-        lines.removeFirst(); // cut off in the middle
+    // Cut off in the middle; but a last line longer than the window is all there is to say.
+    if (from > 0 && lines.size() > 1)
+        lines.removeFirst();
     return lines.mid(std::max<qsizetype>(0, lines.size() - count));
 }
 

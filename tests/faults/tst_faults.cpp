@@ -332,6 +332,7 @@ private slots:
         QTest::newRow("crashes") << QByteArray("echo 'R_Init: bad texture' >&2; kill -SEGV $$") << QStringList{"\"crash\" was ended by signal 11", "R_Init: bad texture"};
         QTest::newRow("refuses an option") << QByteArray("echo 'W_Init: adding doom2.wad'; echo 'Unknown command line option -maxdemo' >&2; exit 255") << QStringList{"\"crash\" ended with status 255", "Unknown command line option -maxdemo"};
         QTest::newRow("says why on standard output only") << QByteArray("printf 'one\\ntwo\\nI_Error: no IWAD\\n\\n'; exit 1") << QStringList{"status 1", "one\ntwo\nI_Error: no IWAD"};
+        QTest::newRow("one last error line of 100 KB") << QByteArray("echo 'not this'; head -c 100000 /dev/zero | tr '\\0' x >&2; exit 1") << QStringList{"status 1", "Its last lines:\nxxxxxxxxxx"};
         QTest::newRow("a full demo buffer") << QByteArray("echo 'Demo -x.lmp recorded' >&2; exit 255") << QStringList();
         QTest::newRow("a finished time demo") << QByteArray("echo 'timed 249 gametics in 49 realtics (177.857147 fps)' >&2; exit 255") << QStringList();
         QTest::newRow("a normal end") << QByteArray("echo 'warning: no music' >&2; sleep 1") << QStringList();
