@@ -148,6 +148,12 @@ bool NodeBuildController::runNodeBuilder(const NodeBuilderCommand &command)
     }
     const QString input = command.arguments.first(), output = command.arguments.last();
     const bool inPlace = output == input;
+    // The builder writes through a link; a GL PWAD linked from elsewhere is replaced instead.
+    QString reason;
+    if (!inPlace && QFileInfo(output).isSymLink() && !RemoveFile(output, &reason)) {
+        report(QStringLiteral("Cannot replace the link \"%1\": %2").arg(output, reason));
+        return false;
+    }
     const QByteArray outputBefore = platform::fileStamp(output);
     m_buildingWad = input;
     m_building = QStringList{entryOf(input), entryOf(output)};
@@ -177,7 +183,6 @@ bool NodeBuildController::runNodeBuilder(const NodeBuilderCommand &command)
                            .arg(output);
         } else if (written) {
             // What a failed build wrote into GL_WADs would be listed there, ready to be played.
-            QString reason;
             message += RemoveFile(output, &reason)
                            ? QStringLiteral(" \"%1\" was removed: the failed build had written it.")
                                  .arg(output)

@@ -71,8 +71,13 @@ private slots:
         QVERIFY(ui.File9->setFileName(second));
         bench.work.write("pw ads 1/late.wad");
         bench.work.write("GL_WADs/older.wad");
+        // An older GL PWAD linked from elsewhere: the build replaces the link, not that file.
+        const QString elsewhere = bench.work.write("elsewhere.wad", "mine");
+        if (!first.isEmpty())
+            QVERIFY(QFile::link(elsewhere, bench.work.file("GL_WADs/" + first)));
 
         act(*bench.window, {"Command5"});
+        QCOMPARE(readAll(elsewhere), QByteArray("mine"));
 
         // The same name twice would be written into GL_WADs twice, the second over the first.
         const bool sameName = !first.isEmpty() && first == second;
