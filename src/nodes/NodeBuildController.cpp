@@ -76,6 +76,14 @@ void NodeBuildController::MakeGlIwad()
     const NodeBuilderCommand command =
         GlIwadCommand(m_window.programFolder(), ui.File11->path(), name);
     const QString iwad = command.arguments.first();
+    // Rebuilt in place, the file the link points to would change: maybe the very original
+    // that IWAD Safe keeps.
+    if (QFileInfo(iwad).isSymLink()) {
+        report(QStringLiteral("\"%1\" is a link to \"%2\", which \"make GL IWAD\" would "
+                              "change. \"copy\" from IWAD Safe puts a file of its own there.")
+                   .arg(iwad, QFileInfo(iwad).symLinkTarget()));
+        return;
+    }
     QString reason;
     if (!platform::setNormalAttributes(iwad, &reason)) {
         report(QStringLiteral("Cannot make \"%1\" writable: %2").arg(iwad, reason));

@@ -102,7 +102,13 @@ private slots:
         act(window,
             {"File11=LINKED.WAD", "Command13", "File11=LINKED.WAD", "Command20", "File6=linked",
              "Command18", "File11=DOOM2.WAD", "Command17", "File6=prboom", "Command18"});
-        QCOMPARE(bench.dialogs.messages, QStringList(2, "Only WADs can be deleted."));
+        // "make GL IWAD" would rebuild the file elsewhere in place.
+        QCOMPARE(bench.dialogs.messages.size(), 3);
+        QVERIFY2(bench.dialogs.messages.first().startsWith(
+                     "\"" + bench.iwads + "/LINKED.WAD\" is a link to \"" + outside("iwad.wad")),
+                 qPrintable(bench.dialogs.messages.first()));
+        QCOMPARE(bench.dialogs.messages.mid(1), QStringList(2, "Only WADs can be deleted."));
+        QCOMPARE(readAll(outside("iwad.wad")), QByteArray("IWAD"));
         // An engine that is no link is made normal like any selected file: writable by its
         // owner, nothing else taken.
         QCOMPARE(QFileInfo(bench.work.file("engines/prboom")).permissions() & 0x7777,
