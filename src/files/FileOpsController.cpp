@@ -108,7 +108,7 @@ void FileOpsController::copySelected(FolderList *from, FolderList *to)
         return;
     }
     const QString target = to->path() + sep + name;
-    if (!isFree(source) || !isFree(target))
+    if (!m_nodeBuilds.isFree(source) || !m_nodeBuilds.isFree(target))
         return;
     QString reason;
     if (!CopyFileReplacing(source, target, &reason)) {
@@ -120,7 +120,7 @@ void FileOpsController::copySelected(FolderList *from, FolderList *to)
 
 bool FileOpsController::remove(const QString &path)
 {
-    if (!isFree(path))
+    if (!m_nodeBuilds.isFree(path))
         return false;
     QString reason;
     if (!RemoveFile(path, &reason)) {
@@ -132,7 +132,7 @@ bool FileOpsController::remove(const QString &path)
 
 bool FileOpsController::makeNormal(const QString &path)
 {
-    if (!isFree(path))
+    if (!m_nodeBuilds.isFree(path))
         return false;
     QString reason;
     if (!platform::setNormalAttributes(path, &reason)) {
@@ -140,16 +140,6 @@ bool FileOpsController::makeNormal(const QString &path)
         return false;
     }
     return true;
-}
-
-bool FileOpsController::isFree(const QString &path)
-{
-    if (!m_nodeBuilds.isBuilding(path))
-        return true;
-    report(QStringLiteral("\"%1\" is being built by the node builder; wait until the build has "
-                          "ended.")
-               .arg(path));
-    return false;
 }
 
 void FileOpsController::report(const QString &message)

@@ -30,7 +30,6 @@ private:
     // Each reports its failure and returns false.
     bool remove(const QString &path);
     bool makeNormal(const QString &path);
-    bool isFree(const QString &path);
     void report(const QString &message);
 
     Form1 &m_window;

@@ -135,14 +135,8 @@ bool LaunchController::filesAreFree(const LaunchSelections &chosen)
                                        {chosen.pwad1Folder, chosen.pwad1Name},
                                        {chosen.pwad2Folder, chosen.pwad2Name}}) {
         // A WAD the builder is writing is half a WAD to the engine.
-        const QString path = folder + sep + name;
-        if (!name.isEmpty() && m_nodeBuilds.isBuilding(path)) {
-            platform::showMessage(&m_window,
-                                  QStringLiteral("\"%1\" is being built by the node builder; "
-                                                 "wait until the build has ended.")
-                                      .arg(path));
+        if (!name.isEmpty() && !m_nodeBuilds.isFree(folder + sep + name))
             return false;
-        }
     }
     return true;
 }

@@ -99,6 +99,18 @@ bool NodeBuildController::isBuilding(const QString &path) const
     return !m_building.isEmpty() && m_building.contains(entryOf(path));
 }
 
+bool NodeBuildController::isFree(const QString &path) const
+{
+    if (!isBuilding(path))
+        return true;
+    platform::showMessage(
+        &m_window,
+        QStringLiteral("\"%1\" is being built by the node builder; wait until the build has "
+                       "ended.")
+            .arg(path));
+    return false;
+}
+
 bool NodeBuildController::mayClose()
 {
     if (!m_busy)

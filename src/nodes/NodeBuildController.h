@@ -23,6 +23,8 @@ public:
 
     // Whether the build running reads or writes the file `path`.
     bool isBuilding(const QString &path) const;
+    // True when `path` may be used now; otherwise tells the player to wait for the build.
+    bool isFree(const QString &path) const;
     // Asked before the window closes: true when it may close now. During a build the player
     // may end it; the window then closes once the build has ended.
     bool mayClose();
