@@ -176,23 +176,15 @@ bool openRegularFile(const QString &path, QFile *file, QString *reason)
 
 bool readRegularFile(const QString &path, QByteArray *content, QString *reason)
 {
-    const int fd = openRegular(QFile::encodeName(path), reason);
-    if (fd < 0)
+    QFile file;
+    if (!openRegularFile(path, &file, reason))
         return false;
-    content->clear();
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            if (n < 0)
-                *reason = reasonFor(errno);
-            ::close(fd);
-            return n == 0;
-        }
-        content->append(buffer, n);
+    *content = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        *reason = file.errorString();
+        return false;
     }
+    return true;
 }
 
 ReplacingFile::~ReplacingFile()
