@@ -77,21 +77,6 @@ int readValues(const QByteArray &data, QByteArray (&values)[LauncherSettings::Va
     return LauncherSettings::ValueCount;
 }
 
-// The old program wrote the system's 8-bit code page, on Western systems Windows-1252.
-QString fromWindows1252(const QByteArray &bytes)
-{
-    static const char16_t high[32] = {
-        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-        0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-    QString text(bytes.size(), Qt::Uninitialized);
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(bytes[i]);
-        text[i] = QChar(byte >= 0x80 && byte < 0xA0 ? high[byte - 0x80] : char16_t(byte));
-    }
-    return text;
-}
-
 QString notesFromFile(QString text)
 {
     return text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
@@ -169,7 +154,8 @@ int ParseSettingsRecord(const QByteArray &data, LauncherSettings *settings)
     }
     const bool utf8 = QByteArrayView(data).isValidUtf8();
     for (int i = 0; i < count; ++i) {
-        const QString text = utf8 ? QString::fromUtf8(raw[i]) : fromWindows1252(raw[i]);
+        const QString text =
+            utf8 ? QString::fromUtf8(raw[i]) : platform::fromSystemCodePage(raw[i]);
         settings->value(i) = i == LauncherSettings::ValueCount - 1 ? notesFromFile(text) : text;
     }
     return count;

@@ -34,6 +34,18 @@ QString currentFolder(QString *unspellable = nullptr);
 // own here: it is left alone, and so is the file it points to.
 bool setNormalAttributes(const QString &path, QString *reason);
 
+// Whether the entry `path` itself is write-protected: no write bit for anyone (what
+// `chmod a-w` leaves), or the read-only attribute on Windows. A link is not; nor is a file
+// that is missing. Root is not stopped by the mode, so the launcher asks this itself.
+bool isWriteProtected(const QString &path);
+
+// Text in the system's 8-bit code page, which files of the old program on this system are
+// in (Windows-1252 where the system has no such page).
+QString fromSystemCodePage(QByteArrayView bytes);
+// `text` in the system's 8-bit code page; false when a character has no place in it (or the
+// system keeps its files in UTF-8), and then `bytes` is left alone.
+bool toSystemCodePage(const QString &text, QByteArray *bytes);
+
 enum class EntryKind { Missing, RegularFile, Other };
 // What `path` names, links followed; a link that leads nowhere is Other.
 EntryKind entryKind(const QString &path);

@@ -117,6 +117,35 @@ bool setNormalAttributes(const QString &path, QString *reason)
     return true;
 }
 
+bool isWriteProtected(const QString &path)
+{
+    struct stat st
+    {
+    };
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && !S_ISLNK(st.st_mode) &&
+           (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+}
+
+QString fromSystemCodePage(QByteArrayView bytes)
+{
+    // The old program's Western default; Linux has no 8-bit system page of its own.
+    static const char16_t high[32] = {
+        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+    QString text(bytes.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        text[i] = QChar(byte >= 0x80 && byte < 0xA0 ? high[byte - 0x80] : char16_t(byte));
+    }
+    return text;
+}
+
+bool toSystemCodePage(const QString &, QByteArray *)
+{
+    return false; // files here are UTF-8
+}
+
 EntryKind entryKind(const QString &path)
 {
     const QByteArray native = QFile::encodeName(path);
