@@ -258,6 +258,7 @@ int main(int argc, char *argv[])
                 shownAt = clock.nsecsElapsed();
             }
             bool ask(QWidget *, const QString &) override { return false; }
+            int choose(QWidget *, const QString &, const QStringList &) override { return 0; }
             QString openFile(QWidget *, const QString &, const QString &, const QString &,
                              const QString &) override
             {

@@ -7,16 +7,16 @@
 extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
 {
     const QByteArray file(reinterpret_cast<const char *>(data), qsizetype(size));
-    LauncherSettings read;
-    const int count = ParseSettingsRecord(file, &read);
-    if (count < 0 || count > LauncherSettings::ValueCount)
+    const ParsedSettings read = ParseSettingsRecord(file);
+    const int count = read.valuesRead;
+    if (count < 0 || count > LauncherSettings::ValueCount ||
+        (read.notesCut && count != LauncherSettings::ValueCount - 1))
         std::abort();
     if (count < LauncherSettings::ValueCount)
         return 0;
 
-    LauncherSettings again;
-    if (ParseSettingsRecord(FormatSettingsRecord(read), &again) != LauncherSettings::ValueCount ||
-        !(again == read))
+    const ParsedSettings again = ParseSettingsRecord(FormatSettingsRecord(read.settings));
+    if (again.valuesRead != LauncherSettings::ValueCount || !(again.settings == read.settings))
         std::abort();
     return 0;
 }

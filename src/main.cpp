@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QRegularExpression>
 #include <QStyleFactory>
 
 #include <cerrno>
@@ -17,7 +18,7 @@ const char *const qtOptionsWithValue[] = {
     "style",       "stylesheet",         "qmljsdebugger"};
 const char *const qtFlags[] = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
 
-// Answers --help, --version and wrong arguments; -1 means: go on and open the window.
+// Answers --help and --version; -1 means: go on and open the window.
 // A plain QCoreApplication needs no display, so this works on a text console too.
 int answerCommandLine(int argc, char *argv[])
 {
@@ -51,16 +52,20 @@ int answerCommandLine(int argc, char *argv[])
         parser.addOption(option);
     }
 
-    QString error;
-    if (!parser.parse(QCoreApplication::arguments()))
-        error = parser.errorText();
-    else if (!parser.positionalArguments().isEmpty())
-        error =
-            QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments().first());
-    if (!error.isEmpty()) {
-        std::fprintf(stderr, "zel: %s\nTry 'zel --help' for more information.\n",
-                     qUtf8Printable(error));
-        return 2;
+    // A file manager or a desktop entry may pass a file: the launcher opens all the same.
+    parser.parse(QCoreApplication::arguments());
+    QStringList ignored;
+    const QStringList unknown = parser.unknownOptionNames();
+    for (const QString &argument : QCoreApplication::arguments().mid(1)) {
+        const QString name = argument.section(QLatin1Char('='), 0, 0)
+                                 .remove(QRegularExpression(QStringLiteral("^--?")));
+        if (argument.startsWith(QLatin1Char('-')) && unknown.contains(name))
+            ignored << argument;
+    }
+    ignored << parser.positionalArguments();
+    if (!parser.isSet(help) && !parser.isSet(version) && !ignored.isEmpty()) {
+        std::fprintf(stderr, "zel: ignoring %s: zel takes no files, only --help and --version.\n",
+                     qUtf8Printable(ignored.join(QLatin1String(", "))));
     }
     if (parser.isSet(help))
         std::fputs(qUtf8Printable(parser.helpText()), stdout);

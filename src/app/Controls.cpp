@@ -66,6 +66,7 @@ void insertInPieces(QTextCursor &cursor, QString text)
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
+    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
     cursor.beginEditBlock();
     const QStringList lines = text.split(QLatin1Char('\n'));
     for (qsizetype l = 0; l < lines.size(); ++l) {
@@ -88,7 +89,12 @@ void insertInPieces(QTextCursor &cursor, QString text)
 
 QString NotesBox::notes() const
 {
-    return text(0, document()->characterCount() - 1);
+    // The box keeps no lone CR nor any separator but its own, so what it shows is only what
+    // the player typed: notes nobody edited go back as they came.
+    if (!document()->isModified())
+        return m_given;
+    return text(0, document()->characterCount() - 1)
+        .replace(QLatin1Char('\n'), QLatin1String("\r\n"));
 }
 
 void NotesBox::setNotes(const QString &notes)
@@ -99,6 +105,8 @@ void NotesBox::setNotes(const QString &notes)
     QTextCursor cursor(doc);
     insertInPieces(cursor, notes);
     doc->setUndoRedoEnabled(true);
+    doc->setModified(false);
+    m_given = notes;
     setTextCursor(QTextCursor(doc));
 }
 

@@ -46,9 +46,11 @@ class NotesBox : public QPlainTextEdit
 public:
     using QPlainTextEdit::QPlainTextEdit;
 
-    // The text with "\n" between its lines, as typed.
+    // The notes as setNotes() gave them while they are not edited, character for character;
+    // once edited, the text with CR LF between its lines.
     QString notes() const;
-    // Shows `notes` from their start, with nothing to undo.
+    // Shows `notes` from their start, with nothing to undo. CR LF, LF, CR and the Unicode
+    // line and paragraph separators all break a line.
     void setNotes(const QString &notes);
 
 protected:
@@ -58,4 +60,6 @@ protected:
 
 private:
     QString text(int from, int to) const;
+
+    QString m_given;
 };

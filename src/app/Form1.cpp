@@ -5,6 +5,7 @@
 #include "app/FolderWatch.h"
 #include "app/FormDesign.h"
 #include "app/RefreshList.h"
+#include "app/SettingsFile.h"
 #include "files/FileOperations.h"
 #include "files/FileOpsController.h"
 #include "launch/LaunchController.h"
@@ -36,11 +37,6 @@ const QString UnspellableProgramFolder =
     QStringLiteral("The name of the folder the launcher was started in, \"%1\", is not valid "
                    "UTF-8, so the launcher cannot name its settings (zel.cfg) or its GL_WADs "
                    "folder. Start it again in a folder whose name is valid UTF-8.");
-
-QString backupOf(const QString &settingsFile)
-{
-    return settingsFile + QStringLiteral(".bak");
-}
 
 } // namespace
 
@@ -132,27 +128,34 @@ QString Form1::startUp()
         m_startupProblems << m_noProgramFolder;
 
     QString notes = DefaultNotes;
+    if (!m_programFolder.isEmpty())
+        m_settingsFile = std::make_unique<SettingsFile>(settingsFilePath());
     // Only this exact name counts, even where the file system ignores letter case. Pipes,
     // devices and links count too, to say why they are not read.
-    if (QDir::current()
-            .entryList({SettingsName}, QDir::Files | QDir::System | QDir::Hidden)
-            .contains(SettingsName)) {
-        const SettingsReadResult read = ReadSettingsFile(settingsFilePath());
+    if (m_settingsFile && QDir::current()
+                              .entryList({SettingsName}, QDir::Files | QDir::System | QDir::Hidden)
+                              .contains(SettingsName)) {
+        const SettingsReadResult read = m_settingsFile->read();
         if (!read.ok()) {
             m_startupProblems << read.error;
             if (read.readable)
                 m_startupProblems.last() += QStringLiteral(" The next save keeps it as \"%1\".")
-                                                .arg(backupOf(settingsFilePath()));
+                                                .arg(m_settingsFile->backupPath());
         }
-        // Relative folders are the program folder's, once and for all.
-        for (int i = 0; i < read.valuesRead; ++i)
-            m_settings.value(i) = i < LauncherSettings::ValueCount - 1
-                                      ? AbsoluteFolder(read.settings.value(i))
-                                      : read.settings.value(i);
-        if (read.valuesRead == LauncherSettings::ValueCount)
+        takeFolders(read);
+        if (read.valuesRead == LauncherSettings::ValueCount || read.notesCut)
             notes = read.settings.NotesText;
+    } else if (m_settingsFile) {
+        m_settingsFile->read(); // remembers that there is none
     }
     return notes;
+}
+
+void Form1::takeFolders(const ParsedSettings &read)
+{
+    // Relative folders are the program folder's, once and for all.
+    for (int i = 0; i < read.valuesRead && i < LauncherSettings::ValueCount - 1; ++i)
+        m_settings.value(i) = AbsoluteFolder(read.settings.value(i));
 }
 
 Form1::FolderReads Form1::readFolders() const
@@ -245,43 +248,29 @@ bool Form1::SaveSettings()
     values.IwadSafeFolder = ui.File5->path();
     values.NotesText = ui.Text6->notes();
 
-    // What could not be read whole may still be worth something to the player.
-    const QString path = settingsFilePath();
-    QString kept;
-    const SettingsReadResult old = ReadSettingsFile(path);
-    // Unread, its folders and notes would be replaced unseen by what the window shows.
-    if (!old.readable && platform::entryKind(path) == platform::EntryKind::RegularFile) {
-        report(old.error + QStringLiteral(" Nothing was saved, so that it is not lost."));
+    const SettingsFile::Saved saved = m_settingsFile->save(values, [this] {
+        const int choice = platform::dialogs().choose(
+            this,
+            QStringLiteral("The settings file \"%1\" was changed outside this launcher since it "
+                           "was last read or saved here. Keep the file as it is and show what it "
+                           "holds, or replace it with what this window shows?")
+                .arg(m_settingsFile->path()),
+            {QStringLiteral("Keep the file"), QStringLiteral("Replace it")});
+        return choice == 1 ? SettingsFile::Choice::Replace : SettingsFile::Choice::Keep;
+    });
+    if (saved.result == SettingsFile::Saved::Failed) {
+        report(saved.message);
         return false;
     }
-    if (old.readable && !old.ok()) {
-        QString reason;
-        if (!CopyFileReplacing(path, backupOf(path), &reason)) {
-            report(QStringLiteral("Cannot keep the settings file \"%1\", which could not be "
-                                  "read whole, as \"%2\", so nothing was saved: %3")
-                       .arg(path, backupOf(path), reason));
-            return false;
-        }
-        kept = QStringLiteral("The settings file \"%1\" could not be read whole; its old "
-                              "content is kept as \"%2\".")
-                   .arg(path, backupOf(path));
-    }
-
-    QString error;
-    if (!WriteSettingsFile(path, values, &error)) {
-        report(error);
-        return false;
-    }
-    const SettingsReadResult read = ReadSettingsFile(path);
-    if (!read.ok()) {
-        report(read.error);
-        return false;
-    }
-    m_settings = read.settings;
-    ShowSettings(read.settings.NotesText);
-    if (!kept.isEmpty())
-        report(kept);
-    return true;
+    const SettingsReadResult &file = saved.file;
+    takeFolders(file);
+    const bool withNotes = file.valuesRead == LauncherSettings::ValueCount || file.notesCut;
+    ShowSettings(withNotes ? file.settings.NotesText : values.NotesText);
+    // A file kept as it is may be one that could not be read whole.
+    const QString message = saved.message.isEmpty() ? file.error : saved.message;
+    if (!message.isEmpty())
+        report(message);
+    return saved.result == SettingsFile::Saved::Written;
 }
 
 void Form1::connectControls()
@@ -336,11 +325,11 @@ void Form1::assignFolder(const FolderButton &row)
         platform::dialogs().openFile(this, QString::fromUtf8(row.title),
                                      QString::fromUtf8(row.filter), row.pattern, row.list->path());
     const QString chosen = platform::shortPathOf(file);
-    // A cancelled dialog, or a file that is gone, leaves the list and the settings alone.
-    if (chosen.isEmpty())
-        return;
-
-    const QString folder = chosen.left(chosen.lastIndexOf(platform::separator()) + 1);
+    // A cancelled dialog, or a file that is gone, keeps the list's folder; the rest runs as
+    // after a choice, so notes typed since the last save are saved now too.
+    const QString folder = chosen.isEmpty()
+                               ? row.list->path()
+                               : chosen.left(chosen.lastIndexOf(platform::separator()) + 1);
     QString reason;
     if (!row.list->setPath(folder, &reason))
         report(CannotShowFolder(folder, reason));

@@ -11,6 +11,7 @@ class ClickableLabel;
 class FolderList;
 class FolderWatch;
 class NodeBuildController;
+class SettingsFile;
 class QPushButton;
 
 // The launcher window. It runs the start-up in the current working folder, which
@@ -46,6 +47,8 @@ private:
 
     // The start-up steps that need no control; gives the notes text to show.
     QString startUp();
+    // The five folders of what was read, into the window's state.
+    void takeFolders(const ParsedSettings &read);
     FolderReads readFolders() const;
     void showSettings(const QString &notes, FolderReads &reads);
     void connectControls();
@@ -58,6 +61,7 @@ private:
     QString m_programFolder;
     QString m_noProgramFolder;   // why there is none
     LauncherSettings m_settings; // the five folders last read; the notes live in Text6
+    std::unique_ptr<SettingsFile> m_settingsFile; // none without a program folder
     QStringList m_startupProblems;
     bool m_startingUp = true;
     FolderWatch *m_watch;

@@ -16,7 +16,7 @@ bool isLineEnd(char c)
 }
 
 // After a value: skip to the comma or line end that ends it and step over that.
-void skipDelimiter(const QByteArray &data, qsizetype &pos)
+void skipDelimiter(QByteArrayView data, qsizetype &pos)
 {
     while (pos < data.size() && data[pos] != ',' && !isLineEnd(data[pos]))
         ++pos;
@@ -27,32 +27,38 @@ void skipDelimiter(const QByteArray &data, qsizetype &pos)
     ++pos;
 }
 
-// One value; false when the data ends before the value is complete. With `doubledQuotes`
-// a doubled quote inside a quoted value stands for one quote, as this launcher writes it;
-// without, a quoted value runs to the next quote, as files of the old program read.
-bool readValue(const QByteArray &data, qsizetype &pos, QByteArray *value, bool doubledQuotes)
+enum class ValueEnd { Complete, Missing, Unclosed };
+
+// One value. Missing when the data ends before it begins; Unclosed when its quote never
+// closes, and then `value` holds what came before the end. With `doubledQuotes` a doubled
+// quote inside a quoted value stands for one quote, as this launcher writes it; without, a
+// quoted value runs to the next quote, as files of the old program read.
+ValueEnd readValue(QByteArrayView data, qsizetype &pos, QByteArray *value, bool doubledQuotes)
 {
     while (pos < data.size() && (data[pos] == ' ' || data[pos] == '\t'))
         ++pos;
     if (pos >= data.size())
-        return false;
+        return ValueEnd::Missing;
 
     if (data[pos] != Quote) {
         qsizetype end = pos;
         while (end < data.size() && data[end] != ',' && !isLineEnd(data[end]))
             ++end;
-        *value = data.mid(pos, end - pos).trimmed();
+        *value = data.sliced(pos, end - pos).toByteArray().trimmed();
         pos = end;
         skipDelimiter(data, pos);
-        return true;
+        return ValueEnd::Complete;
     }
 
     ++pos;
     value->clear();
     for (;;) {
         const qsizetype close = data.indexOf(Quote, pos);
-        if (close < 0)
-            return false;
+        if (close < 0) {
+            value->append(data.sliced(pos));
+            pos = data.size();
+            return ValueEnd::Unclosed;
+        }
         value->append(data.constData() + pos, close - pos);
         pos = close + 1;
         if (doubledQuotes && pos < data.size() && data[pos] == Quote) {
@@ -63,29 +69,46 @@ bool readValue(const QByteArray &data, qsizetype &pos, QByteArray *value, bool d
         break;
     }
     skipDelimiter(data, pos);
-    return true;
+    return ValueEnd::Complete;
 }
 
-int readValues(const QByteArray &data, QByteArray (&values)[LauncherSettings::ValueCount],
-               bool doubledQuotes)
+struct RawRecord
 {
+    QByteArray values[LauncherSettings::ValueCount];
+    int complete = 0;
+    ValueEnd stop = ValueEnd::Complete; // how the first value that is not complete ended
+};
+
+RawRecord readValues(QByteArrayView data, bool doubledQuotes)
+{
+    RawRecord record;
     qsizetype pos = 0;
-    for (int i = 0; i < LauncherSettings::ValueCount; ++i) {
-        if (!readValue(data, pos, &values[i], doubledQuotes))
-            return i;
+    while (record.complete < LauncherSettings::ValueCount) {
+        record.stop = readValue(data, pos, &record.values[record.complete], doubledQuotes);
+        if (record.stop != ValueEnd::Complete)
+            break;
+        ++record.complete;
     }
-    return LauncherSettings::ValueCount;
+    return record;
 }
 
-QString notesFromFile(QString text)
+// Each value on its own: one 8-bit byte in the notes must not turn the folders, which are
+// UTF-8, into other names.
+QString decodeValue(const QByteArray &raw)
 {
-    return text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    return QByteArrayView(raw).isValidUtf8() ? QString::fromUtf8(raw)
+                                             : platform::fromSystemCodePage(raw);
 }
 
-// The exact inverse of notesFromFile(), so a save never changes what was read.
-QString notesToFile(QString text)
+// The system's code page where every character fits, so the old program reads the file too,
+// unless those bytes would read back as other UTF-8 text.
+QByteArray encodeValue(const QString &text)
 {
-    return text.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    QByteArray bytes;
+    if (platform::toSystemCodePage(text, &bytes) &&
+        (!QByteArrayView(bytes).isValidUtf8() || QString::fromUtf8(bytes) == text))
+        return bytes;
+    return text.toUtf8();
 }
 
 } // namespace
@@ -126,39 +149,38 @@ QByteArray FormatSettingsRecord(const LauncherSettings &settings)
 {
     QByteArray record;
     for (int i = 0; i < LauncherSettings::ValueCount; ++i) {
-        const QString text = i == LauncherSettings::ValueCount - 1 ? notesToFile(settings.value(i))
-                                                                   : settings.value(i);
         if (i > 0)
             record.append(',');
         record.append(Quote);
-        record.append(text.toUtf8().replace("\"", "\"\""));
+        record.append(encodeValue(settings.value(i)).replace("\"", "\"\""));
         record.append(Quote);
     }
     record.append("\r\n");
     return record;
 }
 
-int ParseSettingsRecord(const QByteArray &data, LauncherSettings *settings)
+ParsedSettings ParseSettingsRecord(QByteArrayView data)
 {
-    QByteArray raw[LauncherSettings::ValueCount];
-    int count = readValues(data, raw, true);
-    // The old program always ended its record with a quote and CR LF; without them this is
-    // more likely one of our files cut short, whose notes the old rule would cut shorter.
-    if (count < LauncherSettings::ValueCount && data.endsWith("\"\r\n")) {
-        QByteArray old[LauncherSettings::ValueCount];
-        const int oldCount = readValues(data, old, false);
-        if (oldCount > count) {
-            count = oldCount;
-            std::swap(raw, old);
-        }
+    // Editors put a byte-order mark in front; the old program never wrote one.
+    if (data.startsWith("\xEF\xBB\xBF"))
+        data = data.sliced(3);
+    RawRecord raw = readValues(data, true);
+    // Notes whose quote never closes are a file cut short, not one of the old program's,
+    // whatever the old rule would make of them: that would drop the rest of the notes.
+    const bool notesCut =
+        raw.complete == LauncherSettings::ValueCount - 1 && raw.stop == ValueEnd::Unclosed;
+    // The old program always ended its record with a quote and CR LF.
+    if (raw.complete < LauncherSettings::ValueCount && !notesCut && data.endsWith("\"\r\n")) {
+        RawRecord old = readValues(data, false);
+        if (old.complete > raw.complete)
+            raw = std::move(old);
     }
-    const bool utf8 = QByteArrayView(data).isValidUtf8();
-    for (int i = 0; i < count; ++i) {
-        const QString text =
-            utf8 ? QString::fromUtf8(raw[i]) : platform::fromSystemCodePage(raw[i]);
-        settings->value(i) = i == LauncherSettings::ValueCount - 1 ? notesFromFile(text) : text;
-    }
-    return count;
+    ParsedSettings parsed;
+    parsed.valuesRead = raw.complete;
+    parsed.notesCut = notesCut;
+    for (int i = 0; i < raw.complete + (notesCut ? 1 : 0); ++i)
+        parsed.settings.value(i) = decodeValue(raw.values[i]);
+    return parsed;
 }
 
 SettingsReadResult ReadSettingsFile(const QString &path)
@@ -171,14 +193,25 @@ SettingsReadResult ReadSettingsFile(const QString &path)
         return result;
     }
     result.readable = true;
-    result.valuesRead = ParseSettingsRecord(data, &result.settings);
-    if (result.valuesRead < LauncherSettings::ValueCount) {
+    result.content = data;
+    static_cast<ParsedSettings &>(result) = ParseSettingsRecord(data);
+    if (result.notesCut) {
+        result.error = QStringLiteral("The settings file \"%1\" ends inside the notes, before "
+                                      "their closing quote.")
+                           .arg(path);
+    } else if (result.valuesRead < LauncherSettings::ValueCount) {
         result.error = QStringLiteral("The settings file \"%1\" ends after %2 of its %3 values.")
                            .arg(path)
                            .arg(result.valuesRead)
                            .arg(LauncherSettings::ValueCount);
     }
     return result;
+}
+
+QString SettingsFileProtected(const QString &path)
+{
+    return QStringLiteral("The settings file \"%1\" is write-protected, so nothing was saved.")
+        .arg(path);
 }
 
 bool WriteSettingsFile(const QString &path, const LauncherSettings &settings, QString *error)
@@ -190,6 +223,12 @@ bool WriteSettingsFile(const QString &path, const LauncherSettings &settings, QS
         break;
     case platform::EntryKind::RegularFile:
         target = QFileInfo(path).canonicalFilePath();
+        // Replacing would get round the protection: a rename ignores the file's own mode.
+        if (platform::isWriteProtected(target)) {
+            if (error)
+                *error = SettingsFileProtected(path);
+            return false;
+        }
         break;
     case platform::EntryKind::Other:
         if (error)

@@ -11,7 +11,7 @@ struct LauncherSettings
     QString PwadFolder1;
     QString PwadFolder2;
     QString IwadSafeFolder;
-    QString NotesText; // line breaks as "\n"; the file holds CR LF
+    QString NotesText; // as the file holds it: a line break is CR LF
 
     static constexpr int ValueCount = 6;
     QString &value(int index);
@@ -20,12 +20,20 @@ struct LauncherSettings
     bool operator==(const LauncherSettings &other) const;
 };
 
-struct SettingsReadResult
+struct ParsedSettings
 {
     LauncherSettings settings; // values not read keep their defaults
-    bool readable = false;     // the file could be read, whole or not
-    int valuesRead = 0;
-    QString error; // empty when all six values were read
+    int valuesRead = 0;        // how many values were complete
+    // The data ends inside the notes' quotes: five values are complete, and the notes hold
+    // what came before the end.
+    bool notesCut = false;
+};
+
+struct SettingsReadResult : ParsedSettings
+{
+    bool readable = false; // the file could be read, whole or not
+    QByteArray content;    // its bytes, when readable
+    QString error;         // empty when all six values were read
 
     bool ok() const { return error.isEmpty(); }
 };
@@ -34,14 +42,19 @@ struct SettingsReadResult
 // A double quote inside a value is doubled.
 QByteArray FormatSettingsRecord(const LauncherSettings &settings);
 
-// Reads up to six values from `data`; returns how many were complete. Data that the
-// doubled-quote rule cannot read whole is read again as the old program read it: a quoted
-// value runs to the next quote. Data that is not UTF-8 is Windows-1252.
-int ParseSettingsRecord(const QByteArray &data, LauncherSettings *settings);
+// Reads up to six values from `data`. Data that the doubled-quote rule cannot read whole is
+// read again as the old program read it (a quoted value runs to the next quote), unless it
+// ends inside the notes. A leading UTF-8 byte-order mark is skipped. Each value that is not
+// UTF-8 is in the system's 8-bit code page.
+ParsedSettings ParseSettingsRecord(QByteArrayView data);
 
 SettingsReadResult ReadSettingsFile(const QString &path);
 
 // Replaces the file only once the new record is completely on the disk, so a failed save
 // leaves the previous file as it was. Only a regular file, or one a link points to, is
-// replaced. The record is UTF-8.
+// replaced, and not when it is write-protected. Each value is in the system's 8-bit code
+// page when it fits there, UTF-8 otherwise.
 bool WriteSettingsFile(const QString &path, const LauncherSettings &settings, QString *error);
+
+// Why a write-protected settings file was not replaced.
+QString SettingsFileProtected(const QString &path);

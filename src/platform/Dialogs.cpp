@@ -3,7 +3,10 @@
 #include <QAbstractButton>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QRegularExpression>
+
+#include <algorithm>
 
 namespace platform {
 
@@ -35,6 +38,23 @@ public:
         box.setTextFormat(Qt::PlainText);
         box.setDefaultButton(QMessageBox::No);
         return execWithoutIcons(box) == QMessageBox::Yes;
+    }
+
+    int choose(QWidget *parent, const QString &text, const QStringList &buttons) override
+    {
+        QMessageBox box(QMessageBox::NoIcon, QStringLiteral("ZEL"), text, QMessageBox::NoButton,
+                        parent);
+        box.setTextFormat(Qt::PlainText);
+        QList<QAbstractButton *> added;
+        for (const QString &caption : buttons)
+            added << box.addButton(caption, added.isEmpty() ? QMessageBox::RejectRole
+                                                            : QMessageBox::AcceptRole);
+        if (!added.isEmpty()) {
+            box.setDefaultButton(qobject_cast<QPushButton *>(added.first()));
+            box.setEscapeButton(added.first());
+        }
+        execWithoutIcons(box);
+        return std::max(0, int(added.indexOf(box.clickedButton())));
     }
 
     QString openFile(QWidget *parent, const QString &title, const QString &filter,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -19,6 +20,10 @@ public:
     // A question with the buttons "Yes" and "No", no icon, titled "ZEL"; "No" is the
     // default. True when the player answers "Yes".
     virtual bool ask(QWidget *parent, const QString &text) = 0;
+
+    // A question answered by one of `buttons`, no icon, titled "ZEL"; the first button is the
+    // default and what closing the box answers. Gives the index of the button chosen.
+    virtual int choose(QWidget *parent, const QString &text, const QStringList &buttons) = 0;
 
     // A file-open dialog offering the files that match `pattern`. Returns the chosen
     // file's full path, or the empty text when the player cancels.

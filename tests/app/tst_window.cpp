@@ -153,10 +153,10 @@ private slots:
         QTest::keyClick(notes, Qt::Key_A);
         notes->repaint();
         QVERIFY2(clock.elapsed() < 500, qPrintable(QString::number(clock.elapsed())));
-        QCOMPARE(notes->notes(), line.left(head) + "\na" + line.mid(head) + "\nend");
+        QCOMPARE(notes->notes(), line.left(head) + "\r\na" + line.mid(head) + "\r\nend");
         QTest::keyClick(notes, Qt::Key_Z, Qt::ControlModifier);
         QTest::keyClick(notes, Qt::Key_Z, Qt::ControlModifier);
-        QCOMPARE(notes->notes(), line + "\nend");
+        QCOMPARE(notes->notes(), line + "\r\nend");
 
         // Across such a break: cut, undo, Backspace, copy and paste, each whole.
         cursor.setPosition(boundary - 3);
@@ -164,13 +164,13 @@ private slots:
         notes->setTextCursor(cursor);
         QTest::keyClick(notes, Qt::Key_X, Qt::ControlModifier);
         QCOMPARE(QApplication::clipboard()->text(), line.mid(head - 2, 5));
-        QCOMPARE(notes->notes(), line.left(head - 2) + line.mid(head + 3) + "\nend");
+        QCOMPARE(notes->notes(), line.left(head - 2) + line.mid(head + 3) + "\r\nend");
         QTest::keyClick(notes, Qt::Key_Z, Qt::ControlModifier);
-        QCOMPARE(notes->notes(), line + "\nend");
+        QCOMPARE(notes->notes(), line + "\r\nend");
         cursor.setPosition(boundary);
         notes->setTextCursor(cursor);
         QTest::keyClick(notes, Qt::Key_Backspace);
-        QCOMPARE(notes->notes(), line.left(head - 1) + line.mid(head) + "\nend");
+        QCOMPARE(notes->notes(), line.left(head - 1) + line.mid(head) + "\r\nend");
         QTest::keyClick(notes, Qt::Key_Z, Qt::ControlModifier);
         QApplication::clipboard()->setText(line);
         notes->moveCursor(QTextCursor::End);
@@ -207,7 +207,7 @@ private slots:
         act(window, {"Text6=say \"hi\"\nbye\u00A0now", "Command1"});
         QCOMPARE(readAll(bench.work.file("zel.cfg")),
                  settingsRecord({engines, iwads, pwads, "", "", "say \"\"hi\"\"\r\nbye\u00A0now"}));
-        QCOMPARE(ui.Text6->notes(), QString("say \"hi\"\nbye\u00A0now"));
+        QCOMPARE(ui.Text6->notes(), QString("say \"hi\"\r\nbye\u00A0now"));
 
         // " refresh folder view" shows new files and keeps every selection.
         QVERIFY(ui.File8->setFileName("a.wad"));
@@ -256,11 +256,14 @@ private slots:
         act(window, {"Command23"});
         QCOMPARE(ui.File11->path(), QString("/"));
 
-        // Cancel leaves the list and the file as they were.
+        // Cancel keeps every folder, and saves as a choice does: notes typed meanwhile too.
         const QByteArray saved = readAll(bench.work.file("zel.cfg"));
-        act(window, {"Text6=typed, not stored", "Command24"});
+        act(window, {"Text6=typed, then cancelled", "Command24"});
         QCOMPARE(ui.File11->path(), QString("/"));
-        QCOMPARE(readAll(bench.work.file("zel.cfg")), saved);
+        QCOMPARE(ui.File8->path(), QString());
+        QCOMPARE(readAll(bench.work.file("zel.cfg")),
+                 QByteArray(saved).replace("Gravemill", "typed, then cancelled"));
+        QCOMPARE(ui.Label8->toolTip(), QString());
         QCOMPARE(bench.dialogs.messages, QStringList());
     }
 

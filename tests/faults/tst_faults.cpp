@@ -79,13 +79,16 @@ private slots:
             << false << QByteArray(odd, sizeof odd - 1)
             << QStringList{"Cannot show the folder \"%1/GL_WADs", "Invalid argument"};
         const QByteArray whole = "\"%1/\",\"\",\"\",\"\",\"\",\"two\r\nlines\"\r\n";
+        const qsizetype notesStart = whole.indexOf("two");
         for (qsizetype cut = 0; cut <= whole.size(); ++cut) {
             // The record is whole once the notes' closing quote is there.
             const bool complete = cut >= whole.size() - 2;
+            const bool inNotes = !complete && cut >= notesStart;
             QTest::addRow("settings cut after %d bytes", int(cut))
                 << false << whole.left(cut)
-                << (complete ? QStringList()
-                             : QStringList{"%1/zel.cfg", "ends after", "%1/zel.cfg.bak"});
+                << (complete  ? QStringList()
+                    : inNotes ? QStringList{"%1/zel.cfg", "ends inside the notes", "%1/zel.cfg.bak"}
+                              : QStringList{"%1/zel.cfg", "ends after", "%1/zel.cfg.bak"});
         }
     }
 
@@ -112,11 +115,15 @@ private slots:
         QCOMPARE(snapshot(bench.work.path()), before);
         // What was read is used, and a folder that cannot be shown stays the list's folder,
         // so a save keeps it.
-        LauncherSettings saved;
-        ParseSettingsRecord(readAll(bench.work.file("zel.cfg")), &saved);
+        const LauncherSettings saved =
+            ParseSettingsRecord(readAll(bench.work.file("zel.cfg"))).settings;
         QCOMPARE(window.ui().File6->path(), AbsoluteFolder(saved.GameEngineFolder));
         QCOMPARE(window.ui().Label6->toolTip(), AbsoluteFolder(saved.GameEngineFolder));
         QCOMPARE(window.ui().File11->path(), AbsoluteFolder(saved.IwadFolder));
+        // Notes cut short are shown as far as they go.
+        const ParsedSettings read = ParseSettingsRecord(readAll(bench.work.file("zel.cfg")));
+        if (read.notesCut)
+            QCOMPARE(window.ui().Text6->notes(), read.settings.NotesText);
 
         // A file that was not read whole is kept beside the one the save writes.
         const bool whole = ReadSettingsFile(bench.work.file("zel.cfg")).ok();
@@ -135,8 +142,9 @@ private slots:
         bench.work.write("new/d.lmp", "new demo");
         Form1 &window = bench.open();
         const Form1Ui &ui = window.ui();
-        act(window, {"Command21"}); // cancelled: nothing happens
-        QCOMPARE(bench.dialogs.messages, QStringList());
+        act(window, {"Command21"}); // cancelled: the save says why it cannot save
+        verifyOneMessage(bench.dialogs.messages, {bench.work.file("zel.cfg"), "not a regular"});
+        bench.dialogs.messages.clear();
         ui.File7->setPath(bench.work.file("old/"));
 
         // The demo list follows a new engine folder although its save fails ...
@@ -218,6 +226,86 @@ private slots:
                  qPrintable(bench.dialogs.messages.last()));
         QVERIFY(::chmod(QFile::encodeName(cfg).constData(), 0644) == 0);
         QCOMPARE(readAll(cfg), record);
+    }
+
+    // Two launchers on one program folder, or a hand edit while one runs: a save never
+    // overwrites what the other wrote unasked.
+    void savesOfTwoLaunchers()
+    {
+        Bench bench;
+        const QString cfg = bench.work.write("zel.cfg", settingsRecord({"", "", "", "", "", "n"}));
+        Form1 &a = bench.open();
+        Form1 b;
+        act(b, {"Text6=B notes", "Command1"});
+        act(a, {"Text6=A notes", "Command1"});
+        QCOMPARE(bench.dialogs.questions.size(), 1);
+        QVERIFY2(bench.dialogs.questions.first().contains(cfg + "\" was changed outside"),
+                 qPrintable(bench.dialogs.questions.first()));
+        // Kept: the file stays as B wrote it, and A shows it.
+        QCOMPARE(readAll(cfg), settingsRecord({"", "", "", "", "", "B notes"}));
+        QCOMPARE(a.ui().Text6->notes(), QString("B notes"));
+
+        // A hand edit of the engine folder, then "store": replaced when the player says so.
+        bench.work.write("zel.cfg", settingsRecord({bench.work.path(), "", "", "", "", "hand"}));
+        bench.dialogs.choices << 1;
+        act(a, {"Text6=A again", "Command1"});
+        QCOMPARE(bench.dialogs.questions.size(), 2);
+        QCOMPARE(readAll(cfg), settingsRecord({"", "", "", "", "", "A again"}));
+        // Now A's own file: the next save asks nothing.
+        act(a, {"Command1"});
+        QCOMPARE(bench.dialogs.questions.size(), 2);
+        QCOMPARE(bench.dialogs.messages, QStringList());
+    }
+
+    // "chmod a-w zel.cfg" protects it from "store", for root as for anyone else.
+    void writeProtectedSettingsFile()
+    {
+        for (const uid_t user : {::geteuid(), uid_t(65534)}) {
+            Bench bench;
+            const QByteArray record = settingsRecord({"", "", "", "", "", "mine"});
+            const QString cfg = bench.work.write("zel.cfg", record);
+            QVERIFY(::chmod(QFile::encodeName(bench.work.path()).constData(), 0777) == 0);
+            QVERIFY(::chmod(QFile::encodeName(cfg).constData(), 0444) == 0);
+            {
+                const uid_t was = ::geteuid();
+                const auto back = qScopeGuard([was] { QVERIFY(::seteuid(was) == 0); });
+                if (was == 0 && user != was)
+                    QVERIFY(::seteuid(user) == 0);
+                act(bench.open(), {"Text6=new", "Command1"});
+            }
+            verifyOneMessage(bench.dialogs.messages, {cfg, "write-protected"});
+            QCOMPARE(readAll(cfg), record);
+        }
+    }
+
+    // What the player never edited is saved as it was read: odd line breaks and all. What
+    // an editor or the old program put around it goes, and nothing else changes.
+    void settingsOfOtherEditorsAndEncodings_data()
+    {
+        QTest::addColumn<QByteArray>("file"); // %1: a folder in UTF-8
+        QTest::addColumn<QByteArray>("saved");
+        const QByteArray odd = "a\u2028b\u2029c\rd\ne\r\nf";
+        // clang-format off
+        QTest::newRow("lone CR, LF and Unicode separators") << settingsRecord({"%1", "", "", "", "", odd}) << settingsRecord({"%1", "", "", "", "", odd});
+        QTest::newRow("byte-order mark") << "\xef\xbb\xbf" + settingsRecord({"%1", "", "", "", "", "n"}) << settingsRecord({"%1", "", "", "", "", "n"});
+        QTest::newRow("one 8-bit byte in the notes") << settingsRecord({"%1", "%1", "", "", "", "caf%e"}).replace("%e", "\xe9") << settingsRecord({"%1", "%1", "", "", "", "café"});
+        // clang-format on
+    }
+
+    void settingsOfOtherEditorsAndEncodings()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QByteArray, saved);
+        Bench bench;
+        const QByteArray folder = bench.work.mkdir("josé-eng").toUtf8() + "/";
+        bench.work.write("josé-eng/doom.exe");
+        bench.work.write("zel.cfg", file.replace("%1", folder));
+        Form1 &window = bench.open();
+        QCOMPARE(window.ui().File6->names(), QStringList{"doom.exe"});
+        act(window, {"Command1"});
+        QCOMPARE(readAll(bench.work.file("zel.cfg")), saved.replace("%1", folder));
+        QCOMPARE(window.ui().File6->path(), QString::fromUtf8(folder));
+        QCOMPARE(bench.dialogs.messages, QStringList());
     }
 
     void fileOperationsOnVanishedOrWrongTypedFiles_data()

@@ -40,6 +40,14 @@ bool ScriptedDialogs::ask(QWidget *, const QString &text)
     return !answers.isEmpty() && answers.takeFirst();
 }
 
+int ScriptedDialogs::choose(QWidget *, const QString &text, const QStringList &buttons)
+{
+    questions << text + QLatin1Char('|') + buttons.join(QLatin1Char('|'));
+    if (whileAsking)
+        whileAsking();
+    return choices.isEmpty() ? 0 : choices.takeFirst();
+}
+
 QString ScriptedDialogs::openFile(QWidget *, const QString &title, const QString &filter,
                                   const QString &pattern, const QString &)
 {
@@ -255,7 +263,9 @@ void act(Form1 &window, const QStringList &actions)
             QTest::keyClick(box, Qt::Key_Backspace);
             QTest::keyClicks(box, value);
         } else if (auto *notes = qobject_cast<NotesBox *>(control)) {
+            // As typed: far quicker than key by key, and the box counts it as edited.
             notes->setNotes(value);
+            notes->document()->setModified(true);
         } else if (qobject_cast<QAbstractButton *>(control)) {
             // The indicator sits at the left of option buttons and check boxes.
             QTest::mouseClick(control, Qt::LeftButton, {}, QPoint(6, control->height() / 2));

@@ -22,12 +22,14 @@ public:
 
     void showMessage(QWidget *parent, const QString &text) override;
     bool ask(QWidget *parent, const QString &text) override;
+    int choose(QWidget *parent, const QString &text, const QStringList &buttons) override;
     QString openFile(QWidget *parent, const QString &title, const QString &filter,
                      const QString &pattern, const QString &startFolder) override;
 
     QStringList messages;
     QStringList questions;
     QList<bool> answers;               // queued answers to questions
+    QList<int> choices;                // queued answers to choices; none picks the first
     std::function<void()> whileAsking; // runs before each answer, as a player reads
     QStringList fileAnswers;           // queued answers; "" cancels
     QStringList openRequests;          // "title|filter|pattern" of each dialog shown
@@ -124,7 +126,7 @@ QStringList waitForLog(const QString &log);
 
 // Plays `actions` written as text: "Option4" clicks that control (a button, check box,
 // option or caption), "Text3=07" empties the box and types 07, "File8=a.wad" picks that
-// file, "Text6=debug" sets the notes, and "File7:=d.lmp" selects as code does, without the
+// file, "Text6=debug" types the notes, and "File7:=d.lmp" selects as code does, without the
 // player's reaction.
 void act(Form1 &window, const QStringList &actions);
 
