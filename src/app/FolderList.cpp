@@ -25,18 +25,18 @@ public:
     QVariant data(const QModelIndex &index, int role) const override
     {
         if (role == Qt::DisplayRole && index.isValid() && index.row() < names.size())
-            return names.at(index.row());
+            return names.at(index.row()).toString();
         return {};
     }
 
-    void setNames(QStringList newNames)
+    void setNames(FolderNames newNames)
     {
         beginResetModel();
         names = std::move(newNames);
         endResetModel();
     }
 
-    QStringList names;
+    FolderNames names;
 };
 
 FolderList::FolderList(const ListingRule &rule, QWidget *parent)
@@ -63,10 +63,10 @@ bool FolderList::setPath(const QString &folder, QString *reason)
     return refresh(reason);
 }
 
-void FolderList::setPathListed(const QString &folder, bool ok, QStringList names)
+void FolderList::setPathListed(const QString &folder, bool ok, FolderNames names)
 {
     m_path = AbsoluteFolder(folder);
-    show(ok ? std::move(names) : QStringList());
+    show(ok ? std::move(names) : FolderNames());
     watch();
 }
 
@@ -104,7 +104,8 @@ void FolderList::folderChanged()
 QString FolderList::fileName() const
 {
     const QModelIndexList rows = selectionModel()->selectedRows();
-    return rows.isEmpty() ? QString() : m_model->names.value(rows.first().row());
+    const int row = rows.isEmpty() ? -1 : rows.first().row();
+    return row < 0 || row >= m_model->names.size() ? QString() : m_model->names.at(row).toString();
 }
 
 bool FolderList::setFileName(const QString &name)
@@ -118,7 +119,7 @@ bool FolderList::refresh(QString *reason)
 {
     QElapsedTimer clock;
     clock.start();
-    QStringList names;
+    FolderNames names;
     const bool ok = ListFolder(m_path, m_rule, &names, reason);
     show(std::move(names));
     // The watch is renewed in case the folder came back after it was gone.
@@ -127,26 +128,27 @@ bool FolderList::refresh(QString *reason)
     return ok;
 }
 
-void FolderList::show(QStringList names)
+void FolderList::show(FolderNames names)
 {
     m_settle->stop();
     if (names == m_model->names)
         return;
     const QString selected = fileName();
-    const QString top = m_model->names.value(indexAt(QPoint(1, 1)).row());
+    const int topRow = indexAt(QPoint(1, 1)).row();
+    const QString top = topRow < 0 ? QString() : m_model->names.at(topRow).toString();
     {
         QScopedValueRollback<bool> guard(m_changingByCode, true);
         m_model->setNames(std::move(names));
     }
-    const int topRow = top.isEmpty() ? -1 : int(m_model->names.indexOf(top));
-    if (topRow >= 0)
-        scrollTo(m_model->index(topRow), QAbstractItemView::PositionAtTop);
+    const int newTop = top.isEmpty() ? -1 : int(m_model->names.indexOf(top));
+    if (newTop >= 0)
+        scrollTo(m_model->index(newTop), QAbstractItemView::PositionAtTop);
     select(selected.isEmpty() ? -1 : int(m_model->names.indexOf(selected)));
 }
 
 QStringList FolderList::names() const
 {
-    return m_model->names;
+    return m_model->names.toList();
 }
 
 void FolderList::select(int row)

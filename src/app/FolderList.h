@@ -27,7 +27,7 @@ public:
 
     // Shows `folder` with what ListFolder() gave for it under rule(), read elsewhere, so
     // several folders can be read at once.
-    void setPathListed(const QString &folder, bool ok, QStringList names);
+    void setPathListed(const QString &folder, bool ok, FolderNames names);
 
     // The selected file's name without folder, or the empty text.
     QString fileName() const;
@@ -50,7 +50,7 @@ signals:
 
 private:
     void select(int row);
-    void show(QStringList names);
+    void show(FolderNames names);
     void watch();
     void folderChanged();
 

@@ -46,16 +46,12 @@ bool isPlainAsciiSuffix(const QString &wildcard)
            isAscii(suffix.toUtf8());
 }
 
-// Folded once per name, so the sort compares plain bytes (UTF-8 keeps the order of
-// code points) rather than folding at every comparison.
+// What a name that is not ASCII sorts by: its case-folded UTF-8 (which keeps the order of
+// code points), folded once per name rather than at every comparison. An ASCII name sorts by
+// its bytes in lower case.
 QByteArray sortKey(QByteArrayView name)
 {
-    if (!isAscii(name))
-        return platform::fileNameText(name).toCaseFolded().toUtf8();
-    QByteArray key(name.data(), name.size());
-    for (char &c : key)
-        c = asciiLower(c);
-    return key;
+    return platform::fileNameText(name).toCaseFolded().toUtf8();
 }
 
 } // namespace
@@ -100,58 +96,138 @@ bool ListingRule::matches(QByteArrayView name) const
            m_patterns.match(platform::fileNameText(name)).hasMatch();
 }
 
-bool ListFolder(const QString &folder, const ListingRule &rule, QStringList *names, QString *reason)
+FolderNames::FolderNames(const QStringList &names)
 {
-    std::vector<QStringList> lists;
+    for (const QString &name : names)
+        append(name);
+}
+
+QStringView FolderNames::at(qsizetype i) const
+{
+    const quint32 start = i == 0 ? 0 : m_ends[size_t(i - 1)];
+    return QStringView(m_text).sliced(start, m_ends[size_t(i)] - start);
+}
+
+qsizetype FolderNames::indexOf(QStringView name) const
+{
+    for (qsizetype i = 0; i < size(); ++i) {
+        if (at(i) == name)
+            return i;
+    }
+    return -1;
+}
+
+QStringList FolderNames::toList() const
+{
+    QStringList names;
+    names.reserve(size());
+    for (qsizetype i = 0; i < size(); ++i)
+        names << at(i).toString();
+    return names;
+}
+
+void FolderNames::append(QStringView name)
+{
+    m_text.append(name);
+    m_ends.push_back(quint32(m_text.size()));
+}
+
+void FolderNames::append(QLatin1String name)
+{
+    m_text.append(name);
+    m_ends.push_back(quint32(m_text.size()));
+}
+
+void FolderNames::reserve(qsizetype names, qsizetype characters)
+{
+    m_ends.reserve(size_t(names));
+    m_text.reserve(characters);
+}
+
+bool ListFolder(const QString &folder, const ListingRule &rule, FolderNames *names, QString *reason)
+{
+    std::vector<FolderNames> lists;
     const bool ok = ListFolder(folder, std::vector<ListingRule>{rule}, &lists, reason);
     *names = std::move(lists.front());
     return ok;
 }
 
 bool ListFolder(const QString &folder, const std::vector<ListingRule> &rules,
-                std::vector<QStringList> *lists, QString *reason)
+                std::vector<FolderNames> *lists, QString *reason)
 {
-    lists->assign(rules.size(), QStringList());
+    lists->assign(rules.size(), FolderNames());
     if (folder.isEmpty())
         return true;
 
+    // Every kept name and its sort key go into one buffer: no allocation per file. Keys are
+    // compared as plain bytes, names that differ in case only by their own bytes.
     struct Entry
     {
-        QByteArray key;
-        QByteArray name;
+        quint32 name, nameSize, key, keySize;
+        bool ascii;
     };
+    QByteArray bytes;
     std::vector<std::vector<Entry>> kept(rules.size());
     const bool read = platform::forEachFile(
         folder,
         [&](const platform::FolderEntry &file) {
             const QByteArrayView name = file.name;
-            QByteArray key; // made once, for the first list that wants the file
+            Entry entry{0, 0, 0, 0, true};
+            bool stored = false;
             for (size_t i = 0; i < rules.size(); ++i) {
                 const ListingRule &rule = rules[i];
-                if (rule.matches(name) ||
-                    (rule.alsoPrograms && !IsDataFileName(name) && file.isProgram())) {
-                    if (key.isNull())
-                        key = sortKey(name);
-                    kept[i].push_back({key, QByteArray(name.data(), name.size())});
+                if (!rule.matches(name) &&
+                    !(rule.alsoPrograms && !IsDataFileName(name) && file.isProgram()))
+                    continue;
+                if (!stored) {
+                    stored = true;
+                    entry.name = entry.key = quint32(bytes.size());
+                    entry.nameSize = entry.keySize = quint32(name.size());
+                    bytes.append(name);
+                    entry.ascii = isAscii(name);
+                    entry.key = quint32(bytes.size());
+                    if (!entry.ascii) {
+                        const QByteArray key = sortKey(name);
+                        entry.keySize = quint32(key.size());
+                        bytes.append(key);
+                    } else {
+                        bytes.append(name);
+                        char *lowered = bytes.data() + entry.key;
+                        for (quint32 c = 0; c < entry.nameSize; ++c)
+                            lowered[c] = asciiLower(lowered[c]);
+                    }
                 }
+                kept[i].push_back(entry);
             }
         },
         reason);
     if (!read)
         return false;
 
+    const auto view = [&bytes](quint32 at, quint32 size) {
+        return QByteArrayView(bytes.constData() + at, size);
+    };
     for (size_t i = 0; i < rules.size(); ++i) {
         std::vector<Entry> &entries = kept[i];
-        std::sort(entries.begin(), entries.end(), [](const Entry &a, const Entry &b) {
-            const int order = std::strcmp(a.key.constData(), b.key.constData());
-            return order != 0 ? order < 0 : std::strcmp(a.name.constData(), b.name.constData()) < 0;
+        std::sort(entries.begin(), entries.end(), [&](const Entry &a, const Entry &b) {
+            const int order = view(a.key, a.keySize).compare(view(b.key, b.keySize));
+            return order != 0 ? order < 0
+                              : view(a.name, a.nameSize).compare(view(b.name, b.nameSize)) < 0;
         });
-        QStringList &names = (*lists)[i];
-        names.reserve(qsizetype(entries.size()));
+        FolderNames &names = (*lists)[i];
+        qsizetype characters = 0;
+        for (const Entry &entry : entries)
+            characters += entry.nameSize;
+        names.reserve(qsizetype(entries.size()), characters);
         for (const Entry &entry : entries) {
-            QString name = platform::fileNameText(entry.name);
-            if (!name.isNull())
-                names.append(std::move(name));
+            const QByteArrayView name = view(entry.name, entry.nameSize);
+            if (entry.ascii) {
+                names.append(QLatin1String(name.data(), name.size()));
+                continue;
+            }
+            const QString text = platform::fileNameText(name);
+            if (!text.isNull())
+                names.append(text);
         }
     }
     return true;

@@ -10,6 +10,36 @@
 #include <future>
 #include <vector>
 
+// The names one list shows, in its order. A folder can list 100,000 of them: they are kept as
+// one text, not as a string each.
+class FolderNames
+{
+public:
+    FolderNames() = default;
+    explicit FolderNames(const QStringList &names);
+
+    qsizetype size() const { return qsizetype(m_ends.size()); }
+    bool isEmpty() const { return m_ends.empty(); }
+    QStringView at(qsizetype i) const;
+    // -1 when `name` is not among them.
+    qsizetype indexOf(QStringView name) const;
+    QStringList toList() const;
+
+    void append(QStringView name);
+    void append(QLatin1String name);
+    void reserve(qsizetype names, qsizetype characters);
+
+    bool operator==(const FolderNames &other) const
+    {
+        return m_ends == other.m_ends && m_text == other.m_text;
+    }
+    bool operator!=(const FolderNames &other) const { return !(*this == other); }
+
+private:
+    QString m_text;
+    std::vector<quint32> m_ends; // where each name ends in m_text
+};
+
 // WADs and demos ("*.wad", "*.lmp", any letter case): never taken for programs, execute bit
 // or not. `name` as the file system spells it (UTF-8 here).
 bool IsDataFileName(QByteArrayView name);
@@ -42,13 +72,13 @@ QString AbsoluteFolder(const QString &folder);
 // The names of the plain, visible files in `folder` that `rule` admits, sorted
 // alphabetically without regard to case. The empty folder lists nothing.
 // Returns false with the system's reason when the folder cannot be read.
-bool ListFolder(const QString &folder, const ListingRule &rule, QStringList *names,
+bool ListFolder(const QString &folder, const ListingRule &rule, FolderNames *names,
                 QString *reason);
 
 // The same for several lists of one folder, which is read once: (*lists)[i] gets what
 // rules[i] admits.
 bool ListFolder(const QString &folder, const std::vector<ListingRule> &rules,
-                std::vector<QStringList> *lists, QString *reason);
+                std::vector<FolderNames> *lists, QString *reason);
 
 // Several folders read side by side, on no more threads than the machine has cores, in the
 // order given (put the costliest first). Reading starts at once; results() waits for it.
@@ -63,7 +93,7 @@ public:
     struct Result
     {
         bool ok = false;
-        std::vector<QStringList> lists; // one for each rule
+        std::vector<FolderNames> lists; // one for each rule
         QString reason;
     };
 
