@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+// Where the launcher keeps its own files: the program folder, the working folder at start-up,
+// and what lies in it. Without a program folder (it was gone at start-up) every path is empty,
+// so nothing lands in the root folder.
+class ProgramPaths
+{
+public:
+    ProgramPaths() = default;
+    explicit ProgramPaths(const QString &programFolder) : m_folder(programFolder) {}
+
+    bool isKnown() const { return !m_folder.isEmpty(); }
+    const QString &programFolder() const { return m_folder; }
+    QString glWads() const { return inFolder(QStringLiteral("GL_WADs")); }
+    QString settingsFile() const { return inFolder(QStringLiteral("zel.cfg")); }
+    // The engine's two output streams; each start replaces them.
+    QString engineOutputLog() const { return inFolder(QStringLiteral("engine-output.log")); }
+    QString engineErrorLog() const { return inFolder(QStringLiteral("engine-errors.log")); }
+
+private:
+    QString inFolder(const QString &name) const;
+
+    QString m_folder;
+};
