@@ -26,6 +26,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <functional>
+#include <malloc.h>
 #include <memory>
 #include <string>
 #include <strings.h>
@@ -89,12 +90,12 @@ size_t plainListing(const QString &folder)
     return names.size();
 }
 
-long residentKb()
+// Heap in use, mapped blocks included: the resident size would count pages the allocator
+// keeps from earlier work, and so miss what the lists take.
+long heapInUseKb()
 {
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    statm.open(QIODevice::ReadOnly);
-    const QList<QByteArray> fields = statm.readAll().split(' ');
-    return fields.value(1).toLong() * (sysconf(_SC_PAGESIZE) / 1024);
+    const struct mallinfo2 info = mallinfo2();
+    return long((info.uordblks + info.hblkhd) / 1024);
 }
 
 void row(const char *figure, double value, const char *unit, double floor, const char *goal,
@@ -110,6 +111,13 @@ double cpuSeconds()
     getrusage(RUSAGE_SELF, &usage);
     return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
            double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// Waits until `list` shows what it read.
+void waitForList(const FolderList *list)
+{
+    while (list->isReading())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
 // Shows `window` and waits until it has painted once.
@@ -138,15 +146,19 @@ int main(int argc, char *argv[])
         QWidget window;
         auto *list = new FolderList(ListingRule(QStringLiteral("*.wad")), &window);
         list->setPath(big);
+        waitForList(list);
         showAndPaint(&window);
+        // From the request to the new names shown: the list starts empty each time.
         const std::vector<double> ms = medianMs(9, {[&] { plainListing(big); },
                                                     [&] {
                                                         list->setPath(QString());
                                                         list->setPath(big);
+                                                        waitForList(list);
+                                                        list->repaint();
                                                     }});
         const double floor = ms[0], refresh = ms[1];
-        row("refresh of 100,000 files (33,334 listed)", refresh, "ms", floor, "<= 2x",
-            refresh <= 2 * floor);
+        row("refresh of 100,000 files (33,334 listed)", refresh, "ms", floor, "<= 1.2x",
+            refresh <= 1.2 * floor);
     }
 
     // 2. Start-up with five folders of 20,000 files each.
@@ -211,13 +223,14 @@ int main(int argc, char *argv[])
         QWidget window;
         auto *list = new FolderList(ListingRule(QStringLiteral("*")), &window);
         showAndPaint(&window);
-        const long before = residentKb();
+        const long before = heapInUseKb();
         list->setPath(big);
+        waitForList(list);
         window.grab();
-        const long added = residentKb() - before;
-        std::printf("%-44s %10.1f MB   goal < 20 MB            %s\n",
+        const long added = heapInUseKb() - before;
+        std::printf("%-44s %10.1f MB   goal < 10 MB            %s\n",
                     "memory added by 100,000 listed entries", double(added) / 1024.0,
-                    added < 20 * 1024 ? "met" : "MISSED");
+                    added < 10 * 1024 ? "met" : "MISSED");
     }
 
     // 5. A click on "play" until the engine runs (a stand-in that leaves a mark at once).
@@ -303,6 +316,7 @@ int main(int argc, char *argv[])
         auto *list = new FolderList(ListingRule(QStringLiteral("*.wad")), &window);
         list->setWatch(watch);
         list->setPath(big);
+        waitForList(list);
         showAndPaint(&window);
 
         std::atomic<bool> writing{true};
@@ -326,9 +340,9 @@ int main(int argc, char *argv[])
         loop.exec();
         writing = false;
         writer.join();
-        std::printf("%-44s %10lld ms   (longest wait for the event loop; %lld files listed)\n",
+        std::printf("%-44s %10lld ms   goal < 50 ms             %s (%lld files listed)\n",
                     "window stall while 100,000 files change", longest,
-                    static_cast<long long>(list->names().size()));
+                    longest < 50 ? "met" : "MISSED", static_cast<long long>(list->names().size()));
     }
 
     // 7. Notes of 1 MiB on one line, with nowhere to wrap: start-up, and a key typed into them.

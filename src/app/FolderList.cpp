@@ -3,8 +3,10 @@
 #include "app/FolderWatch.h"
 
 #include <QAbstractListModel>
+#include <QElapsedTimer>
 #include <QScopedValueRollback>
 #include <QTimer>
+#include <QtConcurrent>
 
 namespace {
 // However busy the folder, the window spends at most a fifth of its time re-reading it.
@@ -39,8 +41,41 @@ public:
     FolderNames names;
 };
 
+QString CannotShowFolder(const QString &folder, const QString &reason)
+{
+    return QStringLiteral("Cannot show the folder \"%1\": %2").arg(folder, reason);
+}
+
+std::vector<FolderList::Done> GatherProblems(int count,
+                                             std::function<void(const QStringList &)> report)
+{
+    struct Gathered
+    {
+        int left;
+        QStringList problems;
+        std::function<void(const QStringList &)> report;
+    };
+    auto gathered = std::make_shared<Gathered>(Gathered{count, {}, std::move(report)});
+    std::vector<FolderList::Done> dones;
+    for (int i = 0; i < count; ++i) {
+        dones.push_back([gathered](const QString &problem) {
+            if (!problem.isEmpty() && !gathered->problems.contains(problem))
+                gathered->problems << problem;
+            if (--gathered->left == 0 && !gathered->problems.isEmpty())
+                gathered->report(gathered->problems);
+        });
+    }
+    return dones;
+}
+
 FolderList::FolderList(const ListingRule &rule, QWidget *parent)
-    : QListView(parent), m_rule(rule), m_model(new FolderModel(this)), m_settle(new QTimer(this))
+    : QListView(parent), m_rule(rule), m_model(new FolderModel(this)),
+      m_reader([](const QString &folder, const ListingRule &listingRule) {
+          Listing listing;
+          listing.ok = ListFolder(folder, listingRule, &listing.names, &listing.reason);
+          return listing;
+      }),
+      m_settle(new QTimer(this))
 {
     m_settle->setSingleShot(true);
     connect(m_settle, &QTimer::timeout, this, [this] { refresh(); });
@@ -57,17 +92,26 @@ FolderList::FolderList(const ListingRule &rule, QWidget *parent)
 
 FolderList::~FolderList() = default;
 
-bool FolderList::setPath(const QString &folder, QString *reason)
+void FolderList::setPath(const QString &folder, Done done)
 {
-    m_path = AbsoluteFolder(folder);
-    return refresh(reason);
+    const QString path = AbsoluteFolder(folder);
+    if (path != m_path) {
+        m_path = path;
+        show(FolderNames());
+    }
+    refresh(std::move(done));
 }
 
-void FolderList::setPathListed(const QString &folder, bool ok, FolderNames names)
+void FolderList::setPathListed(const QString &folder, const Listing &listing)
 {
     m_path = AbsoluteFolder(folder);
-    show(ok ? std::move(names) : FolderNames());
-    watch();
+    ++m_reads; // a read still running was of the old folder
+    shown(listing, 0);
+}
+
+void FolderList::setReader(Reader reader)
+{
+    m_reader = std::move(reader);
 }
 
 void FolderList::setWatch(FolderWatch *watch)
@@ -115,17 +159,36 @@ bool FolderList::setFileName(const QString &name)
     return name.isEmpty() || row >= 0;
 }
 
-bool FolderList::refresh(QString *reason)
+void FolderList::refresh(Done done)
 {
-    QElapsedTimer clock;
-    clock.start();
-    FolderNames names;
-    const bool ok = ListFolder(m_path, m_rule, &names, reason);
-    show(std::move(names));
+    m_waiting.push_back(std::move(done));
+    const quint64 read = ++m_reads;
+    // The reader is copied: the list may change it, or go, while this read runs.
+    QtConcurrent::run([reader = m_reader, folder = m_path, rule = m_rule] {
+        QElapsedTimer clock;
+        clock.start();
+        Listing listing = folder.isEmpty() ? Listing() : reader(folder, rule);
+        return std::pair{std::move(listing), clock.elapsed()};
+    }).then(this, [this, read](const std::pair<Listing, qint64> &result) {
+        if (read == m_reads)
+            shown(result.first, result.second);
+    });
+}
+
+void FolderList::shown(const Listing &listing, qint64 readMs)
+{
+    show(listing.ok ? listing.names : FolderNames());
     // The watch is renewed in case the folder came back after it was gone.
     watch();
-    m_lastReadMs = clock.elapsed();
-    return ok;
+    m_lastReadMs = readMs;
+    const QString problem = listing.ok ? QString() : CannotShowFolder(m_path, listing.reason);
+    std::vector<Done> waiting;
+    waiting.swap(m_waiting);
+    for (const Done &done : waiting) {
+        if (done)
+            done(problem);
+    }
+    emit listed();
 }
 
 void FolderList::show(FolderNames names)

@@ -74,8 +74,7 @@ Form1::Form1(QWidget *parent) : QWidget(parent), m_ui(std::make_unique<Form1Ui>(
     for (FolderList *list : {m_ui->File5, m_ui->File6, m_ui->File7, m_ui->File8, m_ui->File9,
                              m_ui->File10, m_ui->File11})
         list->setWatch(m_watch);
-    showSettings(notes, reads);
-    m_startingUp = false;
+    showStartUpSettings(notes, reads);
     if (!m_startupProblems.isEmpty()) {
         reportLater(m_startupProblems.join(QLatin1Char('\n')));
         m_startupProblems.clear();
@@ -194,25 +193,45 @@ Form1::FolderReads Form1::readFolders() const
 
 void Form1::ShowSettings(const QString &notes)
 {
-    FolderReads reads = readFolders();
-    showSettings(notes, reads);
+    const Form1Ui &ui = *m_ui;
+    const std::pair<FolderList *, QString> folders[] = {
+        {ui.File6, m_settings.GameEngineFolder},
+        {ui.File7, m_settings.GameEngineFolder},
+        {ui.File11, m_settings.IwadFolder},
+        {ui.File8, m_settings.PwadFolder1},
+        {ui.File9, m_settings.PwadFolder2},
+        {ui.File5, m_settings.IwadSafeFolder},
+        {ui.File10, glWadsFolder()},
+    };
+    std::vector<FolderList::Done> dones =
+        GatherProblems(int(std::size(folders)), [this](const QStringList &problems) {
+            report(problems.join(QLatin1Char('\n')));
+        });
+    for (size_t i = 0; i < std::size(folders); ++i)
+        folders[i].first->setPath(folders[i].second, std::move(dones[i]));
+    showLabelsAndNotes(notes);
 }
 
-void Form1::showSettings(const QString &notes, FolderReads &reads)
+void Form1::showStartUpSettings(const QString &notes, FolderReads &reads)
 {
-    const Form1Ui &ui = *m_ui;
-    QStringList problems;
     std::vector<FolderBatch::Result> &results = reads.batch->results();
     for (size_t r = 0; r < results.size(); ++r) {
         const QString &folder = reads.batch->folder(r);
         for (qsizetype i = 0; i < reads.lists[r].size(); ++i) {
-            findChild<FolderList *>(reads.lists[r][i])
-                ->setPathListed(folder, results[r].ok, std::move(results[r].lists[size_t(i)]));
+            FolderList::Listing listing{results[r].ok, std::move(results[r].lists[size_t(i)]),
+                                        results[r].reason};
+            findChild<FolderList *>(reads.lists[r][i])->setPathListed(folder, listing);
         }
+        // These join the other start-up problems in one message.
         if (!results[r].ok)
-            problems << CannotShowFolder(folder, results[r].reason);
+            m_startupProblems << CannotShowFolder(folder, results[r].reason);
     }
+    showLabelsAndNotes(notes);
+}
 
+void Form1::showLabelsAndNotes(const QString &notes)
+{
+    const Form1Ui &ui = *m_ui;
     ui.Label10->setToolTip(glWadsFolder());
     ui.Label11->setToolTip(ui.File11->path());
     ui.Label12->setToolTip(ui.File6->path());
@@ -221,16 +240,7 @@ void Form1::showSettings(const QString &notes, FolderReads &reads)
     ui.Label19->setToolTip(ui.File5->path());
     ui.Label8->setToolTip(ui.File8->path());
     ui.Label9->setToolTip(ui.File9->path());
-
     ui.Text6->setNotes(notes);
-
-    if (!problems.isEmpty()) {
-        // During start-up these join the other start-up problems in one message.
-        if (m_startingUp)
-            m_startupProblems << problems;
-        else
-            report(problems.join(QLatin1Char('\n')));
-    }
 }
 
 bool Form1::SaveSettings()
@@ -270,7 +280,7 @@ bool Form1::SaveSettings()
     const QString message = saved.message.isEmpty() ? file.error : saved.message;
     if (!message.isEmpty())
         report(message);
-    return saved.result == SettingsFile::Saved::Written;
+    return true;
 }
 
 void Form1::connectControls()
@@ -306,16 +316,14 @@ void Form1::connectControls()
 
     connect(ui.Command15, &QPushButton::clicked, this, [this] {
         const Form1Ui &ui = *m_ui;
-        QStringList problems;
-        for (FolderList *list :
-             {ui.File5, ui.File6, ui.File7, ui.File8, ui.File9, ui.File10, ui.File11}) {
-            QString reason;
-            if (!list->refresh(&reason) &&
-                !problems.contains(CannotShowFolder(list->path(), reason)))
-                problems << CannotShowFolder(list->path(), reason);
-        }
-        if (!problems.isEmpty())
-            report(problems.join(QLatin1Char('\n')));
+        FolderList *const lists[] = {ui.File5, ui.File6,  ui.File7, ui.File8,
+                                     ui.File9, ui.File10, ui.File11};
+        std::vector<FolderList::Done> dones =
+            GatherProblems(int(std::size(lists)), [this](const QStringList &problems) {
+                report(problems.join(QLatin1Char('\n')));
+            });
+        for (size_t i = 0; i < std::size(lists); ++i)
+            lists[i]->refresh(std::move(dones[i]));
     });
 }
 
@@ -330,9 +338,7 @@ void Form1::assignFolder(const FolderButton &row)
     const QString folder = chosen.isEmpty()
                                ? row.list->path()
                                : chosen.left(chosen.lastIndexOf(platform::separator()) + 1);
-    QString reason;
-    if (!row.list->setPath(folder, &reason))
-        report(CannotShowFolder(folder, reason));
+    row.list->setPath(folder);
     row.label->setToolTip(row.list->path());
     // The save shows the settings again, which moves the demo list along with the engine
     // list. Should the save fail, the demo list must not stay behind: its delete and the
@@ -342,7 +348,9 @@ void Form1::assignFolder(const FolderButton &row)
         m_ui->Label7->setToolTip(folder);
         m_ui->Label12->setToolTip(folder);
     }
-    SaveSettings();
+    // A save shows every folder again and says which cannot be shown; without it, say so here.
+    if (!SaveSettings())
+        RefreshList(row.list, this);
 }
 
 void Form1::refreshList(FolderList *list, bool clearSelection)

@@ -34,7 +34,8 @@ public:
     // Puts the remembered folders into the lists and their labels, and `notes` into
     // the notes box.
     void ShowSettings(const QString &notes);
-    // Writes the lists' folders and the notes, reads them back and shows them.
+    // Writes the lists' folders and the notes, reads them back and shows them. False when it
+    // showed nothing again, after saying why.
     bool SaveSettings();
 
 protected:
@@ -50,7 +51,8 @@ private:
     // The five folders of what was read, into the window's state.
     void takeFolders(const ParsedSettings &read);
     FolderReads readFolders() const;
-    void showSettings(const QString &notes, FolderReads &reads);
+    void showStartUpSettings(const QString &notes, FolderReads &reads);
+    void showLabelsAndNotes(const QString &notes);
     void connectControls();
     void assignFolder(const FolderButton &row);
     void refreshList(FolderList *list, bool clearSelection);
@@ -63,7 +65,6 @@ private:
     LauncherSettings m_settings; // the five folders last read; the notes live in Text6
     std::unique_ptr<SettingsFile> m_settingsFile; // none without a program folder
     QStringList m_startupProblems;
-    bool m_startingUp = true;
     FolderWatch *m_watch;
     NodeBuildController *m_nodeBuilds = nullptr;
     bool m_painted = false;

@@ -95,6 +95,7 @@ Form1 &Bench::open()
     if (!QTest::qWaitForWindowExposed(window.get()))
         qFatal("the launcher window is not shown");
     QCoreApplication::processEvents(); // deferred start-up messages
+    waitForLists(*window);
     return *window;
 }
 
@@ -243,6 +244,17 @@ QStringList waitForLog(const QString &log)
     return readLines(log);
 }
 
+bool waitForLists(const QWidget &window)
+{
+    const QList<FolderList *> lists = window.findChildren<FolderList *>();
+    return QTest::qWaitFor(
+        [&] {
+            return std::none_of(lists.begin(), lists.end(),
+                                [](const FolderList *list) { return list->isReading(); });
+        },
+        10000);
+}
+
 void act(Form1 &window, const QStringList &actions)
 {
     for (const QString &action : actions) {
@@ -272,6 +284,9 @@ void act(Form1 &window, const QStringList &actions)
         } else {
             QTest::mouseClick(control, Qt::LeftButton);
         }
+        // As a player would, each action looks at the lists once they show what was read.
+        if (!waitForLists(window))
+            qFatal("the lists are still reading after %s", qPrintable(action));
     }
 }
 

@@ -124,10 +124,13 @@ bool waitForChildren(int timeout);
 // The lines of the log, once it appeared (empty after 10 s without it).
 QStringList waitForLog(const QString &log);
 
+// Waits until every list of `window` shows what it read; false after 10 s.
+bool waitForLists(const QWidget &window);
+
 // Plays `actions` written as text: "Option4" clicks that control (a button, check box,
 // option or caption), "Text3=07" empties the box and types 07, "File8=a.wad" picks that
 // file, "Text6=debug" types the notes, and "File7:=d.lmp" selects as code does, without the
-// player's reaction.
+// player's reaction. After each action it waits until the lists show what they read.
 void act(Form1 &window, const QStringList &actions);
 
 // A WAD: its magic, its lumps by name, and what makes it no WAD (empty when it is one).

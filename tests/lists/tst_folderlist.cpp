@@ -1,0 +1,143 @@
+// The folder list on its own: reads off the window's thread, shown in one step, and never a
+// read that a newer one overtook.
+#include "app/FolderList.h"
+
+#include <QDir>
+#include <QFile>
+#include <QScrollBar>
+#include <QSemaphore>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <atomic>
+#include <memory>
+
+namespace {
+
+void touch(const QString &path)
+{
+    QFile(path).open(QIODevice::WriteOnly);
+}
+
+bool waitForRead(const FolderList &list)
+{
+    return QTest::qWaitFor([&] { return !list.isReading(); }, 5000);
+}
+
+} // namespace
+
+class TestFolderList : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // A slow read that a newer one overtook is dropped when it ends, whatever it found.
+    void anOvertakenReadIsNeverShown()
+    {
+        QWidget window;
+        FolderList list(ListingRule("*.wad"), &window);
+        auto release = std::make_shared<QSemaphore>();
+        auto calls = std::make_shared<std::atomic<int>>(0);
+        list.setReader([release, calls](const QString &, const ListingRule &) {
+            FolderList::Listing listing;
+            if ((*calls)++ == 0) {
+                release->acquire(); // the first read hangs until the test lets it go
+                listing.names = FolderNames(QStringList{"stale.wad"});
+            } else {
+                listing.names = FolderNames(QStringList{"fresh.wad"});
+            }
+            return listing;
+        });
+        QStringList problems;
+        list.setPath("/some/folder", [&](const QString &p) { problems << "first:" + p; });
+        QTRY_COMPARE(calls->load(), 1);
+        list.refresh([&](const QString &p) { problems << "second:" + p; });
+        QTRY_COMPARE(list.names(), QStringList{"fresh.wad"});
+        QVERIFY(!list.isReading());
+        // Both callers heard of the read that is shown.
+        QCOMPARE(problems, (QStringList{"first:", "second:"}));
+        release->release();
+        QTest::qWait(100);
+        QCOMPARE(list.names(), QStringList{"fresh.wad"});
+    }
+
+    void refreshKeepsSelectionAndScrollWhileTheirFilesStay()
+    {
+        QTemporaryDir dir;
+        for (int i = 0; i < 200; ++i)
+            touch(dir.filePath(QStringLiteral("map%1.wad").arg(i, 3, 10, QLatin1Char('0'))));
+        QWidget window;
+        window.resize(200, 200);
+        FolderList list(ListingRule("*.wad"), &window);
+        list.resize(150, 150);
+        window.show();
+        list.setPath(dir.path());
+        QVERIFY(waitForRead(list));
+        QCOMPARE(list.names().size(), 200);
+        QVERIFY(list.setFileName("map150.wad"));
+        QVERIFY(list.verticalScrollBar()->value() > 0);
+        const QString top = list.indexAt(QPoint(1, 1)).data().toString();
+
+        // Files come and go before the shown ones: the same rows stay in sight.
+        QFile::remove(dir.filePath("map000.wad"));
+        touch(dir.filePath("aaa.wad"));
+        touch(dir.filePath("aab.wad"));
+        list.refresh();
+        QVERIFY(list.isReading());
+        QVERIFY(waitForRead(list));
+        QCOMPARE(list.fileName(), QString("map150.wad"));
+        QCOMPARE(list.names().size(), 201);
+        QCOMPARE(list.indexAt(QPoint(1, 1)).data().toString(), top);
+
+        // The selected file goes: so does the selection.
+        QFile::remove(dir.filePath("map150.wad"));
+        list.refresh();
+        QVERIFY(waitForRead(list));
+        QCOMPARE(list.fileName(), QString());
+    }
+
+    // Names of the folder shown before must not stand under another folder's path: a delete
+    // would remove a file of that name there.
+    void anotherFolderDropsTheOldNamesAtOnce()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkpath("a"));
+        QVERIFY(QDir(dir.path()).mkpath("b"));
+        touch(dir.filePath("a/same.wad"));
+        QWidget window;
+        FolderList list(ListingRule("*.wad"), &window);
+        list.setPath(dir.filePath("a"));
+        QVERIFY(waitForRead(list));
+        QVERIFY(list.setFileName("same.wad"));
+        list.setPath(dir.filePath("b"));
+        QCOMPARE(list.path(), dir.filePath("b"));
+        QCOMPARE(list.names(), QStringList());
+        QCOMPARE(list.fileName(), QString());
+        QVERIFY(waitForRead(list));
+        QCOMPARE(list.names(), QStringList());
+    }
+
+    // Each read of a folder that cannot be shown says so once, several lists in one message.
+    void problemsAreGathered()
+    {
+        QTemporaryDir dir;
+        touch(dir.filePath("file"));
+        QWidget window;
+        FolderList one(ListingRule("*.wad"), &window), two(ListingRule("*.lmp"), &window),
+            fine(ListingRule("*.wad"), &window);
+        QStringList reports;
+        std::vector<FolderList::Done> dones =
+            GatherProblems(3, [&](const QStringList &problems) { reports << problems.join('\n'); });
+        one.setPath(dir.filePath("file"), dones[0]);
+        two.setPath(dir.filePath("file"), dones[1]);
+        fine.setPath(dir.path(), dones[2]);
+        QTRY_COMPARE(reports.size(), 1);
+        QCOMPARE(reports.first(), CannotShowFolder(dir.filePath("file"), "Not a directory"));
+        QCOMPARE(one.path(), dir.filePath("file")); // kept, so a save does not erase it
+        QTest::qWait(50);
+        QCOMPARE(reports.size(), 1);
+    }
+};
+
+QTEST_MAIN(TestFolderList)
+#include "tst_folderlist.moc"
