@@ -1,11 +1,11 @@
 // Prints the launcher's figures beside their floors, measured in one run so that the ratios
 // hold on a noisy machine. Run: build/bench/zel_bench (see README, "Performance").
 #include "app/Controls.h"
-#include "app/FolderList.h"
-#include "app/FolderWatch.h"
+#include "lists/FolderList.h"
+#include "lists/FolderWatch.h"
 #include "app/Form1.h"
-#include "nodes/ShellAndWait.h"
-#include "platform/Dialogs.h"
+#include "core/nodes/ShellAndWait.h"
+#include "platform/gui/Dialogs.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
 // Random selections into the command-line composer: no crash, no empty argument, and every
 // path the launcher builds arrives as one argument, whole.
-#include "launch/EngineCommandLine.h"
+#include "core/launch/EngineCommandLine.h"
 #include "platform/Platform.h"
 
 #include <fuzzer/FuzzedDataProvider.h>

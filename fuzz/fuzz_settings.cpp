@@ -1,6 +1,6 @@
 // Any bytes as a settings file: the reader must not crash, and whatever six values it reads
 // must come back unchanged through a save and a second read.
-#include "app/LauncherSettings.h"
+#include "core/settings/LauncherSettings.h"
 
 #include <cstdlib>
 

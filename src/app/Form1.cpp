@@ -1,16 +1,16 @@
 #include "app/Form1.h"
 
 #include "app/Controls.h"
-#include "app/FolderList.h"
-#include "app/FolderWatch.h"
+#include "lists/FolderList.h"
+#include "lists/FolderWatch.h"
 #include "app/FormDesign.h"
-#include "app/RefreshList.h"
-#include "app/SettingsFile.h"
-#include "files/FileOperations.h"
+#include "lists/RefreshList.h"
+#include "core/settings/SettingsFile.h"
+#include "core/files/FileOperations.h"
 #include "files/FileOpsController.h"
 #include "launch/LaunchController.h"
 #include "nodes/NodeBuildController.h"
-#include "platform/Dialogs.h"
+#include "platform/gui/Dialogs.h"
 #include "platform/Platform.h"
 
 #include <QCloseEvent>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/Form1Ui.h"
-#include "app/LauncherSettings.h"
+#include "core/settings/LauncherSettings.h"
 
 #include <QWidget>
 

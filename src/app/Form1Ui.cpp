@@ -1,7 +1,7 @@
 #include "app/Form1Ui.h"
 
 #include "app/Controls.h"
-#include "app/FolderList.h"
+#include "lists/FolderList.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -2,7 +2,7 @@
 
 #include "app/Artwork.h"
 #include "app/Controls.h"
-#include "app/FolderList.h"
+#include "lists/FolderList.h"
 
 #include <QComboBox>
 #include <QFrame>

@@ -1,11 +1,11 @@
 #include "files/FileOpsController.h"
 
-#include "app/FolderList.h"
+#include "lists/FolderList.h"
 #include "app/Form1.h"
-#include "app/RefreshList.h"
-#include "files/FileOperations.h"
+#include "lists/RefreshList.h"
+#include "core/files/FileOperations.h"
 #include "nodes/NodeBuildController.h"
-#include "platform/Dialogs.h"
+#include "platform/gui/Dialogs.h"
 #include "platform/Platform.h"
 
 #include <QLineEdit>

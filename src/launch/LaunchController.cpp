@@ -1,11 +1,11 @@
 #include "launch/LaunchController.h"
 
 #include "app/Controls.h"
-#include "app/FolderList.h"
+#include "lists/FolderList.h"
 #include "app/Form1.h"
-#include "launch/EngineEnd.h"
+#include "core/launch/EngineEnd.h"
 #include "nodes/NodeBuildController.h"
-#include "platform/Dialogs.h"
+#include "platform/gui/Dialogs.h"
 #include "platform/Platform.h"
 #include "platform/WatchedProcess.h"
 

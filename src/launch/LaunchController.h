@@ -1,6 +1,6 @@
 #pragma once
 
-#include "launch/EngineCommandLine.h"
+#include "core/launch/EngineCommandLine.h"
 
 #include <QObject>
 

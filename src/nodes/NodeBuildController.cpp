@@ -1,12 +1,12 @@
 #include "nodes/NodeBuildController.h"
 
-#include "app/FolderList.h"
+#include "lists/FolderList.h"
 #include "app/Form1.h"
-#include "app/RefreshList.h"
-#include "files/FileOperations.h"
-#include "nodes/NodeBuilderCommands.h"
-#include "nodes/ShellAndWait.h"
-#include "platform/Dialogs.h"
+#include "lists/RefreshList.h"
+#include "core/files/FileOperations.h"
+#include "core/nodes/NodeBuilderCommands.h"
+#include "core/nodes/ShellAndWait.h"
+#include "platform/gui/Dialogs.h"
 #include "platform/Platform.h"
 
 #include <QDir>

@@ -1,5 +1,5 @@
 #include "app/Controls.h"
-#include "app/FolderList.h"
+#include "lists/FolderList.h"
 #include "support/TestSupport.h"
 
 #include <QAccessible>

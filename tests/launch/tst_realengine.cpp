@@ -1,4 +1,4 @@
-#include "app/FolderList.h"
+#include "lists/FolderList.h"
 #include "support/TestSupport.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 // The folder list on its own: reads off the window's thread, shown in one step, and never a
 // read that a newer one overtook.
-#include "app/FolderList.h"
+#include "lists/FolderList.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include "support/TestSupport.h"
 
-#include "app/FolderList.h"
-#include "app/LauncherSettings.h"
+#include "lists/FolderList.h"
+#include "core/settings/LauncherSettings.h"
 
 #include <QAbstractButton>
 #include <QCryptographicHash>

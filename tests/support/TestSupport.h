@@ -2,7 +2,7 @@
 
 #include "app/Controls.h"
 #include "app/Form1.h"
-#include "platform/Dialogs.h"
+#include "platform/gui/Dialogs.h"
 
 #include <QMap>
 #include <QStringList>

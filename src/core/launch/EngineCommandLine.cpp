@@ -1,6 +1,6 @@
-#include "launch/EngineCommandLine.h"
+#include "core/launch/EngineCommandLine.h"
 
-#include "app/FolderListing.h"
+#include "core/listing/FolderListing.h"
 #include "platform/Platform.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "nodes/NodeBuilderCommands.h"
+#include "core/nodes/NodeBuilderCommands.h"
 
 #include "platform/Platform.h"
 

@@ -1,4 +1,4 @@
-#include "files/FileOperations.h"
+#include "core/files/FileOperations.h"
 
 #include "platform/Platform.h"
 

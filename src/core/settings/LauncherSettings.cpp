@@ -1,4 +1,4 @@
-#include "app/LauncherSettings.h"
+#include "core/settings/LauncherSettings.h"
 
 #include "platform/Platform.h"
 

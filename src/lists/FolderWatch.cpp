@@ -1,4 +1,4 @@
-#include "app/FolderWatch.h"
+#include "lists/FolderWatch.h"
 
 #include <QFileSystemWatcher>
 

@@ -1,6 +1,6 @@
-#include "app/FolderList.h"
+#include "lists/FolderList.h"
 
-#include "app/FolderWatch.h"
+#include "lists/FolderWatch.h"
 
 #include <QAbstractListModel>
 #include <QElapsedTimer>
@@ -169,9 +169,16 @@ void FolderList::refresh(Done done)
         clock.start();
         Listing listing = folder.isEmpty() ? Listing() : reader(folder, rule);
         return std::pair{std::move(listing), clock.elapsed()};
-    }).then(this, [this, read](const std::pair<Listing, qint64> &result) {
-        if (read == m_reads)
-            shown(result.first, result.second);
+    }).then(this, [this, read](std::pair<Listing, qint64> result) {
+        // A read done before this call returned would be shown inside it: always later.
+        auto done = std::make_shared<std::pair<Listing, qint64>>(std::move(result));
+        QMetaObject::invokeMethod(
+            this,
+            [this, read, done] {
+                if (read == m_reads)
+                    shown(done->first, done->second);
+            },
+            Qt::QueuedConnection);
     });
 }
 

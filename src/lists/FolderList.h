@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/FolderListing.h"
+#include "core/listing/FolderListing.h"
 
 #include <QListView>
 

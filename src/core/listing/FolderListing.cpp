@@ -1,4 +1,4 @@
-#include "app/FolderListing.h"
+#include "core/listing/FolderListing.h"
 
 #include "platform/Platform.h"
 

@@ -1,5 +1,5 @@
-#include "app/FolderListing.h"
-#include "launch/EngineCommandLine.h"
+#include "core/listing/FolderListing.h"
+#include "core/launch/EngineCommandLine.h"
 
 #include <QDir>
 #include <QFile>

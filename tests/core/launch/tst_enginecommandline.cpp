@@ -1,4 +1,4 @@
-#include "launch/EngineCommandLine.h"
+#include "core/launch/EngineCommandLine.h"
 
 #include <QProcess>
 #include <QTest>

@@ -1,7 +1,7 @@
-#include "app/RefreshList.h"
+#include "lists/RefreshList.h"
 
-#include "app/FolderList.h"
-#include "platform/Dialogs.h"
+#include "lists/FolderList.h"
+#include "platform/gui/Dialogs.h"
 
 void RefreshList(FolderList *list, QWidget *window)
 {

@@ -1,4 +1,4 @@
-#include "nodes/ShellAndWait.h"
+#include "core/nodes/ShellAndWait.h"
 
 #include "platform/Processes.h"
 

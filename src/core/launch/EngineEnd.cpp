@@ -1,4 +1,4 @@
-#include "launch/EngineEnd.h"
+#include "core/launch/EngineEnd.h"
 
 #include "platform/Platform.h"
 

@@ -1,5 +1,5 @@
-#include "app/LauncherSettings.h"
-#include "app/SettingsFile.h"
+#include "core/settings/LauncherSettings.h"
+#include "core/settings/SettingsFile.h"
 
 #include <QFile>
 #include <QTemporaryDir>

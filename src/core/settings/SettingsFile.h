@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/LauncherSettings.h"
+#include "core/settings/LauncherSettings.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,6 +1,6 @@
-#include "app/SettingsFile.h"
+#include "core/settings/SettingsFile.h"
 
-#include "files/FileOperations.h"
+#include "core/files/FileOperations.h"
 #include "platform/Platform.h"
 
 #include <QFileInfo>
