@@ -1,10 +1,10 @@
 // Prints the launcher's figures beside their floors, measured in one run so that the ratios
 // hold on a noisy machine. Run: build/bench/zel_bench (see README, "Performance").
-#include "app/Controls.h"
+#include "app/Form1.h"
+#include "controls/Controls.h"
+#include "core/nodes/ShellAndWait.h"
 #include "lists/FolderList.h"
 #include "lists/FolderWatch.h"
-#include "app/Form1.h"
-#include "core/nodes/ShellAndWait.h"
 #include "platform/gui/Dialogs.h"
 
 #include <QApplication>
@@ -98,8 +98,8 @@ long heapInUseKb()
     return long((info.uordblks + info.hblkhd) / 1024);
 }
 
-void row(const char *figure, double value, const char *unit, double floor, const char *goal,
-         bool met)
+void printRow(const char *figure, double value, const char *unit, double floor, const char *goal,
+              bool met)
 {
     std::printf("%-44s %10.1f %-3s floor %7.1f %-3s ratio %5.2f  goal %-7s %s\n", figure, value,
                 unit, floor, unit, floor > 0 ? value / floor : 0.0, goal, met ? "met" : "MISSED");
@@ -157,8 +157,8 @@ int main(int argc, char *argv[])
                                                         list->repaint();
                                                     }});
         const double floor = ms[0], refresh = ms[1];
-        row("refresh of 100,000 files (33,334 listed)", refresh, "ms", floor, "<= 1.2x",
-            refresh <= 1.2 * floor);
+        printRow("refresh of 100,000 files (33,334 listed)", refresh, "ms", floor, "<= 1.2x",
+                 refresh <= 1.2 * floor);
     }
 
     // 2. Start-up with five folders of 20,000 files each.
@@ -199,8 +199,8 @@ int main(int argc, char *argv[])
                  },
                  [&] { opened.clear(); }});
         const double bare = ms[0], listing = ms[1], startup = ms[2];
-        row("start-up to first paint, 5 x 20,000 files", startup, "ms", bare + listing, "<= 1.3x",
-            startup <= 1.3 * (bare + listing));
+        printRow("start-up to first paint, 5 x 20,000 files", startup, "ms", bare + listing,
+                 "<= 1.3x", startup <= 1.3 * (bare + listing));
         std::printf("%-44s (bare window %.1f ms + listing %.1f ms)\n", "", bare, listing);
     }
 

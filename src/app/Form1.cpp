@@ -1,17 +1,17 @@
 #include "app/Form1.h"
 
-#include "app/Controls.h"
-#include "lists/FolderList.h"
-#include "lists/FolderWatch.h"
 #include "app/FormDesign.h"
-#include "lists/RefreshList.h"
-#include "core/settings/SettingsFile.h"
+#include "controls/Controls.h"
 #include "core/files/FileOperations.h"
+#include "core/settings/SettingsFile.h"
 #include "files/FileOpsController.h"
 #include "launch/LaunchController.h"
+#include "lists/FolderList.h"
+#include "lists/FolderWatch.h"
+#include "lists/RefreshList.h"
 #include "nodes/NodeBuildController.h"
-#include "platform/gui/Dialogs.h"
 #include "platform/Platform.h"
+#include "platform/gui/Dialogs.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -80,9 +80,7 @@ Form1::Form1(QWidget *parent) : QWidget(parent), m_ui(std::make_unique<Form1Ui>(
         m_startupProblems.clear();
     }
     connectControls();
-    m_nodeBuilds = new NodeBuildController(*this, this);
-    new FileOpsController(*this, *m_nodeBuilds, this);
-    new LaunchController(*this, *m_nodeBuilds, this);
+    createControllers();
     m_ui->Command12->setFocus();
 }
 
@@ -96,17 +94,21 @@ Form1::~Form1()
     }
 }
 
-// Without a program folder these stay empty rather than point into the root folder.
-QString Form1::glWadsFolder() const
+void Form1::createControllers()
 {
-    return m_programFolder.isEmpty() ? QString()
-                                     : m_programFolder + platform::separator() + GlWadsName;
-}
+    const Form1Ui &ui = *m_ui;
+    auto *launcher =
+        new LaunchController(LaunchController::Controls::of(ui), m_paths, m_busy, this, this);
+    connect(launcher, &LaunchController::closeRequested, this, &QWidget::close);
 
-QString Form1::settingsFilePath() const
-{
-    return m_programFolder.isEmpty() ? QString()
-                                     : m_programFolder + platform::separator() + SettingsName;
+    m_nodeBuilds =
+        new NodeBuildController(NodeBuildController::Controls::of(ui), m_paths, m_busy, this, this);
+    // The window shows that a build runs; closed meanwhile, it closes once the build has ended.
+    connect(m_nodeBuilds, &NodeBuildController::building, this,
+            [this](bool running) { running ? setCursor(Qt::BusyCursor) : unsetCursor(); });
+    connect(m_nodeBuilds, &NodeBuildController::closeRequested, this, &QWidget::close);
+
+    new FileOpsController(FileOpsController::Controls::of(ui), m_paths, m_busy, this, this);
 }
 
 QString Form1::startUp()
@@ -120,15 +122,15 @@ QString Form1::startUp()
     }
 
     QString unspellable;
-    m_programFolder = platform::shortPathOf(platform::currentFolder(&unspellable));
+    m_paths = ProgramPaths(platform::shortPathOf(platform::currentFolder(&unspellable)));
     m_noProgramFolder =
         unspellable.isEmpty() ? NoProgramFolder : UnspellableProgramFolder.arg(unspellable);
-    if (m_programFolder.isEmpty())
+    if (!m_paths.isKnown())
         m_startupProblems << m_noProgramFolder;
 
     QString notes = DefaultNotes;
-    if (!m_programFolder.isEmpty())
-        m_settingsFile = std::make_unique<SettingsFile>(settingsFilePath());
+    if (m_paths.isKnown())
+        m_settingsFile = std::make_unique<SettingsFile>(m_paths.settingsFile());
     // Only this exact name counts, even where the file system ignores letter case. Pipes,
     // devices and links count too, to say why they are not read.
     if (m_settingsFile && QDir::current()
@@ -166,7 +168,7 @@ Form1::FolderReads Form1::readFolders() const
         {QStringLiteral("File8"), m_settings.PwadFolder1},
         {QStringLiteral("File9"), m_settings.PwadFolder2},
         {QStringLiteral("File5"), m_settings.IwadSafeFolder},
-        {QStringLiteral("File10"), glWadsFolder()},
+        {QStringLiteral("File10"), m_paths.glWads()},
     };
     std::vector<std::pair<QString, QStringList>> byFolder;
     for (const auto &[list, folder] : folders) {
@@ -195,13 +197,10 @@ void Form1::ShowSettings(const QString &notes)
 {
     const Form1Ui &ui = *m_ui;
     const std::pair<FolderList *, QString> folders[] = {
-        {ui.File6, m_settings.GameEngineFolder},
-        {ui.File7, m_settings.GameEngineFolder},
-        {ui.File11, m_settings.IwadFolder},
-        {ui.File8, m_settings.PwadFolder1},
-        {ui.File9, m_settings.PwadFolder2},
-        {ui.File5, m_settings.IwadSafeFolder},
-        {ui.File10, glWadsFolder()},
+        {ui.File6, m_settings.GameEngineFolder}, {ui.File7, m_settings.GameEngineFolder},
+        {ui.File11, m_settings.IwadFolder},      {ui.File8, m_settings.PwadFolder1},
+        {ui.File9, m_settings.PwadFolder2},      {ui.File5, m_settings.IwadSafeFolder},
+        {ui.File10, m_paths.glWads()},
     };
     std::vector<FolderList::Done> dones =
         GatherProblems(int(std::size(folders)), [this](const QStringList &problems) {
@@ -232,7 +231,7 @@ void Form1::showStartUpSettings(const QString &notes, FolderReads &reads)
 void Form1::showLabelsAndNotes(const QString &notes)
 {
     const Form1Ui &ui = *m_ui;
-    ui.Label10->setToolTip(glWadsFolder());
+    ui.Label10->setToolTip(m_paths.glWads());
     ui.Label11->setToolTip(ui.File11->path());
     ui.Label12->setToolTip(ui.File6->path());
     ui.Label7->setToolTip(ui.File6->path());
@@ -245,7 +244,7 @@ void Form1::showLabelsAndNotes(const QString &notes)
 
 bool Form1::SaveSettings()
 {
-    if (m_programFolder.isEmpty()) {
+    if (!m_paths.isKnown()) {
         report(m_noProgramFolder);
         return false;
     }

@@ -1,6 +1,8 @@
 #pragma once
 
-#include "app/Form1Ui.h"
+#include "controls/Form1Ui.h"
+#include "core/ProgramPaths.h"
+#include "core/files/BusyFiles.h"
 #include "core/settings/LauncherSettings.h"
 
 #include <QWidget>
@@ -25,11 +27,9 @@ public:
     ~Form1() override;
 
     const Form1Ui &ui() const { return *m_ui; }
-    // The working folder at start-up; the launcher's own files live there. Empty when that
+    // The working folder at start-up, where the launcher's own files live; unknown when that
     // folder was gone at start-up.
-    QString programFolder() const { return m_programFolder; }
-    QString glWadsFolder() const;
-    QString settingsFilePath() const;
+    const ProgramPaths &paths() const { return m_paths; }
 
     // Puts the remembered folders into the lists and their labels, and `notes` into
     // the notes box.
@@ -54,18 +54,20 @@ private:
     void showStartUpSettings(const QString &notes, FolderReads &reads);
     void showLabelsAndNotes(const QString &notes);
     void connectControls();
+    void createControllers();
     void assignFolder(const FolderButton &row);
     void refreshList(FolderList *list, bool clearSelection);
     void report(const QString &message);
     void reportLater(const QString &message);
 
     std::unique_ptr<Form1Ui> m_ui;
-    QString m_programFolder;
+    ProgramPaths m_paths;
     QString m_noProgramFolder;   // why there is none
     LauncherSettings m_settings; // the five folders last read; the notes live in Text6
     std::unique_ptr<SettingsFile> m_settingsFile; // none without a program folder
     QStringList m_startupProblems;
     FolderWatch *m_watch;
+    BusyFiles m_busy; // what a node build holds, which starts and file operations leave alone
     NodeBuildController *m_nodeBuilds = nullptr;
     bool m_painted = false;
 };

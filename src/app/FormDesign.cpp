@@ -1,7 +1,7 @@
 #include "app/FormDesign.h"
 
 #include "app/Artwork.h"
-#include "app/Controls.h"
+#include "controls/Controls.h"
 #include "lists/FolderList.h"
 
 #include <QComboBox>

@@ -1,21 +1,28 @@
 #include "files/FileOpsController.h"
 
-#include "lists/FolderList.h"
-#include "app/Form1.h"
-#include "lists/RefreshList.h"
+#include "controls/Form1Ui.h"
+#include "core/files/BusyFiles.h"
 #include "core/files/FileOperations.h"
-#include "nodes/NodeBuildController.h"
-#include "platform/gui/Dialogs.h"
+#include "lists/FolderList.h"
+#include "lists/RefreshList.h"
 #include "platform/Platform.h"
+#include "platform/gui/Dialogs.h"
 
 #include <QLineEdit>
 #include <QPushButton>
 
-FileOpsController::FileOpsController(Form1 &window, const NodeBuildController &nodeBuilds,
-                                     QObject *parent)
-    : QObject(parent), m_window(window), m_nodeBuilds(nodeBuilds)
+FileOpsController::Controls FileOpsController::Controls::of(const Form1Ui &ui)
 {
-    const Form1Ui &ui = window.ui();
+    return {ui.File5,     ui.File6,     ui.File7,    ui.File10,    ui.File11,
+            ui.Text1,     ui.Command6,  ui.Command7, ui.Command16, ui.Command17,
+            ui.Command18, ui.Command19, ui.Command20};
+}
+
+FileOpsController::FileOpsController(const Controls &controls, const ProgramPaths &paths,
+                                     const BusyFiles &busy, QWidget *messages, QObject *parent)
+    : QObject(parent), m_ui(controls), m_paths(paths), m_busy(busy), m_messages(messages)
+{
+    const Controls &ui = m_ui;
     connect(ui.Command6, &QPushButton::clicked, this, &FileOpsController::DeleteGlPwad);
     connect(ui.Command7, &QPushButton::clicked, this, &FileOpsController::DeleteDemo);
     connect(ui.Command16, &QPushButton::clicked, this, &FileOpsController::ReRecordDemo);
@@ -28,26 +35,26 @@ FileOpsController::FileOpsController(Form1 &window, const NodeBuildController &n
 
 void FileOpsController::DeleteGlPwad()
 {
-    const Form1Ui &ui = m_window.ui();
+    const Controls &ui = m_ui;
     const QString name = ui.File10->fileName();
-    if (!name.isEmpty() && !remove(m_window.glWadsFolder() + platform::separator() + name))
+    if (!name.isEmpty() && !remove(m_paths.glWads() + platform::separator() + name))
         return;
-    RefreshList(ui.File10, &m_window);
+    RefreshList(ui.File10, m_messages);
 }
 
 void FileOpsController::DeleteDemo()
 {
-    const Form1Ui &ui = m_window.ui();
+    const Controls &ui = m_ui;
     const QString name = ui.File7->fileName();
     // The demos lie in the engine folder, which the engine list names.
     if (!name.isEmpty() && !remove(ui.File6->path() + platform::separator() + name))
         return;
-    RefreshList(ui.File7, &m_window);
+    RefreshList(ui.File7, m_messages);
 }
 
 void FileOpsController::ReRecordDemo()
 {
-    const Form1Ui &ui = m_window.ui();
+    const Controls &ui = m_ui;
     const QString name = ui.File7->fileName();
     if (!name.isEmpty())
         ui.Text1->setText(RecordNameOf(name));
@@ -55,13 +62,13 @@ void FileOpsController::ReRecordDemo()
 
 void FileOpsController::CopyIwadToEngineFolder()
 {
-    const Form1Ui &ui = m_window.ui();
+    const Controls &ui = m_ui;
     copySelected(ui.File11, ui.File6);
 }
 
 void FileOpsController::DeleteEngineFolderWad()
 {
-    const Form1Ui &ui = m_window.ui();
+    const Controls &ui = m_ui;
     const QString name = ui.File6->fileName();
     if (!name.isEmpty()) {
         const QString path = ui.File6->path() + platform::separator() + name;
@@ -73,25 +80,25 @@ void FileOpsController::DeleteEngineFolderWad()
         else if (!remove(path))
             return;
     }
-    RefreshList(ui.File6, &m_window);
+    RefreshList(ui.File6, m_messages);
 }
 
 void FileOpsController::CopySafeIwadToIwadFolder()
 {
-    const Form1Ui &ui = m_window.ui();
+    const Controls &ui = m_ui;
     copySelected(ui.File5, ui.File11);
 }
 
 void FileOpsController::DeleteIwad()
 {
-    const Form1Ui &ui = m_window.ui();
+    const Controls &ui = m_ui;
     const QString name = ui.File11->fileName();
     if (!name.isEmpty()) {
         const QString path = ui.File11->path() + platform::separator() + name;
         if (!makeNormal(path) || !remove(path))
             return;
     }
-    RefreshList(ui.File11, &m_window);
+    RefreshList(ui.File11, m_messages);
 }
 
 void FileOpsController::copySelected(FolderList *from, FolderList *to)
@@ -108,19 +115,27 @@ void FileOpsController::copySelected(FolderList *from, FolderList *to)
         return;
     }
     const QString target = to->path() + sep + name;
-    if (!m_nodeBuilds.isFree(source) || !m_nodeBuilds.isFree(target))
+    if (!isFree(source) || !isFree(target))
         return;
     QString reason;
     if (!CopyFileReplacing(source, target, &reason)) {
         report(QStringLiteral("Cannot copy \"%1\" to \"%2\": %3").arg(source, target, reason));
         return;
     }
-    RefreshList(to, &m_window);
+    RefreshList(to, m_messages);
+}
+
+bool FileOpsController::isFree(const QString &path)
+{
+    const QString refusal = m_busy.refusal(path);
+    if (!refusal.isEmpty())
+        report(refusal);
+    return refusal.isEmpty();
 }
 
 bool FileOpsController::remove(const QString &path)
 {
-    if (!m_nodeBuilds.isFree(path))
+    if (!isFree(path))
         return false;
     QString reason;
     if (!RemoveFile(path, &reason)) {
@@ -132,7 +147,7 @@ bool FileOpsController::remove(const QString &path)
 
 bool FileOpsController::makeNormal(const QString &path)
 {
-    if (!m_nodeBuilds.isFree(path))
+    if (!isFree(path))
         return false;
     QString reason;
     if (!platform::setNormalAttributes(path, &reason)) {
@@ -144,5 +159,5 @@ bool FileOpsController::makeNormal(const QString &path)
 
 void FileOpsController::report(const QString &message)
 {
-    platform::showMessage(&m_window, message);
+    platform::showMessage(m_messages, message);
 }

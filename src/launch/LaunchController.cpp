@@ -1,13 +1,13 @@
 #include "launch/LaunchController.h"
 
-#include "app/Controls.h"
-#include "lists/FolderList.h"
-#include "app/Form1.h"
+#include "controls/Controls.h"
+#include "controls/Form1Ui.h"
+#include "core/files/BusyFiles.h"
 #include "core/launch/EngineEnd.h"
-#include "nodes/NodeBuildController.h"
-#include "platform/gui/Dialogs.h"
+#include "lists/FolderList.h"
 #include "platform/Platform.h"
 #include "platform/WatchedProcess.h"
+#include "platform/gui/Dialogs.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -36,36 +36,60 @@ bool ticked(const QCheckBox *box)
     return box->checkState() == Qt::Checked; // a grayed box adds nothing
 }
 
-std::array<QCheckBox *, 8> switchBoxes(const Form1Ui &ui)
+void untickSwitches(const std::array<QCheckBox *, 8> &boxes)
 {
-    return {ui.Check1, ui.Check2, ui.Check3, ui.Check4, ui.Check5, ui.Check6, ui.Check7, ui.Check8};
-}
-
-void untickSwitches(const Form1Ui &ui)
-{
-    for (QCheckBox *box : switchBoxes(ui))
+    for (QCheckBox *box : boxes)
         box->setCheckState(Qt::Unchecked);
-}
-
-// Option7 to Option12 carry the slots 5 down to 0.
-std::array<QRadioButton *, 6> loadSlots(const Form1Ui &ui)
-{
-    return {ui.Option7, ui.Option8, ui.Option9, ui.Option10, ui.Option11, ui.Option12};
 }
 
 } // namespace
 
-LaunchController::LaunchController(Form1 &window, const NodeBuildController &nodeBuilds,
-                                   QObject *parent)
-    : QObject(parent), m_window(window), m_ui(window.ui()), m_nodeBuilds(nodeBuilds)
+LaunchController::Controls LaunchController::Controls::of(const Form1Ui &ui)
+{
+    return {
+        ui.File6,
+        ui.File7,
+        ui.File8,
+        ui.File9,
+        ui.File10,
+        ui.File11,
+        {ui.Option1, ui.Option2, ui.Option3, ui.Option4, ui.Option5},
+        {ui.Option7, ui.Option8, ui.Option9, ui.Option10, ui.Option11, ui.Option12},
+        {ui.Check1, ui.Check2, ui.Check3, ui.Check4, ui.Check5, ui.Check6, ui.Check7, ui.Check8},
+        ui.Text1,
+        ui.Text2,
+        ui.Text3,
+        ui.Text4,
+        ui.Text5,
+        ui.Text6,
+        ui.Command11,
+        ui.Command12,
+        ui.Command14,
+        ui.Label12,
+        ui.Label13,
+        ui.Label14,
+        ui.Label15,
+        ui.Label16,
+        ui.Label17,
+        ui.Label18};
+}
+
+LaunchController::LaunchController(const Controls &controls, const ProgramPaths &paths,
+                                   const BusyFiles &busy, QWidget *messages, QObject *parent)
+    : QObject(parent), m_ui(controls), m_paths(paths), m_busy(busy), m_messages(messages)
 {
     connectControls();
+}
+
+void LaunchController::report(const QString &message)
+{
+    platform::showMessage(m_messages, message);
 }
 
 void LaunchController::Play()
 {
     if (!engineSelected()) {
-        platform::showMessage(&m_window, NoEngine);
+        report(NoEngine);
         return;
     }
     LaunchEngine();
@@ -74,13 +98,13 @@ void LaunchController::Play()
 void LaunchController::PlayAndExit()
 {
     if (!engineSelected()) {
-        platform::showMessage(&m_window, NoEngine);
-        m_window.close();
+        report(NoEngine);
+        emit closeRequested();
         return;
     }
     // An engine that did not start leaves the player where they were.
     if (LaunchEngine())
-        m_window.close();
+        emit closeRequested();
 }
 
 bool LaunchController::engineSelected() const
@@ -95,21 +119,17 @@ bool LaunchController::LaunchEngine()
     const QString program = QDir::current().absoluteFilePath(command.program);
 
     if (m_ui.Text6->toPlainText() == QLatin1String("debug")) {
-        platform::showMessage(&m_window, command.line);
+        report(command.line);
     } else {
         if (!filesAreFree(chosen))
             return false;
         // The engine runs in its folder; the launcher's own folder stays as it is.
         QString reason;
-        const QString folder = chosen.programFolder;
         auto *engine = platform::WatchedProcess::start(
-            program, command.arguments, chosen.engineFolder,
-            folder.isEmpty() ? QString() : folder + platform::separator() + EngineOutputLog,
-            folder.isEmpty() ? QString() : folder + platform::separator() + EngineErrorLog, this,
-            &reason);
+            program, command.arguments, chosen.engineFolder, m_paths.engineOutputLog(),
+            m_paths.engineErrorLog(), this, &reason);
         if (!engine) {
-            platform::showMessage(&m_window,
-                                  QStringLiteral("Cannot start \"%1\": %2").arg(program, reason));
+            report(QStringLiteral("Cannot start \"%1\": %2").arg(program, reason));
             return false;
         }
         const QString name = chosen.engineName;
@@ -118,7 +138,7 @@ bool LaunchController::LaunchEngine()
                     engine->deleteLater();
                     const QStringList lines = engine->lastLines(8, 160);
                     if (EngineFailed(end, lines))
-                        platform::showMessage(&m_window, EngineFailureMessage(name, end, lines));
+                        report(EngineFailureMessage(name, end, lines));
                 });
     }
     // A recording is not repeated by the next start.
@@ -129,34 +149,33 @@ bool LaunchController::LaunchEngine()
 bool LaunchController::filesAreFree(const LaunchSelections &chosen)
 {
     const QString sep = platform::separator();
-    const QString glFolder = m_window.glWadsFolder();
     for (const auto &[folder, name] : {std::pair{chosen.iwadFolder, chosen.iwadName},
-                                       {glFolder, chosen.glName},
+                                       {m_paths.glWads(), chosen.glName},
                                        {chosen.pwad1Folder, chosen.pwad1Name},
                                        {chosen.pwad2Folder, chosen.pwad2Name}}) {
         // A WAD the builder is writing is half a WAD to the engine.
-        if (!name.isEmpty() && !m_nodeBuilds.isFree(folder + sep + name))
+        const QString refusal = name.isEmpty() ? QString() : m_busy.refusal(folder + sep + name);
+        if (!refusal.isEmpty()) {
+            report(refusal);
             return false;
+        }
     }
     return true;
 }
 
 LaunchSelections LaunchController::selections() const
 {
-    const Form1Ui &ui = m_ui;
+    const Controls &ui = m_ui;
     LaunchSelections s;
     s.engineFolder = ui.File6->path();
     s.engineName = ui.File6->fileName();
 
-    const QRadioButton *const skills[] = {ui.Option1, ui.Option2, ui.Option3, ui.Option4,
-                                          ui.Option5};
     for (int i = 0; i < 5; ++i) {
-        if (skills[i]->isChecked())
+        if (ui.skills[size_t(i)]->isChecked())
             s.skill = i + 1;
     }
-    const auto slotButtons = loadSlots(ui);
     for (int i = 0; i < 6; ++i) {
-        if (slotButtons[i]->isChecked())
+        if (ui.loadSlots[size_t(i)]->isChecked())
             s.loadSlot = 5 - i;
     }
 
@@ -166,7 +185,7 @@ LaunchSelections LaunchController::selections() const
     s.pwad1Name = ui.File8->fileName();
     s.pwad2Folder = ui.File9->path();
     s.pwad2Name = ui.File9->fileName();
-    s.programFolder = m_window.programFolder();
+    s.programFolder = m_paths.programFolder();
     s.glName = ui.File10->fileName();
 
     s.recordName = ui.Text1->text();
@@ -176,24 +195,22 @@ LaunchSelections LaunchController::selections() const
     s.maxDemo = ui.Text5->text();
     s.playDemo = ui.File7->fileName();
 
-    const auto boxes = switchBoxes(ui);
-    for (int i = 0; i < 7; ++i)
-        s.switches[i] = ticked(boxes[i]);
-    s.extraParameterOn = ticked(ui.Check8);
+    for (size_t i = 0; i < 7; ++i)
+        s.switches[i] = ticked(ui.switches[i]);
+    s.extraParameterOn = ticked(ui.switches[7]);
     return s;
 }
 
 void LaunchController::ClearNewGameOptions()
 {
-    const Form1Ui &ui = m_ui;
-    for (QLineEdit *box : {ui.Text5, ui.Text4, ui.Text3})
+    for (QLineEdit *box : {m_ui.Text5, m_ui.Text4, m_ui.Text3})
         box->clear();
-    untickSwitches(ui);
+    untickSwitches(m_ui.switches);
 }
 
 void LaunchController::ClearLoadGameOptions()
 {
-    for (QRadioButton *slot : loadSlots(m_ui))
+    for (QRadioButton *slot : m_ui.loadSlots)
         deselect(slot);
 }
 
@@ -227,18 +244,18 @@ void LaunchController::demoPicked()
 
 void LaunchController::connectControls()
 {
-    const Form1Ui &ui = m_ui;
+    const Controls &ui = m_ui;
     connect(ui.Command12, &QPushButton::clicked, this, &LaunchController::Play);
     connect(ui.Command11, &QPushButton::clicked, this, &LaunchController::PlayAndExit);
 
-    for (QRadioButton *slot : loadSlots(ui)) {
+    for (QRadioButton *slot : ui.loadSlots) {
         // A deselection triggers nothing.
         connect(slot, &QRadioButton::toggled, this, [this, slot](bool selected) {
             if (selected)
                 chooseLoadSlot(slot);
         });
     }
-    for (QCheckBox *box : switchBoxes(ui))
+    for (QCheckBox *box : ui.switches)
         connect(box, &QCheckBox::stateChanged, this, &LaunchController::ClearLoadGameOptions);
     // MaxDemo too: a slot empties all three boxes, so each of them lets go of the slot.
     for (QLineEdit *box : {ui.Text3, ui.Text4, ui.Text5})
@@ -248,13 +265,12 @@ void LaunchController::connectControls()
 
     connect(ui.Label12, &ClickableLabel::clicked, ui.Text1, &QLineEdit::clear);
     connect(ui.Label13, &ClickableLabel::clicked, this, [this] {
-        const Form1Ui &ui = m_ui;
-        for (QRadioButton *skill : {ui.Option1, ui.Option2, ui.Option3, ui.Option4, ui.Option5})
+        for (QRadioButton *skill : m_ui.skills)
             deselect(skill);
     });
     connect(ui.Label14, &ClickableLabel::clicked, this, &LaunchController::ClearLoadGameOptions);
     connect(ui.Label15, &ClickableLabel::clicked, ui.Text3, &QLineEdit::clear);
-    connect(ui.Label16, &ClickableLabel::clicked, this, [this] { untickSwitches(m_ui); });
+    connect(ui.Label16, &ClickableLabel::clicked, this, [this] { untickSwitches(m_ui.switches); });
     connect(ui.Label17, &ClickableLabel::clicked, ui.Text4, &QLineEdit::clear);
     connect(ui.Label18, &ClickableLabel::clicked, ui.Text5, &QLineEdit::clear);
     connect(ui.Command14, &QPushButton::clicked, this,

@@ -53,7 +53,7 @@ std::vector<FolderList::Done> GatherProblems(int count,
     {
         int left;
         QStringList problems;
-        std::function<void(const QStringList &)> report;
+        std::function<void(const QStringList &)> tell;
     };
     auto gathered = std::make_shared<Gathered>(Gathered{count, {}, std::move(report)});
     std::vector<FolderList::Done> dones;
@@ -62,7 +62,7 @@ std::vector<FolderList::Done> GatherProblems(int count,
             if (!problem.isEmpty() && !gathered->problems.contains(problem))
                 gathered->problems << problem;
             if (--gathered->left == 0 && !gathered->problems.isEmpty())
-                gathered->report(gathered->problems);
+                gathered->tell(gathered->problems);
         });
     }
     return dones;

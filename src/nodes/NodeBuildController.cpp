@@ -1,39 +1,31 @@
 #include "nodes/NodeBuildController.h"
 
-#include "lists/FolderList.h"
-#include "app/Form1.h"
-#include "lists/RefreshList.h"
+#include "controls/Form1Ui.h"
+#include "core/files/BusyFiles.h"
 #include "core/files/FileOperations.h"
 #include "core/nodes/NodeBuilderCommands.h"
 #include "core/nodes/ShellAndWait.h"
-#include "platform/gui/Dialogs.h"
+#include "lists/FolderList.h"
+#include "lists/RefreshList.h"
 #include "platform/Platform.h"
+#include "platform/gui/Dialogs.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QPushButton>
 #include <QScopeGuard>
 
-namespace {
-
-// A file as its folder's entry: the same file reached through another spelling of its
-// folder is the same entry.
-QString entryOf(const QString &path)
+NodeBuildController::Controls NodeBuildController::Controls::of(const Form1Ui &ui)
 {
-    const QFileInfo file(path);
-    const QString folder = QFileInfo(file.absolutePath()).canonicalFilePath();
-    return (folder.isEmpty() ? QDir::cleanPath(file.absolutePath()) : folder) + QLatin1Char('/') +
-           file.fileName();
+    return {ui.File5, ui.File8, ui.File9, ui.File10, ui.File11, ui.Command5, ui.Command13};
 }
 
-} // namespace
-
-NodeBuildController::NodeBuildController(Form1 &window, QObject *parent)
-    : QObject(parent), m_window(window), m_stop(new ProcessStop(this))
+NodeBuildController::NodeBuildController(const Controls &controls, const ProgramPaths &paths,
+                                         BusyFiles &busy, QWidget *messages, QObject *parent)
+    : QObject(parent), m_ui(controls), m_paths(paths), m_busy(busy), m_messages(messages),
+      m_stop(new ProcessStop(this))
 {
-    const Form1Ui &ui = window.ui();
-    connect(ui.Command5, &QPushButton::clicked, this, &NodeBuildController::MakeGlPwad);
-    connect(ui.Command13, &QPushButton::clicked, this, &NodeBuildController::MakeGlIwad);
+    connect(m_ui.Command5, &QPushButton::clicked, this, &NodeBuildController::MakeGlPwad);
+    connect(m_ui.Command13, &QPushButton::clicked, this, &NodeBuildController::MakeGlIwad);
 }
 
 void NodeBuildController::MakeGlPwad()
@@ -41,7 +33,7 @@ void NodeBuildController::MakeGlPwad()
     if (!beginCommand())
         return;
     const auto end = qScopeGuard([this] { endCommand(); });
-    const Form1Ui &ui = m_window.ui();
+    const Controls &ui = m_ui;
     // Each list is read only when its turn comes: the player may change the second
     // selection while the first build runs.
     QString firstOutput;
@@ -50,7 +42,7 @@ void NodeBuildController::MakeGlPwad()
         if (name.isEmpty())
             continue;
         const NodeBuilderCommand command =
-            GlPwadCommand(m_window.programFolder(), list->path(), name, m_window.glWadsFolder());
+            GlPwadCommand(m_paths.programFolder(), list->path(), name, m_paths.glWads());
         if (command.arguments.last() == firstOutput) {
             report(QStringLiteral("\"%1\" is selected in both PWAD lists, and both would be "
                                   "built into \"%2\": only the first list's one was built.")
@@ -61,20 +53,20 @@ void NodeBuildController::MakeGlPwad()
         if (!runNodeBuilder(command))
             return;
     }
-    RefreshList(ui.File8, &m_window);
-    RefreshList(ui.File9, &m_window);
-    RefreshList(ui.File10, &m_window);
+    RefreshList(ui.File8, m_messages);
+    RefreshList(ui.File9, m_messages);
+    RefreshList(ui.File10, m_messages);
 }
 
 void NodeBuildController::MakeGlIwad()
 {
-    const Form1Ui &ui = m_window.ui();
+    const Controls &ui = m_ui;
     const QString name = ui.File11->fileName();
     if (name.isEmpty() || !beginCommand())
         return;
     const auto end = qScopeGuard([this] { endCommand(); });
     const NodeBuilderCommand command =
-        GlIwadCommand(m_window.programFolder(), ui.File11->path(), name);
+        GlIwadCommand(m_paths.programFolder(), ui.File11->path(), name);
     const QString iwad = command.arguments.first();
     // Rebuilt in place, the file the link points to would change: maybe the very original
     // that IWAD Safe keeps.
@@ -91,29 +83,12 @@ void NodeBuildController::MakeGlIwad()
     }
     if (!runNodeBuilder(command))
         return;
-    RefreshList(ui.File11, &m_window);
-}
-
-bool NodeBuildController::isBuilding(const QString &path) const
-{
-    return !m_building.isEmpty() && m_building.contains(entryOf(path));
-}
-
-bool NodeBuildController::isFree(const QString &path) const
-{
-    if (!isBuilding(path))
-        return true;
-    platform::showMessage(
-        &m_window,
-        QStringLiteral("\"%1\" is being built by the node builder; wait until the build has "
-                       "ended.")
-            .arg(path));
-    return false;
+    RefreshList(ui.File11, m_messages);
 }
 
 bool NodeBuildController::mayClose()
 {
-    if (!m_busy)
+    if (!m_busyCommand)
         return true;
     if (m_closing)
         return false;
@@ -123,10 +98,10 @@ bool NodeBuildController::mayClose()
     if (m_inPlace)
         question += QStringLiteral("\n\nThe IWAD may be damaged then; \"copy\" from IWAD Safe "
                                    "restores it.");
-    if (!platform::dialogs().ask(&m_window, question))
+    if (!platform::dialogs().ask(m_messages, question))
         return false;
     // The build may have ended while the player read the question.
-    if (!m_busy)
+    if (!m_busyCommand)
         return true;
     m_closing = true;
     m_stop->request();
@@ -136,23 +111,23 @@ bool NodeBuildController::mayClose()
 bool NodeBuildController::beginCommand()
 {
     // A second build would run nested inside the first and could write the same files.
-    if (m_busy) {
+    if (m_busyCommand) {
         report(QStringLiteral("The node builder is still building \"%1\"; wait until that "
                               "build has ended.")
                    .arg(m_buildingWad));
         return false;
     }
-    m_busy = true;
-    m_window.setCursor(Qt::BusyCursor);
+    m_busyCommand = true;
+    emit building(true);
     return true;
 }
 
 void NodeBuildController::endCommand()
 {
-    m_busy = false;
-    m_window.unsetCursor();
+    m_busyCommand = false;
+    emit building(false);
     if (m_closing)
-        m_window.close();
+        emit closeRequested();
 }
 
 bool NodeBuildController::runNodeBuilder(const NodeBuilderCommand &command)
@@ -161,7 +136,7 @@ bool NodeBuildController::runNodeBuilder(const NodeBuilderCommand &command)
         return false;
     // The builder and GL_WADs live in the program folder; without it the paths would
     // point into the root folder.
-    if (m_window.programFolder().isEmpty()) {
+    if (!m_paths.isKnown()) {
         report(QStringLiteral("Cannot start the node builder: the folder the launcher was "
                               "started in is gone."));
         return false;
@@ -176,10 +151,10 @@ bool NodeBuildController::runNodeBuilder(const NodeBuilderCommand &command)
     }
     const QByteArray outputBefore = platform::fileStamp(output);
     m_buildingWad = input;
-    m_building = QStringList{entryOf(input), entryOf(output)};
+    m_busy.hold({input, output});
     m_inPlace = inPlace;
     const ProcessOutcome outcome = ShellAndWait(command.program, command.arguments, m_stop);
-    m_building.clear();
+    m_busy.release();
     if (!outcome.started) {
         report(QStringLiteral("Cannot start the node builder \"%1\": %2")
                    .arg(command.program, outcome.startError));
@@ -220,5 +195,5 @@ bool NodeBuildController::runNodeBuilder(const NodeBuilderCommand &command)
 
 void NodeBuildController::report(const QString &message)
 {
-    platform::showMessage(&m_window, message);
+    platform::showMessage(m_messages, message);
 }

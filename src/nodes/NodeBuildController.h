@@ -1,33 +1,51 @@
 #pragma once
 
+#include "core/ProgramPaths.h"
+
 #include <QObject>
 #include <QStringList>
 
-class Form1;
+class BusyFiles;
+class FolderList;
+struct Form1Ui;
 class ProcessStop;
+class QPushButton;
+class QWidget;
 struct NodeBuilderCommand;
 
 // The two buttons that run the node builder on the selected PWADs or IWAD. One build runs
-// at a time; the window shows it with a busy cursor.
+// at a time; the files it reads and writes are held busy meanwhile.
 class NodeBuildController : public QObject
 {
     Q_OBJECT
 
 public:
-    NodeBuildController(Form1 &window, QObject *parent);
+    // The controls it reads and refreshes, by their names in the window.
+    struct Controls
+    {
+        FolderList *File5, *File8, *File9, *File10, *File11;
+        QPushButton *Command5, *Command13;
+
+        static Controls of(const Form1Ui &ui);
+    };
+
+    // Messages and the question before closing go over `messages`.
+    NodeBuildController(const Controls &controls, const ProgramPaths &paths, BusyFiles &busy,
+                        QWidget *messages, QObject *parent);
 
     // GL-node versions of the PWADs selected in both PWAD lists, into GL_WADs.
     void MakeGlPwad();
     // Rebuilds the selected IWAD with GL nodes, in place.
     void MakeGlIwad();
 
-    // Whether the build running reads or writes the file `path`.
-    bool isBuilding(const QString &path) const;
-    // True when `path` may be used now; otherwise tells the player to wait for the build.
-    bool isFree(const QString &path) const;
     // Asked before the window closes: true when it may close now. During a build the player
-    // may end it; the window then closes once the build has ended.
+    // may end it; closeRequested() follows once the build has ended.
     bool mayClose();
+
+signals:
+    // A build starts (true) or has ended (false).
+    void building(bool running);
+    void closeRequested();
 
 private:
     // Starts a command unless one runs already; false after saying why.
@@ -38,11 +56,13 @@ private:
     bool runNodeBuilder(const NodeBuilderCommand &command);
     void report(const QString &message);
 
-    Form1 &m_window;
+    const Controls m_ui;
+    const ProgramPaths m_paths;
+    BusyFiles &m_busy;
+    QWidget *m_messages;
     ProcessStop *m_stop;
-    bool m_busy = false;    // a command runs
-    QString m_buildingWad;  // the WAD the builder was given, while it runs
-    QStringList m_building; // the files the builder reads and writes, while it runs
-    bool m_inPlace = false; // the builder writes over its input
-    bool m_closing = false; // the player ended the build to close the window
+    bool m_busyCommand = false; // a command runs
+    QString m_buildingWad;      // the WAD the builder was given, while it runs
+    bool m_inPlace = false;     // the builder writes over its input
+    bool m_closing = false;     // the player ended the build to close the window
 };

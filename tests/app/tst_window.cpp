@@ -1,4 +1,4 @@
-#include "app/Controls.h"
+#include "controls/Controls.h"
 #include "lists/FolderList.h"
 #include "support/TestSupport.h"
 
@@ -30,7 +30,7 @@ private slots:
         const Form1Ui &ui = window.ui();
 
         QVERIFY(QFileInfo(bench.work.file("GL_WADs")).isDir());
-        QCOMPARE(window.programFolder(), bench.work.path());
+        QCOMPARE(window.paths().programFolder(), bench.work.path());
         QCOMPARE(ui.File10->path(), bench.work.path() + "/GL_WADs");
         QCOMPARE(ui.Label10->toolTip(), bench.work.path() + "/GL_WADs");
         for (FolderList *list : {ui.File5, ui.File6, ui.File7, ui.File8, ui.File9, ui.File11}) {

@@ -1,9 +1,9 @@
 // Every fault the launcher can meet, each checked the same way: the window is still open and
 // answers, a message names what failed and where, and no file changed that should not have.
-#include "app/Controls.h"
-#include "lists/FolderList.h"
+#include "controls/Controls.h"
 #include "core/listing/FolderListing.h"
 #include "core/settings/LauncherSettings.h"
+#include "lists/FolderList.h"
 #include "support/TestSupport.h"
 
 #include <QCheckBox>

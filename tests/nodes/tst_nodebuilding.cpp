@@ -1,10 +1,15 @@
+#include "core/files/BusyFiles.h"
 #include "lists/FolderList.h"
+#include "nodes/NodeBuildController.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
@@ -46,6 +51,45 @@ class TestNodeBuilding : public QObject
     Q_OBJECT
 
 private slots:
+    // On its own controls, paths and held files: the build holds what it reads and writes
+    // while it runs, and lets go after.
+    void aControllerOnItsControlsAlone()
+    {
+        WorkFolder work;
+        ScriptedDialogs dialogs;
+        writeStandInNodeBuilder(work.file("zennode"));
+        work.write("zennode.ctl", "SLEEP=1\n");
+        const QString input = work.write("pwads/map.wad", "map");
+        const QString output = work.mkdir("GL_WADs") + "/map.wad";
+        BareControls bare;
+        const Form1Ui &ui = bare.ui;
+        BusyFiles busy;
+        NodeBuildController builds(
+            {ui.File5, ui.File8, ui.File9, ui.File10, ui.File11, ui.Command5, ui.Command13},
+            ProgramPaths(work.path()), busy, &bare.widget, nullptr);
+        QList<bool> building;
+        connect(&builds, &NodeBuildController::building, this,
+                [&](bool running) { building << running; });
+        ui.File8->setPath(work.file("pwads"));
+        ui.File10->setPath(work.file("GL_WADs"));
+        QVERIFY(waitForLists(bare.widget));
+        QVERIFY(ui.File8->setFileName("map.wad"));
+
+        bool heldWhileRunning = false;
+        QTimer::singleShot(400, this, [&] {
+            heldWhileRunning = busy.isBusy(input) && busy.isBusy(output) &&
+                               !busy.isBusy(work.file("pwads/other.wad"));
+        });
+        ui.Command5->click();
+        QVERIFY(heldWhileRunning);
+        QVERIFY(!busy.isBusy(input) && !busy.isBusy(output));
+        QCOMPARE(building, (QList<bool>{true, false}));
+        QCOMPARE(readAll(output), QByteArray("mapGL"));
+        QVERIFY(waitForLists(bare.widget));
+        QCOMPARE(ui.File10->names(), QStringList{"map.wad"});
+        QCOMPARE(dialogs.messages, QStringList());
+    }
+
     void glPwadsAreBuiltOneAfterTheOther_data()
     {
         QTest::addColumn<QString>("first");

@@ -1,7 +1,8 @@
 #include "support/TestSupport.h"
 
-#include "lists/FolderList.h"
+#include "app/FormDesign.h"
 #include "core/settings/LauncherSettings.h"
+#include "lists/FolderList.h"
 
 #include <QAbstractButton>
 #include <QCryptographicHash>
@@ -85,6 +86,12 @@ QString WorkFolder::mkdir(const QString &relative) const
     const QString path = file(relative);
     QDir().mkpath(path);
     return path;
+}
+
+BareControls::BareControls()
+{
+    design::build(&widget);
+    ui.bind(&widget);
 }
 
 Form1 &Bench::open()

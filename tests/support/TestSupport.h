@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/Controls.h"
 #include "app/Form1.h"
+#include "controls/Controls.h"
 #include "platform/gui/Dialogs.h"
 
 #include <QMap>
@@ -65,6 +65,15 @@ struct SmallFileSystem
 
     const QByteArray path;
     const bool mounted;
+};
+
+// The window's controls as designed, on a plain widget with no Form1 and nothing wired: a
+// controller built on them proves that it needs its controls only.
+struct BareControls
+{
+    BareControls();
+    QWidget widget;
+    Form1Ui ui;
 };
 
 // A work folder, scripted dialogs, and the launcher window started there once the test has

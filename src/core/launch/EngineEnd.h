@@ -5,10 +5,6 @@
 #include <QString>
 #include <QStringList>
 
-// The engine's two output streams, in the program folder; each start replaces them.
-inline const QString EngineOutputLog = QStringLiteral("engine-output.log");
-inline const QString EngineErrorLog = QStringLiteral("engine-errors.log");
-
 // Whether an engine's end is a failure the player should hear of, given its last lines (of
 // its error output when it wrote any). A signal or a status other than 0 is one, except a
 // finished demo that an engine ends through its error path: "Demo NAME recorded" after

@@ -1,4 +1,4 @@
-#include "app/Controls.h"
+#include "controls/Controls.h"
 
 #include <QMimeData>
 #include <QMouseEvent>

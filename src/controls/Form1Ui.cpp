@@ -1,6 +1,6 @@
-#include "app/Form1Ui.h"
+#include "controls/Form1Ui.h"
 
-#include "app/Controls.h"
+#include "controls/Controls.h"
 #include "lists/FolderList.h"
 
 #include <QCheckBox>
