@@ -113,6 +113,57 @@ private slots:
         QCOMPARE(bench.dialogs.messages, QStringList());
     }
 
+    // Write protection (no write bit for anyone, as "chmod a-w" leaves it) counts for root
+    // too: the two "del" beside the IWAD and engine lists clear it and delete; the deletes of
+    // a GL PWAD or a demo and a copy onto a protected file refuse and change nothing. A
+    // program whose name merely ends in "wad" is no WAD.
+    void writeProtectedAndLookalikeFiles_data()
+    {
+        QTest::addColumn<QString>("file"); // made write-protected, or an executable ("+x")
+        QTest::addColumn<QStringList>("actions");
+        QTest::addColumn<bool>("changed");
+        QTest::addColumn<QString>("message"); // what it must say, if anything
+        const QString refused = "write-protected";
+        // clang-format off
+        QTest::newRow("del IWAD") << "iwads/DOOM2.WAD" << QStringList{"File11=DOOM2.WAD", "Command20"} << true << "";
+        QTest::newRow("del engine WAD") << "engines/MAP01.WAD" << QStringList{"File6=MAP01.WAD", "Command18"} << true << "";
+        QTest::newRow("delete GL PWAD") << "GL_WADs/map01.wad" << QStringList{"File10=map01.wad", "Command6"} << false << refused;
+        QTest::newRow("delete demo") << "engines/DEMO1.LMP" << QStringList{"File7=DEMO1.LMP", "Command7"} << false << refused;
+        QTest::newRow("copy IWAD onto a protected one") << "engines/DOOM2.WAD" << QStringList{"File11=DOOM2.WAD", "Command17"} << false << refused;
+        QTest::newRow("copy safe IWAD onto a protected one") << "iwads/DOOM2.WAD" << QStringList{"File5=DOOM2.WAD", "Command19"} << false << refused;
+        QTest::newRow("a program named like a WAD") << "+xengines/zdoom-wad" << QStringList{"File6=zdoom-wad", "Command18"} << false << "Only WADs can be deleted.";
+        // clang-format on
+    }
+
+    void writeProtectedAndLookalikeFiles()
+    {
+        QFETCH(QString, file);
+        QFETCH(QStringList, actions);
+        QFETCH(bool, changed);
+        QFETCH(QString, message);
+        LaunchBench bench;
+        writeWadFiles(bench.work);
+        const bool program = file.startsWith("+x");
+        file.remove(0, program ? 2 : 0);
+        if (program)
+            writeProgram(bench.work.file(file), "#!/bin/sh\n");
+        else
+            QVERIFY(QFile::setPermissions(bench.work.file(file),
+                                          QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+        const auto before = snapshot(bench.work.path());
+        act(bench.open(), actions);
+        if (changed) {
+            QVERIFY(!QFileInfo::exists(bench.work.file(file)));
+            QCOMPARE(bench.dialogs.messages, QStringList());
+            return;
+        }
+        QCOMPARE(snapshot(bench.work.path()), before);
+        QCOMPARE(bench.dialogs.messages.size(), 1);
+        QVERIFY2(bench.dialogs.messages.first().contains(message) &&
+                     (program || bench.dialogs.messages.first().contains(bench.work.file(file))),
+                 qPrintable(bench.dialogs.messages.first()));
+    }
+
     // A link is an entry of the folder it lies in: "del" removes the link, and neither an
     // attribute change nor a copy reaches the file it points to.
     void linksAreLeftAlone()

@@ -4,11 +4,20 @@
 
 #include <QFile>
 
+namespace {
+const QString WriteProtected = QStringLiteral("the file is write-protected");
+} // namespace
+
 bool CopyFileReplacing(const QString &from, const QString &to, QString *reason)
 {
     QFile source;
     if (!platform::openRegularFile(from, &source, reason))
         return false;
+    // The new file would take its place by a rename, which no protection stops.
+    if (platform::isWriteProtected(to)) {
+        *reason = WriteProtected;
+        return false;
+    }
     platform::ReplacingFile target(to);
     if (!target.open(reason))
         return false;
@@ -26,6 +35,11 @@ bool CopyFileReplacing(const QString &from, const QString &to, QString *reason)
 
 bool RemoveFile(const QString &path, QString *reason)
 {
+    // Root, and the owner of a folder, could remove it all the same.
+    if (platform::isWriteProtected(path)) {
+        *reason = WriteProtected;
+        return false;
+    }
     QFile file(path);
     if (!file.remove()) {
         *reason = file.errorString();
@@ -36,7 +50,7 @@ bool RemoveFile(const QString &path, QString *reason)
 
 bool IsWadName(const QString &name)
 {
-    return name.right(3).compare(QLatin1String("wad"), Qt::CaseInsensitive) == 0;
+    return name.endsWith(QLatin1String(".wad"), Qt::CaseInsensitive);
 }
 
 QString RecordNameOf(const QString &demoName)

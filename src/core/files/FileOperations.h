@@ -5,14 +5,15 @@
 // Copies `from` to `to`, replacing the entry of that name (a link there is replaced, not
 // written through). The destination is written aside and renamed into place once every
 // byte is on the disk, so a failed copy leaves an existing file untouched and a file
-// copied onto itself keeps its content. Returns false with the system's reason.
+// copied onto itself keeps its content. A write-protected destination is not replaced.
+// Returns false with the system's reason.
 bool CopyFileReplacing(const QString &from, const QString &to, QString *reason);
 
-// Deletes one file. Returns false with the system's reason.
+// Deletes one file, never a write-protected one. Returns false with the system's reason.
 bool RemoveFile(const QString &path, QString *reason);
 
-// Whether the engine folder's delete may remove `name`: its last three characters are
-// "wad" in any letter case.
+// Whether the engine folder's delete may remove `name`: it ends in ".wad" in any letter case.
+// Engines without a suffix are listed there too, and "zdoom-wad" is one.
 bool IsWadName(const QString &name);
 
 // The name a demo is recorded under again: its file name less the four characters of
