@@ -68,6 +68,15 @@ void NodeBuildController::MakeGlIwad()
     const NodeBuilderCommand command =
         GlIwadCommand(m_paths.programFolder(), ui.File11->path(), name);
     const QString iwad = command.arguments.first();
+    // The IWAD Safe keeps the originals that "copy" brings back: none may be rebuilt.
+    const QString iwadFolder = QFileInfo(ui.File11->path()).canonicalFilePath();
+    if (!iwadFolder.isEmpty() && iwadFolder == QFileInfo(ui.File5->path()).canonicalFilePath()) {
+        report(QStringLiteral("\"%1\" lies in the IWAD Safe folder \"%2\", which keeps the "
+                              "originals that \"copy\" brings back: \"make GL IWAD\" does not "
+                              "rebuild them. Show another IWAD folder to rebuild a copy.")
+                   .arg(command.arguments.first(), ui.File5->path()));
+        return;
+    }
     // Rebuilt in place, the file the link points to would change: maybe the very original
     // that IWAD Safe keeps.
     if (QFileInfo(iwad).isSymLink()) {
@@ -143,10 +152,17 @@ bool NodeBuildController::runNodeBuilder(const NodeBuilderCommand &command)
     }
     const QString input = command.arguments.first(), output = command.arguments.last();
     const bool inPlace = output == input;
-    // The builder writes through a link; a GL PWAD linked from elsewhere is replaced instead.
     QString reason;
-    if (!inPlace && QFileInfo(output).isSymLink() && !RemoveFile(output, &reason)) {
-        report(QStringLiteral("Cannot replace the link \"%1\": %2").arg(output, reason));
+    if (!inPlace && platform::isWriteProtected(output)) {
+        report(QStringLiteral("\"%1\" is write-protected, so no new GL PWAD replaces it.")
+                   .arg(output));
+        return false;
+    }
+    // What stands in GL_WADs under that name, a link too, waits aside until the build has
+    // succeeded: a build that fails, or never starts, changes nothing there.
+    SetAside earlier;
+    if (!inPlace && !earlier.take(output, &reason)) {
+        report(QStringLiteral("Cannot make room for the new \"%1\": %2").arg(output, reason));
         return false;
     }
     const QByteArray outputBefore = platform::fileStamp(output);
@@ -160,36 +176,52 @@ bool NodeBuildController::runNodeBuilder(const NodeBuilderCommand &command)
                    .arg(command.program, outcome.startError));
         return false;
     }
-    if (!outcome.succeeded()) {
+    // A builder can end without error and write nothing, or nothing that is a WAD.
+    QString noWad;
+    if (outcome.succeeded() && IsWadFile(output, &noWad)) {
+        earlier.letGo();
+        return true;
+    }
+
+    QString message;
+    if (outcome.succeeded()) {
+        message = QStringLiteral("The node builder ended without an error on \"%1\", but "
+                                 "\"%2\" is no WAD: %3.")
+                      .arg(input, output, noWad);
+    } else if (outcome.ended) {
+        message =
+            QStringLiteral("The node build of \"%1\" was ended before it had finished.").arg(input);
+    } else {
         const QString end =
             outcome.crashed
                 ? QStringLiteral("was ended by %1").arg(platform::abnormalEndOf(outcome.exitCode))
                 : QStringLiteral("ended with exit code %1").arg(outcome.exitCode);
-        QString message =
-            outcome.ended
-                ? QStringLiteral("The node build of \"%1\" was ended before it had finished.")
-                      .arg(input)
-                : QStringLiteral("The node builder failed on \"%1\": it %2.").arg(input, end);
-        const QByteArray outputAfter = platform::fileStamp(output);
-        const bool written = !outputAfter.isEmpty() && outputAfter != outputBefore;
-        if (inPlace && (written || outcome.ended)) {
-            message += QStringLiteral(" \"%1\" may be damaged: \"copy\" from IWAD Safe "
-                                      "restores it.")
-                           .arg(output);
-        } else if (written) {
-            // What a failed build wrote into GL_WADs would be listed there, ready to be played.
-            message += RemoveFile(output, &reason)
-                           ? QStringLiteral(" \"%1\" was removed: the failed build had written it.")
-                                 .arg(output)
-                           : QStringLiteral(" \"%1\", which the failed build wrote, cannot be "
-                                            "removed: %2")
-                                 .arg(output, reason);
-        }
-        message += QStringLiteral("\n\n") + command.display();
-        if (!outcome.outputTail.isEmpty())
-            message += QStringLiteral("\n\nIts last lines:\n") + outcome.outputTail;
-        report(message);
+        message = QStringLiteral("The node builder failed on \"%1\": it %2.").arg(input, end);
     }
+    const bool written = inPlace ? platform::fileStamp(output) != outputBefore || outcome.ended ||
+                                       outcome.succeeded()
+                                 : EntryExists(output);
+    if (inPlace && written) {
+        message += QStringLiteral(" \"%1\" may be damaged: \"copy\" from IWAD Safe "
+                                  "restores it.")
+                       .arg(output);
+    } else if (written) {
+        // What a failed build wrote into GL_WADs would be listed there, ready to be played.
+        message += RemoveFile(output, &reason)
+                       ? QStringLiteral(" \"%1\" was removed: the failed build had written it.")
+                             .arg(output)
+                       : QStringLiteral(" \"%1\", which the failed build wrote, cannot be "
+                                        "removed: %2")
+                             .arg(output, reason);
+    }
+    if (!earlier.putBack(&reason)) {
+        message += QStringLiteral(" The GL PWAD that was there before cannot be put back: %1.")
+                       .arg(reason);
+    }
+    message += QStringLiteral("\n\n") + command.display();
+    if (!outcome.outputTail.isEmpty())
+        message += QStringLiteral("\n\nIts last lines:\n") + outcome.outputTail;
+    report(message);
     return !outcome.ended;
 }
 

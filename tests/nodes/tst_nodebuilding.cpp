@@ -84,7 +84,7 @@ private slots:
         QVERIFY(heldWhileRunning);
         QVERIFY(!busy.isBusy(input) && !busy.isBusy(output));
         QCOMPARE(building, (QList<bool>{true, false}));
-        QCOMPARE(readAll(output), QByteArray("mapGL"));
+        QCOMPARE(readAll(output), builtFrom("map"));
         QVERIFY(waitForLists(bare.widget));
         QCOMPARE(ui.File10->names(), QStringList{"map.wad"});
         QCOMPARE(dialogs.messages, QStringList());
@@ -138,7 +138,7 @@ private slots:
         }
         QCOMPARE(bench.log(), expected);
         if (!second.isEmpty())
-            QCOMPARE(readAll(glFolder + second), QByteArray(sameName ? "oneGL" : "twoGL"));
+            QCOMPARE(readAll(glFolder + second), builtFrom(sameName ? "one" : "two"));
         glWads.sort(Qt::CaseInsensitive);
         QCOMPARE(ui.File10->names(), glWads);
         QVERIFY(ui.File8->names().contains("late.wad")); // refreshed, also without a run
@@ -162,7 +162,7 @@ private slots:
         // The builder found it writable; owner, group and others keep their read bits.
         QCOMPARE(bench.log(),
                  (QStringList{"begin 644 " + run(iwad, iwad), "end " + run(iwad, iwad)}));
-        QCOMPARE(readAll(iwad), QByteArray("IWADGL"));
+        QCOMPARE(readAll(iwad), builtFrom("IWAD"));
         QCOMPARE(QFileInfo(iwad).permissions() & 0x7777, QFile::ReadOwner | QFile::WriteOwner |
                                                              QFile::ReadUser | QFile::WriteUser |
                                                              QFile::ReadGroup | QFile::ReadOther);
@@ -191,10 +191,9 @@ private slots:
         QTest::newRow("copy from IWAD Safe onto it") << "Command13" << QStringList{"Command19"} << "DOOM2.WAD";
         QTest::newRow("copy it into the engine folder") << "Command13" << QStringList{"Command17"} << "DOOM2.WAD";
         QTest::newRow("make GL IWAD during a PWAD's build") << "Command5" << QStringList{"Command13"} << "a.wad";
-        QTest::newRow("delete the GL PWAD being built") << "Command5" << QStringList{"File10=a.wad", "Command6"} << "GL_WADs/a.wad";
+        // The GL PWAD being built is not in GL_WADs meanwhile: the older one waits aside.
         QTest::newRow("play") << "Command13" << QStringList{"Command12"} << "DOOM2.WAD";
         QTest::newRow("play 'n' exit") << "Command13" << QStringList{"Command11"} << "DOOM2.WAD";
-        QTest::newRow("play the GL PWAD being built") << "Command5" << QStringList{"File10=a.wad", "Command12"} << "GL_WADs/a.wad";
         // clang-format on
     }
 
@@ -223,9 +222,9 @@ private slots:
         QVERIFY(busyCursor);
         QCOMPARE(window.cursor().shape(), Qt::ArrowCursor);
         QCOMPARE(bench.log().size(), 2); // one run, nothing nested
-        QCOMPARE(readAll(iwad), QByteArray(build == "Command13" ? "IWADGL" : "IWAD"));
+        QCOMPARE(readAll(iwad), build == "Command13" ? builtFrom("IWAD") : QByteArray("IWAD"));
         QCOMPARE(readAll(bench.work.file("GL_WADs/a.wad")),
-                 QByteArray(build == "Command13" ? "older" : "aGL"));
+                 build == "Command13" ? QByteArray("older") : builtFrom("a"));
         QVERIFY(!QFileInfo::exists(bench.engines + "/DOOM2.WAD"));
         QTest::qWait(200);
         QVERIFY(!QFileInfo::exists(engineLog)); // no engine reads a half-built WAD
@@ -287,6 +286,87 @@ private slots:
         for (const QString &fragment : message + QStringList{iwad + "\""})
             QVERIFY2(bench.dialogs.messages.first().contains(fragment),
                      qPrintable(bench.dialogs.messages.first()));
+    }
+
+    // Nothing in GL_WADs changes unless a build succeeded, and a builder that ends without
+    // an error has succeeded only when what it wrote is a WAD.
+    void onlyASucceededBuildChangesGlWads_data()
+    {
+        QTest::addColumn<QString>("builder"); // zennode.ctl, or "missing"
+        QTest::addColumn<QString>("there");   // GL_WADs/x.wad before: "", "link" or "older"
+        QTest::addColumn<QString>("named");   // in the one message
+        // clang-format off
+        QTest::newRow("no builder, a link there") << "missing" << "link" << "/zennode\": No such file";
+        QTest::newRow("no builder, an older GL PWAD there") << "missing" << "older" << "/zennode\": No such file";
+        QTest::newRow("writes nothing") << "WRITES=nothing" << "older" << "GL_WADs/x.wad\" is no WAD: it is not there";
+        QTest::newRow("writes an empty file") << "WRITES=empty" << "" << "GL_WADs/x.wad\" is no WAD: it is empty";
+        QTest::newRow("writes something else") << "WRITES=junk" << "link" << "is no WAD: it does not begin as a WAD does";
+        QTest::newRow("fails, a link there") << "FAIL=x.wad\nPARTIAL=1" << "link" << "exit code 1";
+        // clang-format on
+    }
+
+    void onlyASucceededBuildChangesGlWads()
+    {
+        QFETCH(QString, builder);
+        QFETCH(QString, there);
+        QFETCH(QString, named);
+        BuildBench bench(builder.toUtf8());
+        if (builder == "missing")
+            QVERIFY(QFile::remove(bench.work.file("zennode")));
+        bench.work.write("pw ads 1/x.wad", "x");
+        const QString outside = bench.work.write("outside.wad", "outside");
+        const QString glWad = bench.work.mkdir("GL_WADs") + "/x.wad";
+        if (there == "link")
+            QVERIFY(QFile::link(outside, glWad));
+        if (there == "older")
+            bench.work.write("GL_WADs/x.wad", "older");
+        const auto before = snapshot(bench.work.file("GL_WADs"));
+        Form1 &window = bench.open();
+        act(window, {"File8=x.wad", "Command5"});
+        QCOMPARE(bench.dialogs.messages.size(), 1);
+        QVERIFY2(bench.dialogs.messages.first().contains(named),
+                 qPrintable(bench.dialogs.messages.first()));
+        QCOMPARE(snapshot(bench.work.file("GL_WADs")), before);
+        QCOMPARE(QFileInfo(glWad).isSymLink(), there == "link");
+        QCOMPARE(readAll(outside), QByteArray("outside"));
+        QCOMPARE(window.ui().File10->names(),
+                 there.isEmpty() ? QStringList() : QStringList{"x.wad"});
+    }
+
+    // The IWAD Safe folder keeps the originals that "copy" brings back: "make GL IWAD" does
+    // not rebuild one there, by whatever path the IWAD list shows it. A builder that ends
+    // without an error but leaves no WAD has damaged the IWAD, and says so.
+    void anIwadThatMustNotOrCouldNotBeRebuilt_data()
+    {
+        QTest::addColumn<QString>("iwads"); // the IWAD folder
+        QTest::addColumn<QString>("builder");
+        QTest::addColumn<QString>("named");
+        // clang-format off
+        QTest::newRow("the IWAD Safe folder itself") << "safe" << "" << "lies in the IWAD Safe folder";
+        QTest::newRow("a link to the IWAD Safe folder") << "safe-link" << "" << "lies in the IWAD Safe folder";
+        QTest::newRow("another spelling of it") << "iwads/../safe/" << "" << "lies in the IWAD Safe folder";
+        QTest::newRow("no WAD after status 0") << "iwads" << "WRITES=junk" << "may be damaged";
+        // clang-format on
+    }
+
+    void anIwadThatMustNotOrCouldNotBeRebuilt()
+    {
+        QFETCH(QString, iwads);
+        QFETCH(QString, builder);
+        QFETCH(QString, named);
+        BuildBench bench(builder.toUtf8());
+        const QString safe = bench.work.write("safe/DOOM2.WAD", "original");
+        QVERIFY(QFile::link(bench.work.file("safe"), bench.work.file("safe-link")));
+        bench.work.write("iwads/DOOM2.WAD", "copy");
+        bench.work.write("zel.cfg",
+                         settingsRecord({"", bench.work.file(iwads), "", "", bench.safe, ""}));
+        Form1 &window = bench.open();
+        act(window, {"File11=DOOM2.WAD", "Command13"});
+        QCOMPARE(bench.dialogs.messages.size(), 1);
+        QVERIFY2(bench.dialogs.messages.first().contains(named),
+                 qPrintable(bench.dialogs.messages.first()));
+        QCOMPARE(readAll(safe), QByteArray("original"));
+        QCOMPARE(bench.log().isEmpty(), builder.isEmpty()); // refused before any build
     }
 
     // A GL-node PWAD from a Freedoom map, zdbsp's own words for a broken one, and a copy of

@@ -188,10 +188,10 @@ namespace {
 
 // A node builder for `zennode IN -o OUT` that logs each run's arguments (each in
 // brackets) and the input's mode, obeys the settings in zennode.ctl beside it, and
-// writes IN plus "GL" to OUT in place, so OUT keeps its mode.
+// writes builtFrom(IN) to OUT in place, so OUT keeps its mode.
 const QByteArray NodeBuilderScript = R"sh(#!/bin/sh
 here=$(dirname "$0")
-SLEEP=0 FAIL= CODE=1 KILL= PARTIAL=
+SLEEP=0 FAIL= CODE=1 KILL= PARTIAL= WRITES=
 [ -f "$here/zennode.ctl" ] && . "$here/zennode.ctl"
 args=; for a in "$@"; do args="$args[$a]"; done
 log() { echo "$1 $args" >> "$here/zennode.log"; }
@@ -205,7 +205,12 @@ if [ "$name" = "$FAIL" ]; then
   [ -n "$PARTIAL" ] && printf part > "$3"
   log end; exit "$CODE"
 fi
-{ cat "$1"; printf GL; } > "$3.part" && cat "$3.part" > "$3" && rm "$3.part"
+case "$WRITES" in
+nothing) log end; exit 0 ;;
+empty) : > "$3"; log end; exit 0 ;;
+junk) printf 'not a WAD at all' > "$3"; log end; exit 0 ;;
+esac
+{ printf 'PWAD\000\000\000\000\014\000\000\000'; cat "$1"; printf GL; } > "$3.part" && cat "$3.part" > "$3" && rm "$3.part"
 echo "built $name"
 log end
 )sh";
@@ -219,6 +224,11 @@ QString writeStandInEngine(const QString &path, const QString &log)
     return writeProgram(path, "#!/bin/sh\n"
                               "{ pwd -P; for a in \"$@\"; do printf '%s\\n' \"$a\"; done; } > '" +
                                   name + ".part' && mv '" + name + ".part' '" + name + "'\n");
+}
+
+QByteArray builtFrom(const QByteArray &input)
+{
+    return QByteArray("PWAD\0\0\0\0\x0c\0\0\0", 12) + input + "GL";
 }
 
 QString writeStandInNodeBuilder(const QString &path)

@@ -2,7 +2,11 @@
 
 #include "platform/Platform.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QtEndian>
 
 namespace {
 const QString WriteProtected = QStringLiteral("the file is write-protected");
@@ -51,6 +55,89 @@ bool RemoveFile(const QString &path, QString *reason)
 bool IsWadName(const QString &name)
 {
     return name.endsWith(QLatin1String(".wad"), Qt::CaseInsensitive);
+}
+
+bool IsWadFile(const QString &path, QString *why)
+{
+    QFile file;
+    QString reason;
+    if (!platform::openRegularFile(path, &file, &reason)) {
+        *why = EntryExists(path) ? reason : QStringLiteral("it is not there");
+        return false;
+    }
+    const QByteArray header = file.read(12);
+    const qint64 size = file.size();
+    if (size == 0) {
+        *why = QStringLiteral("it is empty");
+        return false;
+    }
+    if (header.size() < 12 || (!header.startsWith("IWAD") && !header.startsWith("PWAD"))) {
+        *why = QStringLiteral("it does not begin as a WAD does");
+        return false;
+    }
+    const qint64 lumps = qFromLittleEndian<qint32>(header.constData() + 4);
+    const qint64 directory = qFromLittleEndian<qint32>(header.constData() + 8);
+    if (lumps < 0 || directory < 12 || directory + 16 * lumps > size) {
+        *why = QStringLiteral("its directory lies outside the file");
+        return false;
+    }
+    return true;
+}
+
+bool EntryExists(const QString &path)
+{
+    const QFileInfo entry(path);
+    return entry.exists() || entry.isSymLink();
+}
+
+SetAside::~SetAside()
+{
+    QString reason;
+    putBack(&reason);
+}
+
+bool SetAside::take(const QString &path, QString *reason)
+{
+    if (!EntryExists(path))
+        return true;
+    const QFileInfo entry(path);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        // Hidden, and no list's pattern matches it.
+        const QString aside = entry.dir().filePath(
+            QStringLiteral(".zel-%1.old")
+                .arg(QRandomGenerator::global()->generate(), 0, 36));
+        if (EntryExists(aside))
+            continue;
+        if (!QDir().rename(path, aside)) {
+            *reason = QStringLiteral("it cannot be moved aside");
+            return false;
+        }
+        m_path = path;
+        m_aside = aside;
+        return true;
+    }
+    *reason = QStringLiteral("no free name beside it");
+    return false;
+}
+
+bool SetAside::putBack(QString *reason)
+{
+    if (m_aside.isEmpty())
+        return true;
+    if (EntryExists(m_path) || !QDir().rename(m_aside, m_path)) {
+        *reason = QStringLiteral("it is kept as \"%1\"").arg(m_aside);
+        m_aside.clear();
+        return false;
+    }
+    m_aside.clear();
+    return true;
+}
+
+void SetAside::letGo()
+{
+    if (!m_aside.isEmpty())
+        QFile::remove(m_aside);
+    m_aside.clear();
 }
 
 QString RecordNameOf(const QString &demoName)

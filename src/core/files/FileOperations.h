@@ -16,6 +16,35 @@ bool RemoveFile(const QString &path, QString *reason);
 // Engines without a suffix are listed there too, and "zdoom-wad" is one.
 bool IsWadName(const QString &name);
 
+// Whether `path` is a WAD to play: a regular file with the header of an IWAD or a PWAD and
+// its directory inside the file; otherwise false with the reason, in words for the player.
+// Node builds are checked this way: a builder may end without error and write nothing.
+bool IsWadFile(const QString &path, QString *why);
+
+// Whether something is at `path`, a link that leads nowhere included.
+bool EntryExists(const QString &path);
+
+// An entry of a folder moved out of the way under a hidden name beside it, to be put back or
+// let go later; put back when neither happened. A link is moved, not what it points to.
+class SetAside
+{
+public:
+    SetAside() = default;
+    ~SetAside();
+    SetAside(const SetAside &) = delete;
+    SetAside &operator=(const SetAside &) = delete;
+
+    // Moves whatever is at `path` aside; true also when nothing is there.
+    bool take(const QString &path, QString *reason);
+    // Back to its place, which must be free again.
+    bool putBack(QString *reason);
+    // Removes what was set aside.
+    void letGo();
+
+private:
+    QString m_path, m_aside;
+};
+
 // The name a demo is recorded under again: its file name less the four characters of
 // its ".lmp" suffix.
 QString RecordNameOf(const QString &demoName);
