@@ -1,11 +1,46 @@
 #include "lists/FolderWatch.h"
 
+#include <QFileInfo>
 #include <QFileSystemWatcher>
+#include <QTimer>
+
+namespace {
+constexpr int LookAgainMs = 1000;
+} // namespace
 
 FolderWatch::FolderWatch(bool paused, QObject *parent)
-    : QObject(parent), m_watcher(new QFileSystemWatcher(this)), m_paused(paused)
+    : QObject(parent), m_watcher(new QFileSystemWatcher(this)), m_lookAgain(new QTimer(this)),
+      m_paused(paused)
 {
-    connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, &FolderWatch::folderChanged);
+    connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, &FolderWatch::changed);
+    m_lookAgain->setInterval(LookAgainMs);
+    connect(m_lookAgain, &QTimer::timeout, this, &FolderWatch::lookForTheGone);
+}
+
+void FolderWatch::changed(const QString &folder)
+{
+    if (!QFileInfo(folder).isDir() && m_users.contains(folder) && !m_gone.contains(folder)) {
+        m_gone << folder;
+        m_lookAgain->start();
+    }
+    emit folderChanged(folder);
+}
+
+void FolderWatch::lookForTheGone()
+{
+    for (const QString &folder : QStringList(m_gone)) {
+        if (!m_users.contains(folder)) {
+            m_gone.removeAll(folder);
+        } else if (QFileInfo(folder).isDir()) {
+            m_gone.removeAll(folder);
+            if (m_watcher->directories().contains(folder))
+                m_watcher->removePath(folder);
+            renew(folder);
+            emit folderChanged(folder); // it may hold files already
+        }
+    }
+    if (m_gone.isEmpty())
+        m_lookAgain->stop();
 }
 
 void FolderWatch::start()

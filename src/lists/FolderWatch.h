@@ -4,6 +4,7 @@
 #include <QObject>
 
 class QFileSystemWatcher;
+class QTimer;
 
 // One watch on the file system for all the folder lists of a window. The system grants each
 // user only a few watchers, and when they run out Qt silently reads every watched folder
@@ -28,7 +29,14 @@ signals:
     void folderChanged(const QString &folder);
 
 private:
+    void changed(const QString &folder);
+    void lookForTheGone();
+
     QFileSystemWatcher *m_watcher;
     QHash<QString, int> m_users;
+    // The system drops the watch of a folder that is removed; until one of that name is made
+    // again, it is looked for now and then.
+    QStringList m_gone;
+    QTimer *m_lookAgain;
     bool m_paused;
 };

@@ -1,6 +1,7 @@
 // The folder list on its own: reads off the window's thread, shown in one step, and never a
 // read that a newer one overtook.
 #include "lists/FolderList.h"
+#include "lists/FolderWatch.h"
 
 #include <QDir>
 #include <QFile>
@@ -115,6 +116,30 @@ private slots:
         QCOMPARE(list.fileName(), QString());
         QVERIFY(waitForRead(list));
         QCOMPARE(list.names(), QStringList());
+    }
+
+    // A shown folder that is removed and made again is followed again, without a click.
+    void aFolderMadeAgainIsFollowedAgain()
+    {
+        QTemporaryDir dir;
+        const QString folder = dir.filePath("p2");
+        QVERIFY(QDir().mkpath(folder));
+        touch(folder + "/first.wad");
+        QWidget window;
+        FolderWatch watch(false, &window);
+        FolderList list(ListingRule("*.wad"), &window);
+        list.setWatch(&watch);
+        list.setPath(folder);
+        QVERIFY(waitForRead(list));
+        QCOMPARE(list.names(), QStringList{"first.wad"});
+
+        QVERIFY(QDir(folder).removeRecursively());
+        QTRY_COMPARE(list.names(), QStringList());
+        QVERIFY(QDir().mkpath(folder));
+        touch(folder + "/again.wad");
+        QTRY_COMPARE(list.names(), QStringList{"again.wad"});
+        touch(folder + "/later.wad");
+        QTRY_COMPARE(list.names(), (QStringList{"again.wad", "later.wad"}));
     }
 
     // Each read of a folder that cannot be shown says so once, several lists in one message.
