@@ -18,6 +18,7 @@
 #include <QScopedValueRollback>
 
 #include <array>
+#include <limits>
 
 namespace {
 
@@ -136,7 +137,9 @@ bool LaunchController::LaunchEngine()
         connect(engine, &platform::WatchedProcess::ended, this,
                 [this, engine, name](platform::ProcessEnd end) {
                     engine->deleteLater();
-                    const QStringList lines = engine->lastLines(8, 160);
+                    // Whole: a demo's name can make its last line long.
+                    const QStringList lines =
+                        engine->lastLines(8, std::numeric_limits<int>::max());
                     if (EngineFailed(end, lines))
                         report(EngineFailureMessage(name, end, lines));
                 });

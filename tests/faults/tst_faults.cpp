@@ -422,6 +422,7 @@ private slots:
         QTest::newRow("says why on standard output only") << QByteArray("printf 'one\\ntwo\\nI_Error: no IWAD\\n\\n'; exit 1") << QStringList{"status 1", "one\ntwo\nI_Error: no IWAD"};
         QTest::newRow("one last error line of 100 KB") << QByteArray("echo 'not this'; head -c 100000 /dev/zero | tr '\\0' x >&2; exit 1") << QStringList{"status 1", "Its last lines:\nxxxxxxxxxx"};
         QTest::newRow("a full demo buffer") << QByteArray("echo 'Demo -x.lmp recorded' >&2; exit 255") << QStringList();
+        QTest::newRow("a full demo buffer, a long demo name") << QByteArray("echo \"Demo $(head -c 170 /dev/zero | tr '\\0' d).lmp recorded\" >&2; exit 255") << QStringList();
         QTest::newRow("a finished time demo") << QByteArray("echo 'timed 249 gametics in 49 realtics (177.857147 fps)' >&2; exit 255") << QStringList();
         QTest::newRow("a normal end") << QByteArray("echo 'warning: no music' >&2; sleep 1") << QStringList();
         // No pipe fills up: the output goes to files.

@@ -22,7 +22,12 @@ QString EngineFailureMessage(const QString &engineName, platform::ProcessEnd end
         end.signalled ? QStringLiteral("was ended by %1").arg(platform::abnormalEndOf(end.code))
                       : QStringLiteral("ended with status %1").arg(end.code);
     QString message = QStringLiteral("The engine \"%1\" %2.").arg(engineName, how);
-    if (!lastLines.isEmpty())
-        message += QStringLiteral("\n\nIts last lines:\n") + lastLines.join(QLatin1Char('\n'));
+    // Each line cut to fit a message box.
+    constexpr qsizetype Width = 160;
+    QStringList shown;
+    for (const QString &line : lastLines)
+        shown << (line.size() > Width ? line.left(Width - 3) + QStringLiteral("...") : line);
+    if (!shown.isEmpty())
+        message += QStringLiteral("\n\nIts last lines:\n") + shown.join(QLatin1Char('\n'));
     return message;
 }

@@ -11,6 +11,7 @@
 // -maxdemo, "timed N gametics in M realtics" after -timedemo.
 bool EngineFailed(platform::ProcessEnd end, const QStringList &lastLines);
 
-// "ENGINE" ended with status N / was ended by signal N (Name), and its last lines.
+// "ENGINE" ended with status N / was ended by signal N (Name), and its last lines, each cut
+// to fit a message box.
 QString EngineFailureMessage(const QString &engineName, platform::ProcessEnd end,
                              const QStringList &lastLines);
