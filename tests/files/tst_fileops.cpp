@@ -122,7 +122,7 @@ private slots:
         QTest::addColumn<QString>("file"); // made write-protected, or an executable ("+x")
         QTest::addColumn<QStringList>("actions");
         QTest::addColumn<bool>("changed");
-        QTest::addColumn<QString>("message"); // what it must say, if anything
+        QTest::addColumn<QString>("message"); // what it must say; a copy's destination if changed
         const QString refused = "write-protected";
         // clang-format off
         QTest::newRow("del IWAD") << "iwads/DOOM2.WAD" << QStringList{"File11=DOOM2.WAD", "Command20"} << true << "";
@@ -131,6 +131,7 @@ private slots:
         QTest::newRow("delete demo") << "engines/DEMO1.LMP" << QStringList{"File7=DEMO1.LMP", "Command7"} << false << refused;
         QTest::newRow("copy IWAD onto a protected one") << "engines/DOOM2.WAD" << QStringList{"File11=DOOM2.WAD", "Command17"} << false << refused;
         QTest::newRow("copy safe IWAD onto a protected one") << "iwads/DOOM2.WAD" << QStringList{"File5=DOOM2.WAD", "Command19"} << false << refused;
+        QTest::newRow("copy a protected safe IWAD") << "safe/DOOM2.WAD" << QStringList{"File5=DOOM2.WAD", "Command19"} << true << "iwads/DOOM2.WAD";
         QTest::newRow("a program named like a WAD") << "+xengines/zdoom-wad" << QStringList{"File6=zdoom-wad", "Command18"} << false << "Only WADs can be deleted.";
         // clang-format on
     }
@@ -153,7 +154,11 @@ private slots:
         const auto before = snapshot(bench.work.path());
         act(bench.open(), actions);
         if (changed) {
-            QVERIFY(!QFileInfo::exists(bench.work.file(file)));
+            // The protected source of a copy stays; any other file is deleted.
+            if (message.isEmpty())
+                QVERIFY(!QFileInfo::exists(bench.work.file(file)));
+            else
+                QCOMPARE(readAll(bench.work.file(message)), readAll(bench.work.file(file)));
             QCOMPARE(bench.dialogs.messages, QStringList());
             return;
         }

@@ -191,7 +191,8 @@ private slots:
         QTest::newRow("copy from IWAD Safe onto it") << "Command13" << QStringList{"Command19"} << "DOOM2.WAD";
         QTest::newRow("copy it into the engine folder") << "Command13" << QStringList{"Command17"} << "DOOM2.WAD";
         QTest::newRow("make GL IWAD during a PWAD's build") << "Command5" << QStringList{"Command13"} << "a.wad";
-        // The GL PWAD being built is not in GL_WADs meanwhile: the older one waits aside.
+        QTest::newRow("delete the GL PWAD being built") << "Command5" << QStringList{"Label10", "File10=a.wad", "Command6"} << "GL_WADs/a.wad";
+        QTest::newRow("play the GL PWAD being built") << "Command5" << QStringList{"Label10", "File10=a.wad", "Command12"} << "GL_WADs/a.wad";
         QTest::newRow("play") << "Command13" << QStringList{"Command12"} << "DOOM2.WAD";
         QTest::newRow("play 'n' exit") << "Command13" << QStringList{"Command11"} << "DOOM2.WAD";
         // clang-format on
@@ -202,7 +203,8 @@ private slots:
         QFETCH(QString, build);
         QFETCH(QStringList, clicks);
         QFETCH(QString, busy);
-        BuildBench bench("SLEEP=1\n");
+        // The GL PWAD's build has begun writing it when the player clicks.
+        BuildBench bench("SLEEP=1\nEARLY=a.wad\n");
         const QString iwad = bench.work.write("iwads/DOOM2.WAD", "IWAD");
         bench.work.write("safe/DOOM2.WAD", "safe");
         bench.work.write("pw ads 1/a.wad", "a");

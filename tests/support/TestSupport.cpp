@@ -191,13 +191,14 @@ namespace {
 // writes builtFrom(IN) to OUT in place, so OUT keeps its mode.
 const QByteArray NodeBuilderScript = R"sh(#!/bin/sh
 here=$(dirname "$0")
-SLEEP=0 FAIL= CODE=1 KILL= PARTIAL= WRITES=
+SLEEP=0 FAIL= CODE=1 KILL= PARTIAL= WRITES= EARLY=
 [ -f "$here/zennode.ctl" ] && . "$here/zennode.ctl"
 args=; for a in "$@"; do args="$args[$a]"; done
 log() { echo "$1 $args" >> "$here/zennode.log"; }
 log "begin $(stat -c %a "$1")"
-sleep "$SLEEP"
 name=$(basename "$1")
+[ "$name" = "$EARLY" ] && printf part > "$3"
+sleep "$SLEEP"
 if [ "$name" = "$KILL" ]; then log end; kill -9 $$; fi
 if [ "$name" = "$FAIL" ]; then
   i=1; while [ $i -le 20 ]; do echo "progress $i"; i=$((i+1)); done
