@@ -103,7 +103,7 @@ bool LaunchController::LaunchEngine()
         QString reason;
         const QString folder = chosen.programFolder;
         auto *engine = platform::WatchedProcess::start(
-            program, command.arguments, chosen.engineFolder,
+            program, command.arguments, chosen.engineFolder, platform::WindowStyle::Maximized,
             folder.isEmpty() ? QString() : folder + platform::separator() + EngineOutputLog,
             folder.isEmpty() ? QString() : folder + platform::separator() + EngineErrorLog, this,
             &reason);
