@@ -127,8 +127,8 @@ bool LaunchController::LaunchEngine()
         // The engine runs in its folder; the launcher's own folder stays as it is.
         QString reason;
         auto *engine = platform::WatchedProcess::start(
-            program, command.arguments, chosen.engineFolder, m_paths.engineOutputLog(),
-            m_paths.engineErrorLog(), this, &reason);
+            program, command.arguments, chosen.engineFolder, platform::WindowStyle::Maximized,
+            m_paths.engineOutputLog(), m_paths.engineErrorLog(), this, &reason);
         if (!engine) {
             report(QStringLiteral("Cannot start \"%1\": %2").arg(program, reason));
             return false;

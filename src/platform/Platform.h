@@ -30,8 +30,8 @@ QString programDialogPattern();
 QString currentFolder(QString *unspellable = nullptr);
 
 // Gives a file the "normal" attributes: writable by its owner, with every other
-// permission kept, so an executable stays executable. A link has no attributes of its
-// own here: it is left alone, and so is the file it points to.
+// permission kept, so an executable stays executable (on Windows: no read-only, hidden,
+// system or archive flag). A link, or a junction, is left alone, and so is what it points to.
 bool setNormalAttributes(const QString &path, QString *reason);
 
 // Whether the entry `path` itself is write-protected: no write bit for anyone (what
@@ -76,8 +76,9 @@ public:
 
 private:
     QString m_path;
-    QByteArray m_temporary;
-    int m_fd = -1;
+    QString m_temporary;
+    // The open new file: a file descriptor, or a HANDLE on Windows; -1 is none on both.
+    qintptr m_handle = -1;
 };
 
 // Creates one folder.
@@ -87,19 +88,23 @@ bool createFolder(const QString &path, QString *reason);
 // last written or changed. Empty when there is no such file.
 QByteArray fileStamp(const QString &path);
 
+// What the system keeps of a folder while forEachFile() reads it; each system's own.
+struct FolderScan;
+
 // One file that forEachFile() came across.
 class FolderEntry
 {
 public:
-    FolderEntry(QByteArrayView name, int folderHandle) : name(name), m_folder(folderHandle) {}
+    FolderEntry(QByteArrayView name, const FolderScan &scan) : name(name), m_scan(scan) {}
 
-    // As the file system spells it (UTF-8 here).
+    // In UTF-8, the bytes the file system spells it with; a Windows name that is no UTF-16
+    // keeps its lone surrogates (as three bytes each, which is no UTF-8).
     QByteArrayView name;
     // Whether it is a program, as isProgramFile() tells; asks the system only when called.
     bool isProgram() const;
 
 private:
-    int m_folder;
+    const FolderScan &m_scan;
 };
 
 // Calls `visit` for each visible plain file in `folder`, in no particular order, in one
@@ -116,7 +121,7 @@ QString fileNameText(QByteArrayView name);
 QString nodeBuilderProgramName();
 
 // Words for how a process was ended abnormally, given the code its runner reported
-// (on POSIX the signal number), e.g. "signal 9 (Killed)".
+// (on POSIX the signal number, on Windows the exception code), e.g. "signal 9 (Killed)".
 QString abnormalEndOf(int code);
 
 } // namespace platform

@@ -64,13 +64,18 @@ bool isProgramFile(const QString &path)
     return ::stat(QFile::encodeName(path).constData(), &st) == 0 && isProgram(st);
 }
 
+struct FolderScan
+{
+    int folder;
+};
+
 bool FolderEntry::isProgram() const
 {
     // Relative to the open folder: no path to build and look up for each of many files.
     struct stat st
     {
     };
-    return ::fstatat(m_folder, name.data(), &st, 0) == 0 && platform::isProgram(st);
+    return ::fstatat(m_scan.folder, name.data(), &st, 0) == 0 && platform::isProgram(st);
 }
 
 QString programDialogPattern()
@@ -218,9 +223,9 @@ bool readRegularFile(const QString &path, QByteArray *content, QString *reason)
 
 ReplacingFile::~ReplacingFile()
 {
-    if (m_fd >= 0) {
-        ::close(m_fd);
-        ::unlink(m_temporary.constData());
+    if (m_handle >= 0) {
+        ::close(int(m_handle));
+        ::unlink(QFile::encodeName(m_temporary).constData());
     }
 }
 
@@ -229,17 +234,19 @@ bool ReplacingFile::open(QString *reason)
     if (!spellable(m_path, reason))
         return false;
     const QByteArray native = QFile::encodeName(m_path);
-    const qsizetype slash = native.lastIndexOf('/');
+    const qsizetype slash = m_path.lastIndexOf(QLatin1Char('/'));
     // Hidden, so no list shows it while it is written.
-    const QByteArray folder = slash < 0 ? QByteArray() : native.left(slash + 1);
-    for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
-        m_temporary = folder + ".zel-" +
-                      QByteArray::number(QRandomGenerator::global()->generate(), 36) + ".new";
-        m_fd = ::open(m_temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (m_fd < 0 && errno != EEXIST)
+    const QString folder = slash < 0 ? QString() : m_path.left(slash + 1);
+    for (int attempt = 0; attempt < 100 && m_handle < 0; ++attempt) {
+        m_temporary = folder + QStringLiteral(".zel-") +
+                      QString::number(QRandomGenerator::global()->generate(), 36) +
+                      QStringLiteral(".new");
+        m_handle = ::open(QFile::encodeName(m_temporary).constData(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (m_handle < 0 && errno != EEXIST)
             break;
     }
-    if (m_fd < 0) {
+    if (m_handle < 0) {
         *reason = reasonFor(errno);
         return false;
     }
@@ -248,7 +255,7 @@ bool ReplacingFile::open(QString *reason)
     };
     // Not the set-ID bits: the new file is the launcher's user's, and so would their rights be.
     if (::lstat(native.constData(), &st) == 0 && S_ISREG(st.st_mode))
-        ::fchmod(m_fd, st.st_mode & 0777);
+        ::fchmod(int(m_handle), st.st_mode & 0777);
     return true;
 }
 
@@ -257,7 +264,7 @@ bool ReplacingFile::write(QByteArrayView data, QString *reason)
     const char *next = data.data();
     qsizetype left = data.size();
     while (left > 0) {
-        const ssize_t n = ::write(m_fd, next, size_t(left));
+        const ssize_t n = ::write(int(m_handle), next, size_t(left));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
@@ -273,14 +280,15 @@ bool ReplacingFile::write(QByteArrayView data, QString *reason)
 bool ReplacingFile::commit(QString *reason)
 {
     // Some file systems find out only at fsync() or close() that the disk is full.
-    const int fd = m_fd;
-    m_fd = -1;
+    const int fd = int(m_handle);
+    m_handle = -1;
+    const QByteArray temporary = QFile::encodeName(m_temporary);
     const bool written = ::fsync(fd) == 0;
     const int error = errno;
     if (::close(fd) != 0 || !written ||
-        ::rename(m_temporary.constData(), QFile::encodeName(m_path).constData()) != 0) {
+        ::rename(temporary.constData(), QFile::encodeName(m_path).constData()) != 0) {
         *reason = reasonFor(written ? errno : error);
-        ::unlink(m_temporary.constData());
+        ::unlink(temporary.constData());
         return false;
     }
     return true;
@@ -327,6 +335,7 @@ bool forEachFile(const QString &folder, const std::function<void(const FolderEnt
     }
     // The entry's type usually comes with the name; only links and file systems that do
     // not give it cost a stat.
+    const FolderScan scan{::dirfd(dir)};
     while (const dirent *entry = ::readdir(dir)) {
         if (entry->d_name[0] == '.')
             continue;
@@ -339,7 +348,7 @@ bool forEachFile(const QString &folder, const std::function<void(const FolderEnt
         }
         if (plain)
             visit(FolderEntry(QByteArrayView(entry->d_name, qsizetype(std::strlen(entry->d_name))),
-                              ::dirfd(dir)));
+                              scan));
     }
     ::closedir(dir);
     return true;
@@ -361,15 +370,19 @@ QString nodeBuilderProgramName()
     return QStringLiteral("zennode");
 }
 
-void startInOwnGroup(QProcess &process)
+ProcessGroup::~ProcessGroup() = default;
+
+void ProcessGroup::startInOwnGroup(QProcess &process)
 {
     process.setChildProcessModifier([] { ::setpgid(0, 0); });
+    QObject::connect(&process, &QProcess::started, &process,
+                     [this, &process] { m_handle = qintptr(process.processId()); });
 }
 
-void endProcessGroup(qint64 leader)
+void ProcessGroup::end()
 {
-    if (leader > 0)
-        ::kill(-pid_t(leader), SIGKILL);
+    if (m_handle > 0)
+        ::kill(-pid_t(m_handle), SIGKILL);
 }
 
 QString abnormalEndOf(int code)

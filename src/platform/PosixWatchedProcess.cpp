@@ -42,30 +42,6 @@ void closeFd(int &fd)
     fd = -1;
 }
 
-QStringList tailOf(int fd, int count, int width)
-{
-    struct stat st;
-    if (fd < 0 || ::fstat(fd, &st) != 0 || st.st_size == 0)
-        return {};
-    const off_t window = 64 * 1024;
-    const off_t from = st.st_size > window ? st.st_size - window : 0;
-    QByteArray bytes(int(st.st_size - from), '\0');
-    const ssize_t got = ::pread(fd, bytes.data(), size_t(bytes.size()), from);
-    if (got <= 0)
-        return {};
-    bytes.truncate(int(got));
-    QStringList lines;
-    for (const QByteArray &line : bytes.split('\n')) {
-        const QString text = QString::fromLocal8Bit(line).trimmed();
-        if (!text.isEmpty())
-            lines << (text.size() > width ? text.left(width - 3) + QStringLiteral("...") : text);
-    }
-    // Cut off in the middle; but a last line longer than the window is all there is to say.
-    if (from > 0 && lines.size() > 1)
-        lines.removeFirst();
-    return lines.mid(std::max<qsizetype>(0, lines.size() - count));
-}
-
 class SpawnSetup
 {
 public:
@@ -88,18 +64,30 @@ public:
 
 } // namespace
 
-WatchedProcess::WatchedProcess(QObject *parent) : QObject(parent) {}
-
-WatchedProcess::~WatchedProcess()
+struct WatchedProcess::System
 {
-    // The process goes on; only the launcher stops listening.
-    closeFd(m_pidFd);
-    closeFd(m_output);
-    closeFd(m_errors);
-}
+    ~System()
+    {
+        // The process goes on; only the launcher stops listening.
+        closeFd(pidFd);
+        closeFd(output);
+        closeFd(errors);
+    }
+
+    int pid = -1;
+    int pidFd = -1;
+    int output = -1;
+    int errors = -1;
+    QSocketNotifier *notifier = nullptr;
+};
+
+WatchedProcess::WatchedProcess(QObject *parent) : QObject(parent), m_system(new System) {}
+
+WatchedProcess::~WatchedProcess() = default;
 
 WatchedProcess *WatchedProcess::start(const QString &program, const QStringList &arguments,
-                                      const QString &workingFolder, const QString &outputLog,
+                                      const QString &workingFolder, WindowStyle,
+                                      const QString &outputLog,
                                       const QString &errorLog, QObject *parent, QString *reason)
 {
     const QByteArray folderName = QFile::encodeName(workingFolder);
@@ -111,12 +99,13 @@ WatchedProcess *WatchedProcess::start(const QString &program, const QStringList 
     }
 
     auto *process = new WatchedProcess(parent);
-    process->m_output = createLog(outputLog);
-    process->m_errors = createLog(errorLog);
+    System &system = *process->m_system;
+    system.output = createLog(outputLog);
+    system.errors = createLog(errorLog);
 
     SpawnSetup setup;
     posix_spawn_file_actions_addopen(&setup.actions, 0, "/dev/null", O_RDONLY, 0);
-    const int streams[] = {process->m_output, process->m_errors};
+    const int streams[] = {system.output, system.errors};
     for (int target : {1, 2}) {
         const int log = streams[target - 1];
         if (log >= 0)
@@ -162,21 +151,21 @@ WatchedProcess *WatchedProcess::start(const QString &program, const QStringList 
         delete process;
         return nullptr;
     }
-    process->m_pid = pid;
+    system.pid = pid;
     // The system call itself: this glibc's header declares it without C linkage.
-    process->m_pidFd = int(::syscall(SYS_pidfd_open, pid, 0));
-    if (process->m_pidFd < 0)
+    system.pidFd = int(::syscall(SYS_pidfd_open, pid, 0));
+    if (system.pidFd < 0)
         return process; // a system without process descriptors: the engine runs unwatched
-    process->m_notifier = new QSocketNotifier(process->m_pidFd, QSocketNotifier::Read, process);
-    connect(process->m_notifier, &QSocketNotifier::activated, process, &WatchedProcess::reap);
+    system.notifier = new QSocketNotifier(system.pidFd, QSocketNotifier::Read, process);
+    connect(system.notifier, &QSocketNotifier::activated, process, &WatchedProcess::reap);
     return process;
 }
 
 void WatchedProcess::reap()
 {
-    m_notifier->setEnabled(false);
+    m_system->notifier->setEnabled(false);
     siginfo_t info{};
-    if (::waitid(P_PID, id_t(m_pid), &info, WEXITED) != 0)
+    if (::waitid(P_PID, id_t(m_system->pid), &info, WEXITED) != 0)
         return;
     ProcessEnd end;
     end.signalled = info.si_code == CLD_KILLED || info.si_code == CLD_DUMPED;
@@ -184,10 +173,21 @@ void WatchedProcess::reap()
     emit ended(end);
 }
 
-QStringList WatchedProcess::lastLines(int count, int width) const
+QByteArray WatchedProcess::logTail(int stream, qint64 window, bool *cut) const
 {
-    const QStringList errors = tailOf(m_errors, count, width);
-    return errors.isEmpty() ? tailOf(m_output, count, width) : errors;
+    const int fd = stream == 2 ? m_system->errors : m_system->output;
+    struct stat st;
+    *cut = false;
+    if (fd < 0 || ::fstat(fd, &st) != 0 || st.st_size == 0)
+        return {};
+    const off_t from = st.st_size > window ? st.st_size - off_t(window) : 0;
+    QByteArray bytes(qsizetype(st.st_size - from), '\0');
+    const ssize_t got = ::pread(fd, bytes.data(), size_t(bytes.size()), from);
+    if (got <= 0)
+        return {};
+    bytes.truncate(qsizetype(got));
+    *cut = from > 0;
+    return bytes;
 }
 
 } // namespace platform

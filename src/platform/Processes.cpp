@@ -12,4 +12,41 @@ QString startErrorReason(const QProcess &process)
     return colon < 0 ? error : error.mid(colon + 2);
 }
 
+namespace {
+
+// One argument as the C runtime reads it back: 2n backslashes and a quote are n
+// backslashes and the end of a quoted part, 2n+1 and a quote are n and a quote.
+QString quoted(const QString &argument)
+{
+    if (!argument.isEmpty() && !argument.contains(QLatin1Char(' ')) &&
+        !argument.contains(QLatin1Char('\t')) && !argument.contains(QLatin1Char('"')))
+        return argument;
+    QString out(QLatin1Char('"'));
+    qsizetype backslashes = 0;
+    for (const QChar c : argument) {
+        if (c == QLatin1Char('\\')) {
+            ++backslashes;
+            continue;
+        }
+        if (c == QLatin1Char('"'))
+            backslashes = backslashes * 2 + 1;
+        out += QString(backslashes, QLatin1Char('\\')) + c;
+        backslashes = 0;
+    }
+    // The closing quote follows them: doubled, they stay backslashes.
+    return out + QString(backslashes * 2, QLatin1Char('\\')) + QLatin1Char('"');
+}
+
+} // namespace
+
+QString windowsCommandLine(const QString &program, const QStringList &arguments)
+{
+    // The program's name is read to the next quote, backslashes and all; a Windows name
+    // holds no quote.
+    QString line = QLatin1Char('"') + program + QLatin1Char('"');
+    for (const QString &argument : arguments)
+        line += QLatin1Char(' ') + quoted(argument);
+    return line;
+}
+
 } // namespace platform

@@ -7,14 +7,34 @@ class QProcess;
 
 namespace platform {
 
-// Has `process` start in a process group of its own, which endProcessGroup() can end.
-void startInOwnGroup(QProcess &process);
+// A program together with whatever it starts, so that ending it ends them all: a process
+// group on POSIX, a job object on Windows.
+class ProcessGroup
+{
+public:
+    ProcessGroup() = default;
+    ~ProcessGroup();
+    ProcessGroup(const ProcessGroup &) = delete;
+    ProcessGroup &operator=(const ProcessGroup &) = delete;
 
-// Ends at once the process group that startInOwnGroup() gave the process `leader`: the
-// program and whatever it started.
-void endProcessGroup(qint64 leader);
+    // Has `process`, not started yet, start as the first of this group.
+    void startInOwnGroup(QProcess &process);
+    // Ends at once every process of the group. Not to be called once the first has been
+    // reaped: on POSIX its group's number may be another's by then.
+    void end();
+
+private:
+    // The group's leader here, the job's HANDLE on Windows; 0 before the start.
+    qintptr m_handle = 0;
+};
 
 // The system's reason why `process` could not be started, as the player should read it.
 QString startErrorReason(const QProcess &process);
+
+// The command line that hands `program` and `arguments` to a Windows program whole, as
+// CommandLineToArgvW and the Microsoft C runtime split it: each word with a blank, a tab or
+// a quote in it (or none at all) is quoted, and backslashes are doubled only where a quote
+// follows them.
+QString windowsCommandLine(const QString &program, const QStringList &arguments);
 
 } // namespace platform

@@ -40,12 +40,13 @@ QString lastLines(const QByteArray &output)
 ProcessOutcome ShellAndWait(const QString &program, const QStringList &arguments, ProcessStop *stop)
 {
     ProcessOutcome outcome;
+    platform::ProcessGroup group;
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
     // A tool that asks a question must not wait for an answer nobody can give.
     process.setStandardInputFile(QProcess::nullDevice());
     // Ending it must end what it started too, such as the builder behind a wrapper script.
-    platform::startInOwnGroup(process);
+    group.startInOwnGroup(process);
 
     QByteArray output;
     QEventLoop loop;
@@ -60,13 +61,12 @@ ProcessOutcome ShellAndWait(const QString &program, const QStringList &arguments
     }
     outcome.started = true;
 
-    const qint64 group = process.processId();
     auto end = [&] {
         // One that has ended by itself is reaped: its group's number may be another's now.
         if (process.state() == QProcess::NotRunning)
             return;
         outcome.ended = true;
-        platform::endProcessGroup(group);
+        group.end();
     };
     if (stop)
         QObject::connect(stop, &ProcessStop::requested, &loop, end);

@@ -8,6 +8,16 @@
 
 #include <ctime>
 
+namespace {
+
+// Runs the stand-in program with `steps` (see support/standin.cpp).
+ProcessOutcome runStandIn(const QStringList &steps, ProcessStop *stop = nullptr)
+{
+    return ShellAndWait(QStringLiteral(ZEL_STANDIN), steps, stop);
+}
+
+} // namespace
+
 class TestShellAndWait : public QObject
 {
     Q_OBJECT
@@ -15,27 +25,28 @@ class TestShellAndWait : public QObject
 private slots:
     void reportsHowTheProcessEnded_data()
     {
-        QTest::addColumn<QString>("script");
+        QTest::addColumn<QStringList>("steps");
         QTest::addColumn<bool>("crashed");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("lastLine");
 
         // clang-format off
-        QTest::newRow("success") << "echo built" << false << 0 << "built";
-        QTest::newRow("input is empty, not waited for") << "cat; echo 'no input'" << false << 0 << "no input";
-        QTest::newRow("more output than a pipe holds") << "yes 0123456789 | head -c 300000; echo; echo last" << false << 0 << "last";
-        QTest::newRow("one line of 400 KB") << "yes 0123456789 | head -c 400000 | tr -d '\\n'; echo; echo last" << false << 0 << "last";
-        QTest::newRow("progress redrawn on one line") << "printf '10%%\\r50%%\\r100%%\\n'" << false << 0 << "100%";
+        QTest::newRow("success") << QStringList{"out:built\\n"} << false << 0 << "built";
+        QTest::newRow("a failure code") << QStringList{"out:no levels\\n", "exit:3"} << false << 3 << "no levels";
+        QTest::newRow("input is empty, not waited for") << QStringList{"drain", "out:no input\\n"} << false << 0 << "no input";
+        QTest::newRow("more output than a pipe holds") << QStringList{"fill:300000:0123456789\\n", "out:\\nlast\\n"} << false << 0 << "last";
+        QTest::newRow("one line of 400 KB") << QStringList{"fill:400000:0123456789", "out:\\nlast\\n"} << false << 0 << "last";
+        QTest::newRow("progress redrawn on one line") << QStringList{"out:10%\\r50%\\r100%\\n"} << false << 0 << "100%";
         // clang-format on
     }
 
     void reportsHowTheProcessEnded()
     {
-        QFETCH(QString, script);
+        QFETCH(QStringList, steps);
         QFETCH(bool, crashed);
         QFETCH(int, exitCode);
         QFETCH(QString, lastLine);
-        const ProcessOutcome outcome = ShellAndWait("/bin/sh", {"-c", script});
+        const ProcessOutcome outcome = runStandIn(steps);
         QVERIFY(outcome.started);
         QCOMPARE(outcome.crashed, crashed);
         QCOMPARE(outcome.exitCode, exitCode);
@@ -55,7 +66,7 @@ private slots:
         ProcessStop stop;
         QTimer::singleShot(200, &stop, &ProcessStop::request);
         const ProcessOutcome outcome =
-            ShellAndWait("/bin/sh", {"-c", "(sleep 0.6; touch '" + marker + "') & wait"}, &stop);
+            runStandIn({"spawn", "sleep:600", "touch:" + marker}, &stop);
         QVERIFY(outcome.ended && !outcome.succeeded());
         QTest::qWait(800);
         QVERIFY(!QFileInfo::exists(marker));
@@ -67,7 +78,7 @@ private slots:
         QElapsedTimer wall;
         wall.start();
         const std::clock_t cpuBefore = std::clock(); // this process's processor time
-        QVERIFY(ShellAndWait(QStringLiteral("sleep"), {QStringLiteral("1")}).succeeded());
+        QVERIFY(runStandIn({"sleep:1000"}).succeeded());
         const double cpu = double(std::clock() - cpuBefore) / CLOCKS_PER_SEC;
         const double elapsed = wall.elapsed() / 1000.0;
         QVERIFY(elapsed >= 0.9);

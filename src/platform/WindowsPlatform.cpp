@@ -1,0 +1,492 @@
+#include "platform/Platform.h"
+#include "platform/Processes.h"
+#include "platform/WindowsSystem.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+
+#include <fcntl.h>
+#include <io.h>
+
+namespace platform {
+
+using windows::Handle;
+using windows::native;
+using windows::reasonFor;
+
+namespace {
+
+// The system ends a name at its first NUL: what it found would be another file.
+bool spellable(const QString &path, QString *reason)
+{
+    if (!path.contains(QChar(0)))
+        return true;
+    if (reason)
+        *reason = reasonFor(ERROR_INVALID_NAME);
+    return false;
+}
+
+constexpr DWORD ShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// Opens `path` only to look at it: links followed, folders too, never a sharing conflict.
+Handle openToLookAt(const std::wstring &path)
+{
+    return Handle(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, ShareAll, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+}
+
+// Whether `handle` is a file on a disk, not a folder, a pipe, a console or a device.
+bool isDiskFile(HANDLE handle)
+{
+    BY_HANDLE_FILE_INFORMATION info{};
+    return ::GetFileType(handle) == FILE_TYPE_DISK &&
+           ::GetFileInformationByHandle(handle, &info) &&
+           !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// A plain file as a list shows it: no folder, nothing hidden or of the system.
+bool isPlain(DWORD attributes)
+{
+    return !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN |
+                           FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DEVICE));
+}
+
+// The attributes of the entry itself, a link or junction not followed.
+DWORD attributesOf(const QString &path)
+{
+    return path.contains(QChar(0)) ? INVALID_FILE_ATTRIBUTES
+                                   : ::GetFileAttributesW(native(path).c_str());
+}
+
+QString nativeText(const std::wstring &text)
+{
+    return windows::fromNative(text.data(), qsizetype(text.size()));
+}
+
+// Calls `call(buffer, size)`, a system call that gives the length it wrote, or the size it
+// needs when the buffer is too small, or 0; grows the buffer until the answer fits.
+template<typename Call>
+std::wstring grownAnswer(Call call)
+{
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = call(buffer.data(), DWORD(buffer.size()));
+        if (n == 0)
+            return {};
+        if (n < buffer.size()) {
+            buffer.resize(n);
+            return buffer;
+        }
+        buffer.resize(n);
+    }
+}
+
+} // namespace
+
+QString separator()
+{
+    return QStringLiteral("\\");
+}
+
+QString shortPathOf(const QString &path)
+{
+    if (path.isEmpty() || path.contains(QChar(0)))
+        return QString();
+    const std::wstring full = native(QDir::isAbsolutePath(path) ? path : QDir::current().absoluteFilePath(path));
+    // The wide call: a name outside the 8-bit code page keeps its letters.
+    const std::wstring shortPath = grownAnswer([&](wchar_t *buffer, DWORD size) {
+        return ::GetShortPathNameW(full.c_str(), buffer, size);
+    });
+    return nativeText(shortPath);
+}
+
+// Programs are found by their name, "*.exe": Windows has no execute bit.
+bool isProgramFile(const QString &)
+{
+    return false;
+}
+
+struct FolderScan
+{
+};
+
+bool FolderEntry::isProgram() const
+{
+    return false;
+}
+
+QString programDialogPattern()
+{
+    return QStringLiteral("*.exe");
+}
+
+QString currentFolder(QString *unspellable)
+{
+    const std::wstring name = grownAnswer(
+        [](wchar_t *buffer, DWORD size) { return ::GetCurrentDirectoryW(size, buffer); });
+    const QByteArray bytes = windows::wtf8(name.data(), qsizetype(name.size()));
+    const QString text = fileNameText(bytes);
+    if (text.isNull() && unspellable)
+        *unspellable = nativeText(name);
+    return text;
+}
+
+bool setNormalAttributes(const QString &path, QString *reason)
+{
+    if (!spellable(path, reason))
+        return false;
+    const DWORD attributes = attributesOf(path);
+    // A link or junction: its own flags mean nothing, and what it points to is not ours.
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return true;
+    if (!::SetFileAttributesW(native(path).c_str(), FILE_ATTRIBUTE_NORMAL)) {
+        if (reason)
+            *reason = reasonFor(::GetLastError());
+        return false;
+    }
+    return true;
+}
+
+bool isWriteProtected(const QString &path)
+{
+    // A folder's read-only flag only marks it as customised; it protects nothing.
+    const DWORD attributes = attributesOf(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
+           !(attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY));
+}
+
+QString fromSystemCodePage(QByteArrayView bytes)
+{
+    if (bytes.isEmpty())
+        return QString();
+    const int size = int(bytes.size());
+    const int length = ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0);
+    std::wstring text(size_t(length), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, text.data(), length);
+    return nativeText(text);
+}
+
+bool toSystemCodePage(const QString &text, QByteArray *bytes)
+{
+    if (::GetACP() == CP_UTF8)
+        return false;
+    if (text.isEmpty()) {
+        bytes->clear();
+        return true;
+    }
+    const std::wstring wide = text.toStdWString();
+    const int size = int(wide.size());
+    // No best fit: an "a" for an "ä" would be another name.
+    BOOL defaulted = FALSE;
+    const int length = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), size,
+                                             nullptr, 0, nullptr, &defaulted);
+    if (length == 0 || defaulted)
+        return false;
+    QByteArray out(length, '\0');
+    ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), size, out.data(), length,
+                          nullptr, &defaulted);
+    if (defaulted)
+        return false;
+    *bytes = out;
+    return true;
+}
+
+EntryKind entryKind(const QString &path)
+{
+    if (path.isEmpty() || path.contains(QChar(0)))
+        return EntryKind::Missing;
+    const Handle entry = openToLookAt(native(path));
+    if (entry.valid())
+        return isDiskFile(entry.get()) ? EntryKind::RegularFile : EntryKind::Other;
+    // A link that leads nowhere is still there.
+    return attributesOf(path) == INVALID_FILE_ATTRIBUTES ? EntryKind::Missing : EntryKind::Other;
+}
+
+bool openRegularFile(const QString &path, QFile *file, QString *reason)
+{
+    if (!spellable(path, reason))
+        return false;
+    // Opening a device or a pipe does not wait; reading one might, so look before reading.
+    Handle handle(::CreateFileW(native(path).c_str(), GENERIC_READ, ShareAll, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle.valid()) {
+        *reason = reasonFor(::GetLastError());
+        return false;
+    }
+    if (!isDiskFile(handle.get())) {
+        *reason = QStringLiteral("it is not a regular file");
+        return false;
+    }
+    // Binary: the C runtime's text mode would turn CR LF into LF.
+    const int fd = ::_open_osfhandle(intptr_t(handle.get()), _O_RDONLY | _O_BINARY);
+    if (fd < 0) {
+        *reason = reasonFor(ERROR_TOO_MANY_OPEN_FILES);
+        return false;
+    }
+    handle.release();
+    if (!file->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        *reason = file->errorString();
+        ::_close(fd);
+        return false;
+    }
+    return true;
+}
+
+bool readRegularFile(const QString &path, QByteArray *content, QString *reason)
+{
+    QFile file;
+    if (!openRegularFile(path, &file, reason))
+        return false;
+    *content = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        *reason = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+ReplacingFile::~ReplacingFile()
+{
+    if (m_handle != -1) {
+        ::CloseHandle(HANDLE(m_handle));
+        ::DeleteFileW(native(m_temporary).c_str());
+    }
+}
+
+bool ReplacingFile::open(QString *reason)
+{
+    if (!spellable(m_path, reason))
+        return false;
+    const QString path = QDir::toNativeSeparators(m_path);
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('\\'));
+    const QString folder = slash < 0 ? QString() : path.left(slash + 1);
+    DWORD error = ERROR_SUCCESS;
+    for (int attempt = 0; attempt < 100 && m_handle == -1; ++attempt) {
+        m_temporary = folder + QStringLiteral(".zel-") +
+                      QString::number(QRandomGenerator::global()->generate(), 36) +
+                      QStringLiteral(".new");
+        // Hidden, so no list shows it while it is written.
+        const HANDLE handle =
+            ::CreateFileW(native(m_temporary).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                          FILE_ATTRIBUTE_HIDDEN, nullptr);
+        error = ::GetLastError();
+        if (handle != INVALID_HANDLE_VALUE)
+            m_handle = qintptr(handle);
+        else if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
+            break;
+    }
+    if (m_handle == -1) {
+        *reason = reasonFor(error);
+        return false;
+    }
+    return true;
+}
+
+bool ReplacingFile::write(QByteArrayView data, QString *reason)
+{
+    const char *next = data.data();
+    qsizetype left = data.size();
+    while (left > 0) {
+        const DWORD chunk = DWORD(std::min<qsizetype>(left, 1 << 30));
+        DWORD written = 0;
+        if (!::WriteFile(HANDLE(m_handle), next, chunk, &written, nullptr) || written == 0) {
+            *reason = reasonFor(written == 0 && ::GetLastError() == ERROR_SUCCESS
+                                    ? ERROR_DISK_FULL
+                                    : ::GetLastError());
+            return false;
+        }
+        next += written;
+        left -= written;
+    }
+    return true;
+}
+
+bool ReplacingFile::commit(QString *reason)
+{
+    const HANDLE handle = HANDLE(m_handle);
+    m_handle = -1;
+    const std::wstring temporary = native(m_temporary), target = native(m_path);
+    const bool flushed = ::FlushFileBuffers(handle);
+    DWORD error = ::GetLastError();
+    const bool closed = ::CloseHandle(handle);
+    if (flushed && !closed)
+        error = ::GetLastError();
+    // A read-only file is refused as Windows refuses to write it; Wine would rename over it.
+    const DWORD old = ::GetFileAttributesW(target.c_str());
+    if (flushed && closed && old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_READONLY) &&
+        !(old & FILE_ATTRIBUTE_REPARSE_POINT))
+        error = ERROR_ACCESS_DENIED;
+    else if (flushed && closed &&
+             ::MoveFileExW(temporary.c_str(), target.c_str(),
+                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        // The old file's flags (a hidden or archive flag the player set) stay; a new one is
+        // shown.
+        const DWORD kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                           FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+        const DWORD flags = old == INVALID_FILE_ATTRIBUTES || (old & FILE_ATTRIBUTE_REPARSE_POINT)
+                                ? FILE_ATTRIBUTE_NORMAL
+                                : (old & kept);
+        ::SetFileAttributesW(target.c_str(), flags ? flags : FILE_ATTRIBUTE_NORMAL);
+        return true;
+    } else if (flushed && closed) {
+        error = ::GetLastError();
+    }
+    *reason = reasonFor(error);
+    ::DeleteFileW(temporary.c_str());
+    return false;
+}
+
+QByteArray fileStamp(const QString &path)
+{
+    if (path.isEmpty() || path.contains(QChar(0)))
+        return {};
+    const Handle file = openToLookAt(native(path));
+    BY_HANDLE_FILE_INFORMATION info{};
+    FILE_BASIC_INFO times{};
+    if (!file.valid() || !::GetFileInformationByHandle(file.get(), &info) ||
+        !::GetFileInformationByHandleEx(file.get(), FileBasicInfo, &times, sizeof times))
+        return {};
+    const auto wide = [](DWORD high, DWORD low) { return (qulonglong(high) << 32) | low; };
+    const qulonglong parts[] = {info.dwVolumeSerialNumber,
+                                wide(info.nFileIndexHigh, info.nFileIndexLow),
+                                wide(info.nFileSizeHigh, info.nFileSizeLow),
+                                qulonglong(times.LastWriteTime.QuadPart),
+                                qulonglong(times.ChangeTime.QuadPart)};
+    QByteArray stamp;
+    for (qulonglong part : parts)
+        stamp += QByteArray::number(part) + ' ';
+    return stamp;
+}
+
+bool createFolder(const QString &path, QString *reason)
+{
+    if (!spellable(path, reason))
+        return false;
+    if (!::CreateDirectoryW(native(path).c_str(), nullptr)) {
+        if (reason)
+            *reason = reasonFor(::GetLastError());
+        return false;
+    }
+    return true;
+}
+
+bool forEachFile(const QString &folder, const std::function<void(const FolderEntry &)> &visit,
+                 QString *reason)
+{
+    if (!spellable(folder, reason))
+        return false;
+    QString pattern = QDir::toNativeSeparators(folder);
+    if (!pattern.endsWith(QLatin1Char('\\')))
+        pattern += QLatin1Char('\\');
+    const std::wstring nativeFolder = pattern.toStdWString();
+    WIN32_FIND_DATAW found{};
+    const HANDLE search =
+        ::FindFirstFileExW((nativeFolder + L'*').c_str(), FindExInfoBasic, &found,
+                           FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    if (search == INVALID_HANDLE_VALUE) {
+        const DWORD error = ::GetLastError();
+        // An empty drive or folder: nothing to list.
+        if (error == ERROR_FILE_NOT_FOUND && ::GetFileAttributesW(nativeFolder.c_str()) != INVALID_FILE_ATTRIBUTES)
+            return true;
+        if (reason)
+            *reason = reasonFor(error);
+        return false;
+    }
+    const FolderScan scan;
+    do {
+        bool plain = isPlain(found.dwFileAttributes);
+        // A link counts as what it points to.
+        if (plain && (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+            const Handle target = openToLookAt(nativeFolder + found.cFileName);
+            plain = target.valid() && isDiskFile(target.get());
+        }
+        if (plain) {
+            const QByteArray name = windows::wtf8(found.cFileName, qsizetype(wcslen(found.cFileName)));
+            visit(FolderEntry(name, scan));
+        }
+    } while (::FindNextFileW(search, &found));
+    const DWORD error = ::GetLastError();
+    ::FindClose(search);
+    if (error != ERROR_NO_MORE_FILES) {
+        if (reason)
+            *reason = reasonFor(error);
+        return false;
+    }
+    return true;
+}
+
+QString fileNameText(QByteArrayView name)
+{
+    // A lone surrogate: no text, and no file the launcher could name to the system.
+    return name.isValidUtf8() ? QString::fromUtf8(name) : QString();
+}
+
+QString nodeBuilderProgramName()
+{
+    return QStringLiteral("zennode.exe");
+}
+
+ProcessGroup::~ProcessGroup()
+{
+    if (m_handle)
+        ::CloseHandle(HANDLE(m_handle));
+}
+
+void ProcessGroup::startInOwnGroup(QProcess &process)
+{
+    // It starts held, so that nothing it starts is outside the job before it is in it.
+    auto information = std::make_shared<PROCESS_INFORMATION *>(nullptr);
+    process.setCreateProcessArgumentsModifier(
+        [information](QProcess::CreateProcessArguments *arguments) {
+            arguments->flags |= CREATE_SUSPENDED;
+            *information = arguments->processInformation;
+        });
+    QObject::connect(&process, &QProcess::started, &process, [this, information] {
+        const PROCESS_INFORMATION *started = *information;
+        if (!started)
+            return;
+        if (!m_handle)
+            m_handle = qintptr(::CreateJobObjectW(nullptr, nullptr));
+        // Should the system refuse (a launcher in a job that allows none of its own), the
+        // program still runs: only ending it early would end less.
+        if (m_handle)
+            ::AssignProcessToJobObject(HANDLE(m_handle), started->hProcess);
+        ::ResumeThread(started->hThread);
+    });
+}
+
+void ProcessGroup::end()
+{
+    if (m_handle)
+        ::TerminateJobObject(HANDLE(m_handle), 1);
+}
+
+QString abnormalEndOf(int code)
+{
+    static const struct
+    {
+        DWORD code;
+        const char *words;
+    } known[] = {{0xC0000005, "access violation"},
+                 {0xC000001D, "illegal instruction"},
+                 {0xC0000094, "integer division by zero"},
+                 {0xC00000FD, "stack overflow"},
+                 {0xC0000409, "stack buffer overrun"},
+                 {0xC000013A, "ended by Ctrl+C"},
+                 {0xC0000135, "a DLL it needs was not found"},
+                 {0xC0000142, "a DLL it needs could not start"},
+                 {0xC000007B, "not a program for this system"},
+                 {0x80000003, "breakpoint"}};
+    const DWORD exception = DWORD(code);
+    const QString text = QStringLiteral("exception 0x%1")
+                             .arg(QString::number(exception, 16).toUpper().rightJustified(8, QLatin1Char('0')));
+    for (const auto &entry : known) {
+        if (entry.code == exception)
+            return text + QStringLiteral(" (%1)").arg(QLatin1String(entry.words));
+    }
+    return text;
+}
+
+} // namespace platform

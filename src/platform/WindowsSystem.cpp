@@ -1,0 +1,57 @@
+#include "platform/WindowsSystem.h"
+
+#include <QDir>
+
+namespace platform::windows {
+
+std::wstring native(const QString &path)
+{
+    return QDir::toNativeSeparators(path).toStdWString();
+}
+
+QString fromNative(const wchar_t *text, qsizetype length)
+{
+    return QString::fromWCharArray(text, length);
+}
+
+QString reasonFor(DWORD error)
+{
+    wchar_t *words = nullptr;
+    const DWORD length = ::FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, error, 0, reinterpret_cast<wchar_t *>(&words), 0, nullptr);
+    QString text = length ? fromNative(words, length).trimmed() : QString();
+    ::LocalFree(words);
+    if (text.endsWith(QLatin1Char('.')))
+        text.chop(1);
+    return text.isEmpty() ? QStringLiteral("error %1").arg(error) : text;
+}
+
+QByteArray wtf8(const wchar_t *text, qsizetype length)
+{
+    QByteArray out;
+    out.reserve(length);
+    for (qsizetype i = 0; i < length; ++i) {
+        char32_t c = char16_t(text[i]);
+        if (QChar::isHighSurrogate(c) && i + 1 < length && QChar::isLowSurrogate(text[i + 1]))
+            c = QChar::surrogateToUcs4(char16_t(c), char16_t(text[++i]));
+        if (c < 0x80) {
+            out += char(c);
+        } else if (c < 0x800) {
+            out += char(0xC0 | (c >> 6));
+            out += char(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += char(0xE0 | (c >> 12));
+            out += char(0x80 | ((c >> 6) & 0x3F));
+            out += char(0x80 | (c & 0x3F));
+        } else {
+            out += char(0xF0 | (c >> 18));
+            out += char(0x80 | ((c >> 12) & 0x3F));
+            out += char(0x80 | ((c >> 6) & 0x3F));
+            out += char(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+} // namespace platform::windows

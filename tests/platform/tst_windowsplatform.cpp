@@ -1,0 +1,342 @@
+#include "app/FolderListing.h"
+#include "platform/Platform.h"
+#include "platform/WatchedProcess.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <windows.h>
+
+Q_DECLARE_METATYPE(platform::ProcessEnd)
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool write(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+}
+
+DWORD attributes(const QString &path)
+{
+    return ::GetFileAttributesW(QDir::toNativeSeparators(path).toStdWString().c_str());
+}
+
+bool setAttributes(const QString &path, DWORD flags)
+{
+    return ::SetFileAttributesW(QDir::toNativeSeparators(path).toStdWString().c_str(), flags);
+}
+
+// What the stand-in engine wrote down: each "what<TAB>value" line, in order.
+QList<QPair<QString, QString>> engineRecord(const QString &folder)
+{
+    QList<QPair<QString, QString>> record;
+    for (const QString &line :
+         QString::fromUtf8(readAll(folder + "/standin-engine.txt")).split('\n', Qt::SkipEmptyParts))
+        record.append({line.section('\t', 0, 0), line.section('\t', 1)});
+    return record;
+}
+
+QStringList valuesOf(const QList<QPair<QString, QString>> &record, const QString &what)
+{
+    QStringList values;
+    for (const auto &[key, value] : record) {
+        if (key == what)
+            values << value;
+    }
+    return values;
+}
+
+} // namespace
+
+class TestWindowsPlatform : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // Folders as the player names them; the launcher hands short forms to peers that may
+    // not take blanks or letters outside the 8-bit code page.
+    void shortPathsOfAwkwardFolders_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("blanks") << "a long folder name";
+        QTest::newRow("Cyrillic letters") << QString::fromUtf8("Папка с играми");
+        QTest::newRow("Japanese letters") << QString::fromUtf8("ゲームのフォルダ");
+    }
+
+    void shortPathsOfAwkwardFolders()
+    {
+        QFETCH(QString, name);
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(name);
+        QVERIFY(QDir().mkdir(folder));
+        QVERIFY(write(folder + "/doom2.wad", "IWAD"));
+
+        const QString shortPath = platform::shortPathOf(folder);
+        QVERIFY2(!shortPath.contains('/'), qPrintable(shortPath));
+        const QString last = shortPath.section('\\', -1);
+        QVERIFY2(last.size() <= 12 && !last.contains(' '), qPrintable(shortPath));
+        QVERIFY2(std::all_of(last.begin(), last.end(), [](QChar c) { return c.unicode() < 0x80; }),
+                 qPrintable(shortPath));
+        // The same folder, reached by its short name.
+        QCOMPARE(readAll(shortPath + "\\doom2.wad"), QByteArray("IWAD"));
+        QCOMPARE(platform::shortPathOf(shortPath + "\\doom2.wad"), shortPath + "\\DOOM2.WAD");
+        QCOMPARE(platform::shortPathOf(folder + "/gone"), QString());
+    }
+
+    void pathsComeBackWithTheSystemsSeparators()
+    {
+        QTemporaryDir dir;
+        const QString previous = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(dir.path()));
+        const QString current = platform::currentFolder();
+        const QString shortRelative = platform::shortPathOf(".");
+        QVERIFY(QDir::setCurrent(previous));
+        QCOMPARE(current, QDir::toNativeSeparators(dir.path()));
+        QVERIFY2(!shortRelative.contains('/') && QDir::isAbsolutePath(shortRelative),
+                 qPrintable(shortRelative));
+        QCOMPARE(platform::separator(), QString("\\"));
+    }
+
+    // Short forms longer than a first guess at their size come back whole.
+    void aShortPathLongerThanMaxPathIsWhole()
+    {
+        QTemporaryDir dir;
+        QString folder = dir.path();
+        while (folder.size() < 300)
+            folder += "/FOLDER12";
+        if (!QDir().mkpath(folder))
+            QSKIP("this system takes no path of 300 characters");
+        const QString shortPath = platform::shortPathOf(folder);
+        QVERIFY2(shortPath.endsWith("\\FOLDER12\\FOLDER12"), qPrintable(shortPath));
+        QCOMPARE(shortPath.count('\\'), QDir::toNativeSeparators(platform::shortPathOf(dir.path()))
+                                                .count('\\') +
+                                            int(folder.mid(dir.path().size()).count('/')));
+    }
+
+    // The IWAD "del" and "make GL IWAD" clear the flag; a copy or a save onto the file is
+    // refused and leaves it as it was.
+    void aReadOnlyFile()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("doom2.wad");
+        QVERIFY(write(path, "old IWAD"));
+        QVERIFY(!platform::isWriteProtected(path));
+        QVERIFY(setAttributes(path, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE));
+        QVERIFY(platform::isWriteProtected(path));
+
+        platform::ReplacingFile copy(path);
+        QString reason;
+        QVERIFY(copy.open(&reason));
+        QVERIFY(copy.write("new IWAD", &reason));
+        QVERIFY(!copy.commit(&reason));
+        QVERIFY(!reason.isEmpty());
+        QCOMPARE(readAll(path), QByteArray("old IWAD"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
+                 QStringList{"doom2.wad"});
+
+        QVERIFY(platform::setNormalAttributes(path, &reason));
+        QCOMPARE(attributes(path), DWORD(FILE_ATTRIBUTE_NORMAL));
+        QVERIFY(!platform::isWriteProtected(path));
+        platform::ReplacingFile again(path);
+        QVERIFY(again.open(&reason) && again.write("new IWAD", &reason) && again.commit(&reason));
+        QCOMPARE(readAll(path), QByteArray("new IWAD"));
+        // Hidden only while it was written.
+        QVERIFY(!(attributes(path) & FILE_ATTRIBUTE_HIDDEN));
+        QVERIFY(!platform::isWriteProtected(dir.filePath("missing.wad")));
+    }
+
+    void aLinkKeepsItsTargetsFlags()
+    {
+        QTemporaryDir dir;
+        const QString target = dir.filePath("doom2.wad"), link = dir.filePath("link.wad");
+        QVERIFY(write(target, "IWAD"));
+        QVERIFY(setAttributes(target, FILE_ATTRIBUTE_READONLY));
+        if (!::CreateSymbolicLinkW(QDir::toNativeSeparators(link).toStdWString().c_str(),
+                                   QDir::toNativeSeparators(target).toStdWString().c_str(),
+                                   SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE))
+            QSKIP("this system makes no symbolic links here");
+        QString reason;
+        QVERIFY(platform::setNormalAttributes(link, &reason));
+        QVERIFY(platform::isWriteProtected(target));
+        QVERIFY(!platform::isWriteProtected(link));
+        QCOMPARE(platform::entryKind(link), platform::EntryKind::RegularFile);
+    }
+
+    // zel.cfg of the old program is in this code page; what fits is written back in it.
+    void theAnsiCodePage_data()
+    {
+        QTest::addColumn<uint>("codePage");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("bytes"); // empty: does not fit
+        // clang-format off
+        QTest::newRow("Western") << 1252u << QString::fromUtf8("C:\\Spiele\\Über\\café €") << QByteArray("C:\\Spiele\\\xdc" "ber\\caf\xe9 \x80");
+        QTest::newRow("Cyrillic in the Western page") << 1252u << QString::fromUtf8("Игры") << QByteArray();
+        QTest::newRow("no best fit: a for ā") << 1252u << QString::fromUtf8("ā") << QByteArray();
+        QTest::newRow("Cyrillic") << 1251u << QString::fromUtf8("C:\\Игры\\") << QByteArray("C:\\\xc8\xe3\xf0\xfb\\");
+        QTest::newRow("Western in the Cyrillic page") << 1251u << QString::fromUtf8("café") << QByteArray();
+        QTest::newRow("Japanese in either") << 0u << QString::fromUtf8("ゲーム") << QByteArray();
+        // clang-format on
+    }
+
+    void theAnsiCodePage()
+    {
+        QFETCH(uint, codePage);
+        QFETCH(QString, text);
+        QFETCH(QByteArray, bytes);
+        if (codePage && codePage != ::GetACP())
+            QSKIP("for another code page");
+        QByteArray written = "untouched";
+        QCOMPARE(platform::toSystemCodePage(text, &written), !bytes.isEmpty());
+        if (bytes.isEmpty()) {
+            QCOMPARE(written, QByteArray("untouched"));
+            return;
+        }
+        QCOMPARE(written, bytes);
+        QCOMPARE(platform::fromSystemCodePage(bytes), text);
+    }
+
+    // Only disk files are read, byte for byte; nothing else is waited on.
+    void readsDiskFilesOnly()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath("zel.cfg");
+        QVERIFY(write(file, "\"a\"\r\n\x1a\"b\"\r\n"));
+        QByteArray content;
+        QString reason;
+        QVERIFY(platform::readRegularFile(file, &content, &reason));
+        QCOMPARE(content, QByteArray("\"a\"\r\n\x1a\"b\"\r\n"));
+        QCOMPARE(platform::entryKind(file), platform::EntryKind::RegularFile);
+        for (const QString &other : {dir.path(), QString("NUL"), QString("CON")}) {
+            QVERIFY2(!platform::readRegularFile(other, &content, &reason), qPrintable(other));
+            QCOMPARE(platform::entryKind(other), platform::EntryKind::Other);
+        }
+        QCOMPARE(platform::entryKind(dir.filePath("gone")), platform::EntryKind::Missing);
+
+        const QByteArray before = platform::fileStamp(file);
+        QVERIFY(!before.isEmpty());
+        QTest::qWait(20);
+        QVERIFY(write(file, "\"c\"\r\n\x1a\"d\"\r\n"));
+        QVERIFY(platform::fileStamp(file) != before);
+        QCOMPARE(platform::fileStamp(dir.filePath("gone")), QByteArray());
+    }
+
+    // Lists show plain, visible files by their names, whatever letters those hold.
+    void listsPlainVisibleFiles()
+    {
+        QTemporaryDir dir;
+        const QString japanese = QString::fromUtf8("マップ.wad");
+        for (const QString &name : {QString("A.wad"), japanese, QString("hidden.wad"),
+                                    QString("system.wad"), QString("engine.EXE")})
+            QVERIFY(write(dir.filePath(name), name.toUtf8()));
+        QVERIFY(setAttributes(dir.filePath("hidden.wad"), FILE_ATTRIBUTE_HIDDEN));
+        QVERIFY(setAttributes(dir.filePath("system.wad"), FILE_ATTRIBUTE_SYSTEM));
+        QVERIFY(QDir(dir.path()).mkdir("folder.wad"));
+        // A name that is no UTF-16 has no text to show or to pass on.
+        const std::wstring lone = QDir::toNativeSeparators(dir.path()).toStdWString() + L"\\x\xD800.wad";
+        const HANDLE odd = ::CreateFileW(lone.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (odd != INVALID_HANDLE_VALUE)
+            ::CloseHandle(odd);
+
+        QStringList names;
+        QString reason;
+        QVERIFY(ListFolder(dir.path(), ListingRule("*.exe;*.wad", true), &names, &reason));
+        QCOMPARE(names, (QStringList{"A.wad", "engine.EXE", japanese}));
+        QVERIFY(ListFolder(QDir::toNativeSeparators(dir.path()) + "\\", ListingRule("*.wad"),
+                           &names, &reason));
+        QCOMPARE(names, (QStringList{"A.wad", japanese}));
+        QVERIFY(!ListFolder(dir.filePath("gone"), ListingRule("*.wad"), &names, &reason));
+        QVERIFY(!reason.isEmpty());
+        QVERIFY(platform::fileNameText(QByteArray("x\xed\xa0\x80.wad")).isNull());
+    }
+
+    // The engine gets each argument whole, its folder, its window maximized and its logs.
+    void startsAnEngineAsAsked_data()
+    {
+        QTest::addColumn<int>("style");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("shown");
+        QTest::newRow("maximized, awkward arguments")
+            << int(platform::WindowStyle::Maximized)
+            << QStringList{"-file",
+                           "C:\\my games\\doom2.wad",
+                           "say \"hi\"",
+                           "C:\\GAMES\\",
+                           "C:\\my games\\",
+                           "",
+                           "a\\\\\"b",
+                           QString::fromUtf8("Игры\tゲーム")}
+            << int(SW_SHOWMAXIMIZED);
+        QTest::newRow("normal") << int(platform::WindowStyle::Normal) << QStringList{"-warp", "1"}
+                                << int(SW_SHOWNORMAL);
+    }
+
+    void startsAnEngineAsAsked()
+    {
+        QFETCH(int, style);
+        QFETCH(QStringList, arguments);
+        QFETCH(int, shown);
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(QString::fromUtf8("my engines Движки"));
+        QVERIFY(QDir().mkdir(folder));
+        const QString engine = folder + "/engine.exe";
+        QVERIFY(QFile::copy(ZEL_STANDIN_ENGINE, engine));
+
+        QString reason;
+        std::unique_ptr<platform::WatchedProcess> process(platform::WatchedProcess::start(
+            engine, arguments, folder, platform::WindowStyle(style), dir.filePath("engine.log"),
+            dir.filePath("engine-errors.log"), nullptr, &reason));
+        QVERIFY2(process, qPrintable(reason));
+        QSignalSpy ended(process.get(), &platform::WatchedProcess::ended);
+        QVERIFY(ended.wait(20000));
+        const auto end = ended.first().first().value<platform::ProcessEnd>();
+        QVERIFY(!end.signalled && end.code == 0);
+
+        const auto record = engineRecord(folder);
+        QCOMPARE(valuesOf(record, "folder"), QStringList{QDir::toNativeSeparators(folder)});
+        QCOMPARE(valuesOf(record, "show"), QStringList{QString::number(shown)});
+        QCOMPARE(valuesOf(record, "shell"), arguments);
+        QCOMPARE(valuesOf(record, "crt"), arguments);
+        QCOMPARE(process->lastLines(8, 160), QStringList{"engine errors"});
+        QCOMPARE(readAll(dir.filePath("engine.log")).trimmed(), QByteArray("engine output"));
+    }
+
+    void tellsACrashAndAMissingEngine()
+    {
+        QTemporaryDir dir;
+        const QString engine = dir.filePath("engine.exe");
+        QVERIFY(QFile::copy(ZEL_STANDIN_ENGINE, engine));
+        QString reason;
+        std::unique_ptr<platform::WatchedProcess> process(
+            platform::WatchedProcess::start(engine, {"-crash"}, dir.path(),
+                                            platform::WindowStyle::Maximized, QString(), QString(),
+                                            nullptr, &reason));
+        QVERIFY2(process, qPrintable(reason));
+        QSignalSpy ended(process.get(), &platform::WatchedProcess::ended);
+        QVERIFY(ended.wait(20000));
+        const auto end = ended.first().first().value<platform::ProcessEnd>();
+        QVERIFY(end.signalled);
+        QCOMPARE(platform::abnormalEndOf(end.code),
+                 QString("exception 0xC0000005 (access violation)"));
+
+        const QString log = dir.filePath("engine.log");
+        QVERIFY(!platform::WatchedProcess::start(dir.filePath("gone.exe"), {}, dir.path(),
+                                                 platform::WindowStyle::Maximized, log, QString(),
+                                                 nullptr, &reason));
+        QVERIFY(!reason.isEmpty());
+        QVERIFY(!QFile::exists(log));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestWindowsPlatform)
+#include "tst_windowsplatform.moc"
