@@ -87,8 +87,8 @@ WatchedProcess::~WatchedProcess() = default;
 
 WatchedProcess *WatchedProcess::start(const QString &program, const QStringList &arguments,
                                       const QString &workingFolder, WindowStyle,
-                                      const QString &outputLog,
-                                      const QString &errorLog, QObject *parent, QString *reason)
+                                      const QString &outputLog, const QString &errorLog,
+                                      QObject *parent, QString *reason)
 {
     const QByteArray folderName = QFile::encodeName(workingFolder);
     const int folder = ::open(folderName.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

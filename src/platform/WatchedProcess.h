@@ -34,8 +34,8 @@ public:
     // reason when the program cannot start.
     static WatchedProcess *start(const QString &program, const QStringList &arguments,
                                  const QString &workingFolder, WindowStyle window,
-                                 const QString &outputLog,
-                                 const QString &errorLog, QObject *parent, QString *reason);
+                                 const QString &outputLog, const QString &errorLog, QObject *parent,
+                                 QString *reason);
     ~WatchedProcess() override;
 
     // The last `count` lines of the error output, or of the standard output when the error

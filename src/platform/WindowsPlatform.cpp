@@ -41,8 +41,7 @@ Handle openToLookAt(const std::wstring &path)
 bool isDiskFile(HANDLE handle)
 {
     BY_HANDLE_FILE_INFORMATION info{};
-    return ::GetFileType(handle) == FILE_TYPE_DISK &&
-           ::GetFileInformationByHandle(handle, &info) &&
+    return ::GetFileType(handle) == FILE_TYPE_DISK && ::GetFileInformationByHandle(handle, &info) &&
            !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
@@ -67,8 +66,7 @@ QString nativeText(const std::wstring &text)
 
 // Calls `call(buffer, size)`, a system call that gives the length it wrote, or the size it
 // needs when the buffer is too small, or 0; grows the buffer until the answer fits.
-template<typename Call>
-std::wstring grownAnswer(Call call)
+template <typename Call> std::wstring grownAnswer(Call call)
 {
     std::wstring buffer(MAX_PATH, L'\0');
     for (;;) {
@@ -94,7 +92,8 @@ QString shortPathOf(const QString &path)
 {
     if (path.isEmpty() || path.contains(QChar(0)))
         return QString();
-    const std::wstring full = native(QDir::isAbsolutePath(path) ? path : QDir::current().absoluteFilePath(path));
+    const std::wstring full =
+        native(QDir::isAbsolutePath(path) ? path : QDir::current().absoluteFilePath(path));
     // The wide call: a name outside the 8-bit code page keeps its letters.
     const std::wstring shortPath = grownAnswer([&](wchar_t *buffer, DWORD size) {
         return ::GetShortPathNameW(full.c_str(), buffer, size);
@@ -268,9 +267,8 @@ bool ReplacingFile::open(QString *reason)
                       QString::number(QRandomGenerator::global()->generate(), 36) +
                       QStringLiteral(".new");
         // Hidden, so no list shows it while it is written.
-        const HANDLE handle =
-            ::CreateFileW(native(m_temporary).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                          FILE_ATTRIBUTE_HIDDEN, nullptr);
+        const HANDLE handle = ::CreateFileW(native(m_temporary).c_str(), GENERIC_WRITE, 0, nullptr,
+                                            CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
         error = ::GetLastError();
         if (handle != INVALID_HANDLE_VALUE)
             m_handle = qintptr(handle);
@@ -292,9 +290,9 @@ bool ReplacingFile::write(QByteArrayView data, QString *reason)
         const DWORD chunk = DWORD(std::min<qsizetype>(left, 1 << 30));
         DWORD written = 0;
         if (!::WriteFile(HANDLE(m_handle), next, chunk, &written, nullptr) || written == 0) {
-            *reason = reasonFor(written == 0 && ::GetLastError() == ERROR_SUCCESS
-                                    ? ERROR_DISK_FULL
-                                    : ::GetLastError());
+            *reason =
+                reasonFor(written == 0 && ::GetLastError() == ERROR_SUCCESS ? ERROR_DISK_FULL
+                                                                            : ::GetLastError());
             return false;
         }
         next += written;
@@ -349,11 +347,10 @@ QByteArray fileStamp(const QString &path)
         !::GetFileInformationByHandleEx(file.get(), FileBasicInfo, &times, sizeof times))
         return {};
     const auto wide = [](DWORD high, DWORD low) { return (qulonglong(high) << 32) | low; };
-    const qulonglong parts[] = {info.dwVolumeSerialNumber,
-                                wide(info.nFileIndexHigh, info.nFileIndexLow),
-                                wide(info.nFileSizeHigh, info.nFileSizeLow),
-                                qulonglong(times.LastWriteTime.QuadPart),
-                                qulonglong(times.ChangeTime.QuadPart)};
+    const qulonglong parts[] = {
+        info.dwVolumeSerialNumber, wide(info.nFileIndexHigh, info.nFileIndexLow),
+        wide(info.nFileSizeHigh, info.nFileSizeLow), qulonglong(times.LastWriteTime.QuadPart),
+        qulonglong(times.ChangeTime.QuadPart)};
     QByteArray stamp;
     for (qulonglong part : parts)
         stamp += QByteArray::number(part) + ' ';
@@ -388,7 +385,8 @@ bool forEachFile(const QString &folder, const std::function<void(const FolderEnt
     if (search == INVALID_HANDLE_VALUE) {
         const DWORD error = ::GetLastError();
         // An empty drive or folder: nothing to list.
-        if (error == ERROR_FILE_NOT_FOUND && ::GetFileAttributesW(nativeFolder.c_str()) != INVALID_FILE_ATTRIBUTES)
+        if (error == ERROR_FILE_NOT_FOUND &&
+            ::GetFileAttributesW(nativeFolder.c_str()) != INVALID_FILE_ATTRIBUTES)
             return true;
         if (reason)
             *reason = reasonFor(error);
@@ -403,7 +401,8 @@ bool forEachFile(const QString &folder, const std::function<void(const FolderEnt
             plain = target.valid() && isDiskFile(target.get());
         }
         if (plain) {
-            const QByteArray name = windows::wtf8(found.cFileName, qsizetype(wcslen(found.cFileName)));
+            const QByteArray name =
+                windows::wtf8(found.cFileName, qsizetype(wcslen(found.cFileName)));
             visit(FolderEntry(name, scan));
         }
     } while (::FindNextFileW(search, &found));
@@ -480,8 +479,9 @@ QString abnormalEndOf(int code)
                  {0xC000007B, "not a program for this system"},
                  {0x80000003, "breakpoint"}};
     const DWORD exception = DWORD(code);
-    const QString text = QStringLiteral("exception 0x%1")
-                             .arg(QString::number(exception, 16).toUpper().rightJustified(8, QLatin1Char('0')));
+    const QString text =
+        QStringLiteral("exception 0x%1")
+            .arg(QString::number(exception, 16).toUpper().rightJustified(8, QLatin1Char('0')));
     for (const auto &entry : known) {
         if (entry.code == exception)
             return text + QStringLiteral(" (%1)").arg(QLatin1String(entry.words));

@@ -34,10 +34,10 @@ int wmain(int argc, wchar_t *argv[])
     ::GetStartupInfoW(&startup);
 
     std::string record = "folder\t" + utf8(folder) + "\n";
-    record += "show\t" +
-              std::to_string((startup.dwFlags & STARTF_USESHOWWINDOW) ? int(startup.wShowWindow)
-                                                                      : -1) +
-              "\n";
+    record +=
+        "show\t" +
+        std::to_string((startup.dwFlags & STARTF_USESHOWWINDOW) ? int(startup.wShowWindow) : -1) +
+        "\n";
     int count = 0;
     wchar_t **split = ::CommandLineToArgvW(::GetCommandLineW(), &count);
     for (int i = 1; split && i < count; ++i)

@@ -86,7 +86,7 @@ int wmain(int argc, wchar_t *argv[])
     const DWORD attributes = ::GetFileAttributesW(in.c_str());
     log(std::string("begin ") +
         (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) ? "444"
-                                                                                       : "644"));
+                                                                                         : "644"));
     ::Sleep(DWORD(std::stod(control["SLEEP"]) * 1000));
     const std::string name = utf8(in.substr(in.find_last_of(L"\\/") + 1));
     if (name == control["KILL"]) {

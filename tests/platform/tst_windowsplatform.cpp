@@ -118,9 +118,9 @@ private slots:
             QSKIP("this system takes no path of 300 characters");
         const QString shortPath = platform::shortPathOf(folder);
         QVERIFY2(shortPath.endsWith("\\FOLDER12\\FOLDER12"), qPrintable(shortPath));
-        QCOMPARE(shortPath.count('\\'), QDir::toNativeSeparators(platform::shortPathOf(dir.path()))
-                                                .count('\\') +
-                                            int(folder.mid(dir.path().size()).count('/')));
+        QCOMPARE(shortPath.count('\\'),
+                 QDir::toNativeSeparators(platform::shortPathOf(dir.path())).count('\\') +
+                     int(folder.mid(dir.path().size()).count('/')));
     }
 
     // The IWAD "del" and "make GL IWAD" clear the flag; a copy or a save onto the file is
@@ -242,7 +242,8 @@ private slots:
         QVERIFY(setAttributes(dir.filePath("system.wad"), FILE_ATTRIBUTE_SYSTEM));
         QVERIFY(QDir(dir.path()).mkdir("folder.wad"));
         // A name that is no UTF-16 has no text to show or to pass on.
-        const std::wstring lone = QDir::toNativeSeparators(dir.path()).toStdWString() + L"\\x\xD800.wad";
+        const std::wstring lone =
+            QDir::toNativeSeparators(dir.path()).toStdWString() + L"\\x\xD800.wad";
         const HANDLE odd = ::CreateFileW(lone.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                          FILE_ATTRIBUTE_NORMAL, nullptr);
         if (odd != INVALID_HANDLE_VALUE)
@@ -268,14 +269,10 @@ private slots:
         QTest::addColumn<int>("shown");
         QTest::newRow("maximized, awkward arguments")
             << int(platform::WindowStyle::Maximized)
-            << QStringList{"-file",
-                           "C:\\my games\\doom2.wad",
-                           "say \"hi\"",
-                           "C:\\GAMES\\",
-                           "C:\\my games\\",
-                           "",
-                           "a\\\\\"b",
-                           QString::fromUtf8("Игры\tゲーム")}
+            << QStringList{"-file",          "C:\\my games\\doom2.wad",
+                           "say \"hi\"",     "C:\\GAMES\\",
+                           "C:\\my games\\", "",
+                           "a\\\\\"b",       QString::fromUtf8("Игры\tゲーム")}
             << int(SW_SHOWMAXIMIZED);
         QTest::newRow("normal") << int(platform::WindowStyle::Normal) << QStringList{"-warp", "1"}
                                 << int(SW_SHOWNORMAL);
@@ -317,10 +314,9 @@ private slots:
         const QString engine = dir.filePath("engine.exe");
         QVERIFY(QFile::copy(ZEL_STANDIN_ENGINE, engine));
         QString reason;
-        std::unique_ptr<platform::WatchedProcess> process(
-            platform::WatchedProcess::start(engine, {"-crash"}, dir.path(),
-                                            platform::WindowStyle::Maximized, QString(), QString(),
-                                            nullptr, &reason));
+        std::unique_ptr<platform::WatchedProcess> process(platform::WatchedProcess::start(
+            engine, {"-crash"}, dir.path(), platform::WindowStyle::Maximized, QString(), QString(),
+            nullptr, &reason));
         QVERIFY2(process, qPrintable(reason));
         QSignalSpy ended(process.get(), &platform::WatchedProcess::ended);
         QVERIFY(ended.wait(20000));
