@@ -117,6 +117,14 @@ bool forEachFile(const QString &folder, const std::function<void(const FolderEnt
 // cannot spell it, as the launcher could not open that file and might act on another.
 QString fileNameText(QByteArrayView name);
 
+// A file of the working folder as an argument for a program run there: never read as an
+// option, and on POSIX never as anything but that file ("./NAME"); Windows' programs take
+// the bare name, with ".\\" only before one that begins with "-".
+QString localFileArgument(const QString &name);
+
+// Processor time this process has used so far, in seconds.
+double processorSeconds();
+
 // The file name of the node builder in the program folder.
 QString nodeBuilderProgramName();
 

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -363,6 +364,19 @@ QString fileNameText(QByteArrayView name)
     const QByteArray bytes = name.toByteArray();
     const QString text = QFile::decodeName(bytes);
     return QFile::encodeName(text) == bytes ? text : QString();
+}
+
+QString localFileArgument(const QString &name)
+{
+    return QStringLiteral("./") + name;
+}
+
+double processorSeconds()
+{
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 QString nodeBuilderProgramName()

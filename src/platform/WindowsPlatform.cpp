@@ -422,6 +422,22 @@ QString fileNameText(QByteArrayView name)
     return name.isValidUtf8() ? QString::fromUtf8(name) : QString();
 }
 
+QString localFileArgument(const QString &name)
+{
+    return name.startsWith(QLatin1Char('-')) ? QStringLiteral(".\\") + name : name;
+}
+
+double processorSeconds()
+{
+    FILETIME created, exited, kernel, user;
+    if (!::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel, &user))
+        return 0;
+    const auto seconds = [](const FILETIME &time) {
+        return double((quint64(time.dwHighDateTime) << 32) | time.dwLowDateTime) / 1e7;
+    };
+    return seconds(kernel) + seconds(user);
+}
+
 QString nodeBuilderProgramName()
 {
     return QStringLiteral("zennode.exe");

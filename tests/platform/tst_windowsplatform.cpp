@@ -1,4 +1,4 @@
-#include "app/FolderListing.h"
+#include "core/listing/FolderListing.h"
 #include "platform/Platform.h"
 #include "platform/WatchedProcess.h"
 
@@ -89,7 +89,8 @@ private slots:
                  qPrintable(shortPath));
         // The same folder, reached by its short name.
         QCOMPARE(readAll(shortPath + "\\doom2.wad"), QByteArray("IWAD"));
-        QCOMPARE(platform::shortPathOf(shortPath + "\\doom2.wad"), shortPath + "\\DOOM2.WAD");
+        // A name that is 8.3 already is its own short name, in its own letters.
+        QCOMPARE(platform::shortPathOf(shortPath + "\\doom2.wad"), shortPath + "\\doom2.wad");
         QCOMPARE(platform::shortPathOf(folder + "/gone"), QString());
     }
 
@@ -144,8 +145,12 @@ private slots:
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
                  QStringList{"doom2.wad"});
 
+        QVERIFY(setAttributes(path, FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                        FILE_ATTRIBUTE_SYSTEM));
         QVERIFY(platform::setNormalAttributes(path, &reason));
-        QCOMPARE(attributes(path), DWORD(FILE_ATTRIBUTE_NORMAL));
+        // Wine keeps the archive flag on every file; Windows clears it too.
+        QCOMPARE(attributes(path) & ~DWORD(FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NORMAL),
+                 DWORD(0));
         QVERIFY(!platform::isWriteProtected(path));
         platform::ReplacingFile again(path);
         QVERIFY(again.open(&reason) && again.write("new IWAD", &reason) && again.commit(&reason));
@@ -163,7 +168,8 @@ private slots:
         QVERIFY(setAttributes(target, FILE_ATTRIBUTE_READONLY));
         if (!::CreateSymbolicLinkW(QDir::toNativeSeparators(link).toStdWString().c_str(),
                                    QDir::toNativeSeparators(target).toStdWString().c_str(),
-                                   SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE))
+                                   SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE) ||
+            attributes(link) == INVALID_FILE_ATTRIBUTES) // Wine 8 says it made one, and did not
             QSKIP("this system makes no symbolic links here");
         QString reason;
         QVERIFY(platform::setNormalAttributes(link, &reason));
@@ -249,13 +255,13 @@ private slots:
         if (odd != INVALID_HANDLE_VALUE)
             ::CloseHandle(odd);
 
-        QStringList names;
+        FolderNames names;
         QString reason;
         QVERIFY(ListFolder(dir.path(), ListingRule("*.exe;*.wad", true), &names, &reason));
-        QCOMPARE(names, (QStringList{"A.wad", "engine.EXE", japanese}));
+        QCOMPARE(names.toList(), (QStringList{"A.wad", "engine.EXE", japanese}));
         QVERIFY(ListFolder(QDir::toNativeSeparators(dir.path()) + "\\", ListingRule("*.wad"),
                            &names, &reason));
-        QCOMPARE(names, (QStringList{"A.wad", japanese}));
+        QCOMPARE(names.toList(), (QStringList{"A.wad", japanese}));
         QVERIFY(!ListFolder(dir.filePath("gone"), ListingRule("*.wad"), &names, &reason));
         QVERIFY(!reason.isEmpty());
         QVERIFY(platform::fileNameText(QByteArray("x\xed\xa0\x80.wad")).isNull());

@@ -25,13 +25,6 @@ Piece selectedFile(const QString &folder, const QString &name)
     return name.isEmpty() ? Piece() : Piece{join(folder, name)};
 }
 
-// A name in the engine's folder, which is where the engine runs: "./" keeps a name that
-// begins with "-" from reading as an option.
-QString inEngineFolder(const QString &name)
-{
-    return QStringLiteral("./") + name;
-}
-
 QString shown(const QString &argument)
 {
     return argument.contains(Blank) ? QLatin1Char('"') + argument + QLatin1Char('"') : argument;
@@ -72,12 +65,12 @@ EngineCommand ComposeEngineCommandLine(const LaunchSelections &s)
     if (!s.recordName.isEmpty()) {
         const bool optionLike = s.recordName.startsWith(QLatin1Char('-'));
         demo = Piece{QStringLiteral("-record"),
-                     optionLike ? inEngineFolder(s.recordName) : s.recordName};
+                     optionLike ? platform::localFileArgument(s.recordName) : s.recordName};
     }
     // Playback wins over recording. The file as it is named, suffix and all: without it an
     // engine may find the IWAD's own demo of that name instead.
     if (!s.playDemo.isEmpty())
-        demo = Piece{QStringLiteral("-playdemo"), inEngineFolder(s.playDemo)};
+        demo = Piece{QStringLiteral("-playdemo"), platform::localFileArgument(s.playDemo)};
 
     static const char *const SwitchWords[] = {"-nomonsters", "-respawn", "-fast",   "-nomusic",
                                               "-nosfx",      "-nosound", "-devparm"};

@@ -1,18 +1,36 @@
 #include "core/launch/EngineCommandLine.h"
+#include "platform/Platform.h"
 
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTest>
 
 Q_DECLARE_METATYPE(LaunchSelections)
 
 namespace {
 
+// `line` with "/" as the system's separator and "./NAME" as a file of the working folder.
+QString native(const QString &line)
+{
+    static const QRegularExpression local(QStringLiteral("\\./([^ \"]*)"));
+    QString out;
+    qsizetype done = 0;
+    for (QRegularExpressionMatchIterator it = local.globalMatch(line); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        out +=
+            QString(line.mid(done, m.capturedStart() - done)).replace('/', platform::separator());
+        out += platform::localFileArgument(m.captured(1));
+        done = m.capturedEnd();
+    }
+    return out + QString(line.mid(done)).replace('/', platform::separator());
+}
+
 LaunchSelections engineOnly()
 {
     LaunchSelections s;
-    s.engineFolder = "/games/doom";
+    s.engineFolder = native("/games/doom");
     s.engineName = "engine.exe";
-    s.programFolder = "/launch";
+    s.programFolder = native("/launch");
     s.extraParameter = "-";
     return s;
 }
@@ -32,9 +50,9 @@ private slots:
         QTest::addColumn<QString>("line"); // split at blanks outside quotes: the arguments
 
         LaunchSelections s = engineOnly();
-        s.pwad2Folder = "/p2";
+        s.pwad2Folder = native("/p2");
         s.pwad2Name = "b.wad";
-        s.pwad1Folder = "/p1";
+        s.pwad1Folder = native("/p1");
         s.pwad1Name = "a.wad";
         QTest::newRow("PWAD 1 before PWAD 2") << s << "engine.exe -file /p1/a.wad /p2/b.wad";
 
@@ -46,7 +64,8 @@ private slots:
         QTest::newRow("a playback demo's name stays whole")
             << s << "engine.exe -playdemo \"./old one.lmp\"";
         s.playDemo = "-nomonsters.lmp";
-        QTest::newRow("a demo named like a switch") << s << "engine.exe -playdemo ./-nomonsters.lmp";
+        QTest::newRow("a demo named like a switch")
+            << s << "engine.exe -playdemo ./-nomonsters.lmp";
         s.playDemo = ".lmp";
         QTest::newRow("demo named .lmp") << s << "engine.exe -playdemo ./.lmp";
 
@@ -86,8 +105,8 @@ private slots:
         QFETCH(LaunchSelections, selections);
         QFETCH(QString, line);
         const EngineCommand command = ComposeEngineCommandLine(selections);
-        QCOMPARE(command.line, line);
-        QCOMPARE(command.arguments, QProcess::splitCommand(line).mid(1));
+        QCOMPARE(command.line, native(line));
+        QCOMPARE(command.arguments, QProcess::splitCommand(native(line)).mid(1));
     }
 };
 
