@@ -117,7 +117,9 @@ QString Form1::startUp()
         QString reason;
         if (!platform::createFolder(GlWadsName, &reason)) {
             m_startupProblems << QStringLiteral("Cannot create the folder \"%1\": %2")
-                                     .arg(QDir::current().absoluteFilePath(GlWadsName), reason);
+                                     .arg(QDir::toNativeSeparators(
+                                              QDir::current().absoluteFilePath(GlWadsName)),
+                                          reason);
         }
     }
 

@@ -117,7 +117,8 @@ bool LaunchController::LaunchEngine()
 {
     const LaunchSelections chosen = selections();
     const EngineCommand command = ComposeEngineCommandLine(chosen);
-    const QString program = QDir::current().absoluteFilePath(command.program);
+    const QString program =
+        QDir::toNativeSeparators(QDir::current().absoluteFilePath(command.program));
 
     if (m_ui.Text6->toPlainText() == QLatin1String("debug")) {
         report(command.line);
@@ -138,8 +139,7 @@ bool LaunchController::LaunchEngine()
                 [this, engine, name](platform::ProcessEnd end) {
                     engine->deleteLater();
                     // Whole: a demo's name can make its last line long.
-                    const QStringList lines =
-                        engine->lastLines(8, std::numeric_limits<int>::max());
+                    const QStringList lines = engine->lastLines(8, std::numeric_limits<int>::max());
                     if (EngineFailed(end, lines))
                         report(EngineFailureMessage(name, end, lines));
                 });

@@ -111,7 +111,7 @@ private slots:
         QVERIFY(waitForRead(list));
         QVERIFY(list.setFileName("same.wad"));
         list.setPath(dir.filePath("b"));
-        QCOMPARE(list.path(), dir.filePath("b"));
+        QCOMPARE(list.path(), QDir::toNativeSeparators(dir.filePath("b")));
         QCOMPARE(list.names(), QStringList());
         QCOMPARE(list.fileName(), QString());
         QVERIFY(waitForRead(list));
@@ -147,6 +147,7 @@ private slots:
     {
         QTemporaryDir dir;
         touch(dir.filePath("file"));
+        const QString file = QDir::toNativeSeparators(dir.filePath("file"));
         QWidget window;
         FolderList one(ListingRule("*.wad"), &window), two(ListingRule("*.lmp"), &window),
             fine(ListingRule("*.wad"), &window);
@@ -157,8 +158,12 @@ private slots:
         two.setPath(dir.filePath("file"), dones[1]);
         fine.setPath(dir.path(), dones[2]);
         QTRY_COMPARE(reports.size(), 1);
-        QCOMPARE(reports.first(), CannotShowFolder(dir.filePath("file"), "Not a directory"));
-        QCOMPARE(one.path(), dir.filePath("file")); // kept, so a save does not erase it
+        // One problem, in the system's own words ("Not a directory" here).
+        QVERIFY2(reports.first().startsWith(CannotShowFolder(file, QString())) &&
+                     !reports.first().contains('\n') &&
+                     reports.first().size() > CannotShowFolder(file, "").size(),
+                 qPrintable(reports.first()));
+        QCOMPARE(one.path(), file); // kept, so a save does not erase it
         QTest::qWait(50);
         QCOMPARE(reports.size(), 1);
     }

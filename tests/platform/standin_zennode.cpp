@@ -2,8 +2,8 @@
 // POSIX: it logs each run's arguments (each in brackets) and whether IN is writable ("644")
 // or read-only ("444") to zennode.log beside it, obeys zennode.ctl there (SLEEP=seconds,
 // FAIL=name with CODE=exit code and PARTIAL=1 to write "part" to OUT first, KILL=name to end
-// as an access violation would), and writes IN plus "GL" to OUT in place, so OUT keeps its
-// attributes.
+// as an access violation would), and writes a PWAD header, IN and "GL" to OUT in place, so
+// OUT keeps its attributes: what builtFrom() in the test support gives.
 #include <windows.h>
 
 #include <cstdio>
@@ -104,7 +104,9 @@ int wmain(int argc, wchar_t *argv[])
     }
     bool read = false;
     const std::string content = readAll(in, &read);
-    if (!read || !writeInPlace(out, content + "GL"))
+    // A WAD without lumps, then what it was given: the launcher takes only WADs as built.
+    static const char header[12] = {'P', 'W', 'A', 'D', 0, 0, 0, 0, 12, 0, 0, 0};
+    if (!read || !writeInPlace(out, std::string(header, sizeof header) + content + "GL"))
         return 1;
     std::printf("built %s\n", name.c_str());
     log("end");

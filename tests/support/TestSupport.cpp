@@ -16,8 +16,6 @@
 
 #include <algorithm>
 
-#include <sys/mount.h>
-
 ScriptedDialogs::ScriptedDialogs()
 {
     platform::setDialogs(this);
@@ -306,18 +304,6 @@ void act(Form1 &window, const QStringList &actions)
         if (!waitForLists(window))
             qFatal("the lists are still reading after %s", qPrintable(action));
     }
-}
-
-SmallFileSystem::SmallFileSystem(const QString &folder)
-    : path(QFile::encodeName(folder)),
-      mounted(::mount("tmpfs", path.constData(), "tmpfs", 0, "size=256k") == 0)
-{
-}
-
-SmallFileSystem::~SmallFileSystem()
-{
-    if (mounted)
-        ::umount2(path.constData(), MNT_DETACH);
 }
 
 qsizetype Wad::glLumps() const

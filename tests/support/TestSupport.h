@@ -55,7 +55,7 @@ private:
 };
 
 // A small file system of its own (256 KiB) mounted at `folder` while it lives; mounting
-// needs root, so a test checks `mounted` and skips without it.
+// needs root (and Linux), so a test checks `mounted` and skips without it.
 struct SmallFileSystem
 {
     explicit SmallFileSystem(const QString &folder);

@@ -104,8 +104,7 @@ bool SetAside::take(const QString &path, QString *reason)
     for (int attempt = 0; attempt < 100; ++attempt) {
         // Hidden, and no list's pattern matches it.
         const QString aside = entry.dir().filePath(
-            QStringLiteral(".zel-%1.old")
-                .arg(QRandomGenerator::global()->generate(), 0, 36));
+            QStringLiteral(".zel-%1.old").arg(QRandomGenerator::global()->generate(), 0, 36));
         if (EntryExists(aside))
             continue;
         if (!QDir().rename(path, aside)) {

@@ -58,10 +58,13 @@ QByteArray sortKey(QByteArrayView name)
 
 QString AbsoluteFolder(const QString &folder)
 {
-    if (folder.isEmpty() || QDir::isAbsolutePath(folder))
-        return folder;
+    // In the system's spelling, so that no mixed "C:/x\\y" reaches a file, a tooltip or an
+    // engine.
+    const QString native = QDir::toNativeSeparators(folder);
+    if (native.isEmpty() || QDir::isAbsolutePath(native))
+        return native;
     const QString current = platform::currentFolder();
-    return current.isEmpty() ? folder : current + platform::separator() + folder;
+    return current.isEmpty() ? native : current + platform::separator() + native;
 }
 
 bool IsDataFileName(QByteArrayView name)

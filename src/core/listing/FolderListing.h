@@ -65,8 +65,9 @@ private:
     QRegularExpression m_patterns;
 };
 
-// `folder` as a list holds it: absolute, a relative one taken in the current folder; the
-// empty text stays empty, and so does a relative folder when the current one cannot be named.
+// `folder` as a list holds it: with the system's separators, absolute, a relative one taken in
+// the current folder; the empty text stays empty, and so does a relative folder when the
+// current one cannot be named.
 QString AbsoluteFolder(const QString &folder);
 
 // The names of the plain, visible files in `folder` that `rule` admits, sorted

@@ -1,0 +1,183 @@
+// The window on Windows, as a player there meets it: paths in the system's spelling and short
+// form, the engine started maximized with every argument whole, write protection by the
+// read-only attribute, and the node builder as zennode.exe.
+#include "controls/Controls.h"
+#include "lists/FolderList.h"
+#include "platform/Platform.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QTest>
+
+#include <windows.h>
+
+namespace {
+
+QString native(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+bool setReadOnly(const QString &path)
+{
+    return ::SetFileAttributesW(native(path).toStdWString().c_str(), FILE_ATTRIBUTE_READONLY);
+}
+
+// What the stand-in engine wrote down: each "what<TAB>value" line, in order.
+QStringList engineRecord(const QString &folder, const QString &what)
+{
+    QStringList values;
+    for (const QString &line : waitForLog(folder + "/standin-engine.txt")) {
+        if (line.section('\t', 0, 0) == what)
+            values << line.section('\t', 1);
+    }
+    return values;
+}
+
+// Launch folders whose names hold blanks and letters outside the 8-bit code page, the
+// stand-in engine as engine.exe and the stand-in node builder as zennode.exe.
+struct WindowsBench : LaunchBench
+{
+    WindowsBench()
+        : LaunchBench(QString::fromUtf8("my engines Движки"), "my iwads", "pwads one", "pwads2")
+    {
+        QFile::copy(ZEL_STANDIN_ENGINE, engines + "/engine.exe");
+        QFile::copy(ZEL_STANDIN_ZENNODE, work.file("zennode.exe"));
+        work.write("my iwads/DOOM2.WAD", "IWAD");
+        work.write("safe/DOOM2.WAD", "safe IWAD");
+        work.write(QString::fromUtf8("my engines Движки/demo1.lmp"), "demo");
+        work.write("pwads one/x.wad", "x");
+    }
+};
+
+} // namespace
+
+class TestWindowsWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    // ProgramFolder is the short form of the working folder; what the lists, tooltips and
+    // zel.cfg hold is spelled with "\", though Qt's dialog hands back "/".
+    void pathsInTheSystemsSpelling()
+    {
+        WindowsBench bench;
+        Form1 &window = bench.open();
+        const Form1Ui &ui = window.ui();
+        const QString program = window.paths().programFolder();
+        QCOMPARE(program, platform::shortPathOf(native(bench.work.path())));
+        QVERIFY2(!program.contains('/') && !program.contains(' '), qPrintable(program));
+        QCOMPARE(ui.Label10->toolTip(), program + "\\GL_WADs");
+        QVERIFY(QFileInfo(bench.work.file("GL_WADs")).isDir());
+
+        bench.dialogs.fileAnswers << bench.engines + "/engine.exe";
+        act(window, {"Text6=café", "Command21"});
+        QCOMPARE(bench.dialogs.openRequests.last(), QString("Game-Engine|Program-EXE|*.exe"));
+        const QString engines = ui.File6->path();
+        QCOMPARE(engines, platform::shortPathOf(native(bench.engines)) + "\\");
+        QVERIFY2(!engines.contains('/') && !engines.contains(' '), qPrintable(engines));
+        QCOMPARE(ui.File7->path(), engines);
+        QCOMPARE(ui.Label12->toolTip(), engines);
+        QCOMPARE(ui.File6->names(), QStringList{"engine.exe"});
+        QCOMPARE(ui.File7->names(), QStringList{"demo1.lmp"});
+
+        // What fits the system's code page is written in it, as the old program wrote.
+        const QByteArray saved = readAll(bench.work.file("zel.cfg"));
+        QVERIFY2(!saved.contains('/'), saved.constData());
+        QVERIFY(saved.startsWith('"' + engines.toLatin1() + "\","));
+        QByteArray notes;
+        QVERIFY(platform::toSystemCodePage(QString::fromUtf8("café"), &notes) ||
+                ::GetACP() == CP_UTF8);
+        QVERIFY(saved.endsWith(",\"" + notes + "\"\r\n"));
+        QCOMPARE(ui.Text6->notes(), QString::fromUtf8("café"));
+        QCOMPARE(bench.dialogs.messages, QStringList());
+    }
+
+    // The engine starts in its folder, maximized, each argument whole; a demo's name needs no
+    // "./" here, and one that looks like an option gets ".\".
+    void playStartsTheEngineMaximizedWithWholeArguments()
+    {
+        WindowsBench bench;
+        bench.work.write(QString::fromUtf8("my engines Движки/-fast.lmp"), "demo");
+        Form1 &window = bench.open();
+        const QString iwad = native(bench.iwads) + "\\DOOM2.WAD";
+        act(window,
+            {"File6=engine.exe", "File11=DOOM2.WAD", "File7=demo1.lmp", "Option4", "Command12"});
+        QCOMPARE(engineRecord(bench.engines, "folder"), QStringList{native(bench.engines)});
+        QCOMPARE(engineRecord(bench.engines, "show"),
+                 QStringList{QString::number(SW_SHOWMAXIMIZED)});
+        const QStringList arguments = {"-iwad", iwad, "-playdemo", "demo1.lmp", "-skill", "4"};
+        QCOMPARE(engineRecord(bench.engines, "shell"), arguments);
+        QCOMPARE(engineRecord(bench.engines, "crt"), arguments);
+
+        QFile::remove(bench.engines + "/standin-engine.txt");
+        act(window, {"File7=-fast.lmp", "Command12"});
+        QCOMPARE(engineRecord(bench.engines, "crt"),
+                 (QStringList{"-iwad", iwad, "-playdemo", ".\\-fast.lmp", "-skill", "4"}));
+
+        // The debug line shows what would run, in the system's spelling.
+        act(window, {"Text6=debug", "Command12"});
+        QCOMPARE(bench.dialogs.messages.size(), 1);
+        QVERIFY2(bench.dialogs.messages.first().contains(iwad) &&
+                     !bench.dialogs.messages.first().contains('/'),
+                 qPrintable(bench.dialogs.messages.first()));
+    }
+
+    // The read-only attribute: "del" beside the IWAD list clears it and deletes; the demo's
+    // "delete", a copy onto such a file and "store" onto such a zel.cfg refuse, and change
+    // nothing.
+    void theReadOnlyAttribute()
+    {
+        WindowsBench bench;
+        const QString iwad = bench.work.file("my iwads/DOOM2.WAD");
+        const QString demo = bench.engines + "/demo1.lmp";
+        const QString cfg = bench.work.file("zel.cfg");
+        Form1 &window = bench.open();
+        for (const QString &file : {demo, iwad, cfg})
+            QVERIFY(setReadOnly(file));
+        const QByteArray settings = readAll(cfg);
+
+        act(window, {"File5=DOOM2.WAD", "Command19"});
+        act(window, {"File7=demo1.lmp", "Command7"});
+        act(window, {"Text6=new notes", "Command1"});
+        QCOMPARE(bench.dialogs.messages.size(), 3);
+        for (const QString &message : bench.dialogs.messages)
+            QVERIFY2(message.contains("write-protected"), qPrintable(message));
+        QCOMPARE(readAll(iwad), QByteArray("IWAD"));
+        QCOMPARE(readAll(demo), QByteArray("demo"));
+        QCOMPARE(readAll(cfg), settings);
+
+        act(window, {"File11=DOOM2.WAD", "Command20"});
+        QVERIFY(!QFileInfo::exists(iwad));
+        QCOMPARE(bench.dialogs.messages.size(), 3);
+        QCOMPARE(window.ui().File11->names(), QStringList());
+    }
+
+    // zennode.exe builds a GL PWAD into GL_WADs and rebuilds a read-only IWAD in place, made
+    // writable first; each path reaches it whole.
+    void nodeBuildsWithZennodeExe()
+    {
+        WindowsBench bench;
+        const QString iwad = bench.work.file("my iwads/DOOM2.WAD");
+        QVERIFY(setReadOnly(iwad));
+        Form1 &window = bench.open();
+        const QString program = window.paths().programFolder();
+        act(window, {"File8=x.wad", "Command5", "File11=DOOM2.WAD", "Command13"});
+        QCOMPARE(bench.dialogs.messages, QStringList());
+        QCOMPARE(readAll(bench.work.file("GL_WADs/x.wad")), builtFrom("x"));
+        QCOMPARE(window.ui().File10->names(), QStringList{"x.wad"});
+        QCOMPARE(readAll(iwad), builtFrom("IWAD"));
+        QVERIFY(!platform::isWriteProtected(iwad));
+        const QStringList log = readLines(bench.work.file("zennode.log"));
+        QCOMPARE(log.size(), 4);
+        QCOMPARE(log.at(0), "begin 644 [" + native(bench.pwads1) + "\\x.wad][-o][" + program +
+                                "\\GL_WADs\\x.wad]");
+        QCOMPARE(log.at(2), "begin 644 [" + native(iwad) + "][-o][" + native(iwad) + "]");
+    }
+};
+
+QTEST_MAIN(TestWindowsWindow)
+#include "tst_windowswindow.moc"

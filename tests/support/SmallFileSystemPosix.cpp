@@ -1,0 +1,17 @@
+#include "support/TestSupport.h"
+
+#include <QFile>
+
+#include <sys/mount.h>
+
+SmallFileSystem::SmallFileSystem(const QString &folder)
+    : path(QFile::encodeName(folder)),
+      mounted(::mount("tmpfs", path.constData(), "tmpfs", 0, "size=256k") == 0)
+{
+}
+
+SmallFileSystem::~SmallFileSystem()
+{
+    if (mounted)
+        ::umount2(path.constData(), MNT_DETACH);
+}

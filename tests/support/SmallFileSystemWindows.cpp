@@ -1,0 +1,11 @@
+#include "support/TestSupport.h"
+
+#include <QFile>
+
+// Windows mounts no small file system for a test: those tests skip.
+SmallFileSystem::SmallFileSystem(const QString &folder)
+    : path(QFile::encodeName(folder)), mounted(false)
+{
+}
+
+SmallFileSystem::~SmallFileSystem() = default;
