@@ -3,6 +3,7 @@
 #include "platform/Platform.h"
 
 #include <QFileInfo>
+#include <QStringDecoder>
 
 #include <utility>
 
@@ -96,8 +97,11 @@ RawRecord readValues(QByteArrayView data, bool doubledQuotes)
 // UTF-8, into other names.
 QString decodeValue(const QByteArray &raw)
 {
-    return QByteArrayView(raw).isValidUtf8() ? QString::fromUtf8(raw)
-                                             : platform::fromSystemCodePage(raw);
+    if (!QByteArrayView(raw).isValidUtf8())
+        return platform::fromSystemCodePage(raw);
+    // A mark at the start of notes is the player's text; fromUtf8 would drop it.
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    return utf8.decode(raw);
 }
 
 // The system's code page where every character fits, so the old program reads the file too,

@@ -37,6 +37,7 @@ private slots:
         QTest::newRow("UTF-8 folders, one 8-bit byte in the notes") << QByteArray("\"/g/josé-eng/\",\"/g/Über/\",\"\",\"\",\"\",\"caf\xe9\"\r\n") << 6 << false << QStringList{"/g/josé-eng/", "/g/Über/", "", "", "", "café"};
         QTest::newRow("byte-order mark") << QByteArray("\xef\xbb\xbf\"/g/eng/\",\"\",\"\",\"\",\"\",\"n\"\r\n") << 6 << false << QStringList{"/g/eng/", "", "", "", "", "n"};
         QTest::newRow("byte-order mark before a value without quotes") << QByteArray("\xef\xbb\xbf/g/eng/,,,,,n\r\n") << 6 << false << QStringList{"/g/eng/", "", "", "", "", "n"};
+        QTest::newRow("marks inside the record are text") << QByteArray("\xef\xbb\xbf\"\xef\xbb\xbf/g/\",\"\",\"\",\"\",\"\",\"\xef\xbb\xbf\xef\xbb\xbfn\"\r\n") << 6 << false << QStringList{QStringLiteral("\uFEFF/g/"), "", "", "", "", QStringLiteral("\uFEFF\uFEFFn")};
         // clang-format on
     }
 
