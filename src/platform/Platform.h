@@ -122,6 +122,10 @@ QString fileNameText(QByteArrayView name);
 // the bare name, with ".\\" only before one that begins with "-".
 QString localFileArgument(const QString &name);
 
+// `path` as the file system compares it: itself, or case-folded where names ignore case, so
+// two spellings of one file give the same key.
+QString comparisonKey(const QString &path);
+
 // Processor time this process has used so far, in seconds.
 double processorSeconds();
 

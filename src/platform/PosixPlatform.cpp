@@ -371,6 +371,11 @@ QString localFileArgument(const QString &name)
     return QStringLiteral("./") + name;
 }
 
+QString comparisonKey(const QString &path)
+{
+    return path;
+}
+
 double processorSeconds()
 {
     rusage usage{};

@@ -427,6 +427,11 @@ QString localFileArgument(const QString &name)
     return name.startsWith(QLatin1Char('-')) ? QStringLiteral(".\\") + name : name;
 }
 
+QString comparisonKey(const QString &path)
+{
+    return QDir::fromNativeSeparators(path).toCaseFolded();
+}
+
 double processorSeconds()
 {
     FILETIME created, exited, kernel, user;

@@ -1,5 +1,7 @@
 #include "core/files/BusyFiles.h"
 
+#include "platform/Platform.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -12,8 +14,9 @@ QString entryOf(const QString &path)
 {
     const QFileInfo file(path);
     const QString folder = QFileInfo(file.absolutePath()).canonicalFilePath();
-    return (folder.isEmpty() ? QDir::cleanPath(file.absolutePath()) : folder) + QLatin1Char('/') +
-           file.fileName();
+    return platform::comparisonKey(
+        (folder.isEmpty() ? QDir::cleanPath(file.absolutePath()) : folder) + QLatin1Char('/') +
+        file.fileName());
 }
 
 } // namespace

@@ -19,6 +19,7 @@ private slots:
         QVERIFY(QFile::link(dir.filePath("pwads"), dir.filePath("linked")));
         const QString input = dir.filePath("pwads/map.wad");
         const QString output = dir.filePath("GL_WADs/map.wad");
+        QVERIFY(QFile(input).open(QIODevice::WriteOnly));
 
         BusyFiles busy;
         QVERIFY(!busy.isBusy(input));
@@ -26,6 +27,9 @@ private slots:
         busy.hold({input, output});
         QStringList spellings = {input, dir.filePath("pwads/sub/../map.wad"),
                                  dir.filePath("pwads//map.wad"), output};
+        // Where names ignore case, in other letters too.
+        if (QFileInfo::exists(dir.filePath("PWADS/MAP.WAD")))
+            spellings << dir.filePath("PWADS/MAP.WAD");
         // Where a link to a folder is a folder (not a shortcut file).
         if (QFileInfo(dir.filePath("linked")).isDir())
             spellings << dir.filePath("linked/map.wad");
