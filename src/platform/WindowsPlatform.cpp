@@ -233,19 +233,6 @@ bool openRegularFile(const QString &path, QFile *file, QString *reason)
     return true;
 }
 
-bool readRegularFile(const QString &path, QByteArray *content, QString *reason)
-{
-    QFile file;
-    if (!openRegularFile(path, &file, reason))
-        return false;
-    *content = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        *reason = file.errorString();
-        return false;
-    }
-    return true;
-}
-
 ReplacingFile::~ReplacingFile()
 {
     if (m_handle != -1) {

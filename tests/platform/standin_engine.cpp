@@ -4,26 +4,14 @@
 // splits the command line ("shell") and as the C runtime gives it to wmain ("crt"). It
 // prints a line on each output stream; "-crash" as its first argument ends it as an access
 // violation would.
+#include "StandinText.h"
+
 #include <windows.h>
 
 #include <shellapi.h>
 
 #include <cstdio>
 #include <string>
-
-namespace {
-
-std::string utf8(const std::wstring &text)
-{
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0,
-                                           nullptr, nullptr);
-    std::string out(size_t(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), out.data(), size, nullptr,
-                          nullptr);
-    return out;
-}
-
-} // namespace
 
 int wmain(int argc, wchar_t *argv[])
 {

@@ -4,6 +4,8 @@
 // FAIL=name with CODE=exit code and PARTIAL=1 to write "part" to OUT first, KILL=name to end
 // as an access violation would), and writes a PWAD header, IN and "GL" to OUT in place, so
 // OUT keeps its attributes: what builtFrom() in the test support gives.
+#include "StandinText.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -47,16 +49,6 @@ bool writeInPlace(const std::wstring &path, const std::string &content)
                     written == content.size();
     ::CloseHandle(file);
     return ok;
-}
-
-std::string utf8(const std::wstring &text)
-{
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0,
-                                           nullptr, nullptr);
-    std::string out(size_t(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), out.data(), size, nullptr,
-                          nullptr);
-    return out;
 }
 
 } // namespace

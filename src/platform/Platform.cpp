@@ -1,0 +1,20 @@
+#include "platform/Platform.h"
+
+#include <QFile>
+
+namespace platform {
+
+bool readRegularFile(const QString &path, QByteArray *content, QString *reason)
+{
+    QFile file;
+    if (!openRegularFile(path, &file, reason))
+        return false;
+    *content = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        *reason = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+} // namespace platform
