@@ -4,6 +4,7 @@
 
 #include <QAbstractListModel>
 #include <QElapsedTimer>
+#include <QFutureWatcher>
 #include <QScopedValueRollback>
 #include <QTimer>
 #include <QtConcurrent>
@@ -164,22 +165,25 @@ void FolderList::refresh(Done done)
     m_waiting.push_back(std::move(done));
     const quint64 read = ++m_reads;
     // The reader is copied: the list may change it, or go, while this read runs.
-    QtConcurrent::run([reader = m_reader, folder = m_path, rule = m_rule] {
+    using Result = std::pair<Listing, qint64>;
+    // A watcher the list owns hears the end: if the list goes first, so does the watcher, and
+    // the read's result is dropped. Its signal always comes from the event loop, never inside
+    // this call.
+    auto *watcher = new QFutureWatcher<Result>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, read] {
+        watcher->deleteLater();
+        if (read == m_reads) {
+            const Result result = watcher->result();
+            shown(result.first, result.second);
+        }
+    });
+    // The reader is copied: the list may change it, or go, while this read runs.
+    watcher->setFuture(QtConcurrent::run([reader = m_reader, folder = m_path, rule = m_rule] {
         QElapsedTimer clock;
         clock.start();
         Listing listing = folder.isEmpty() ? Listing() : reader(folder, rule);
-        return std::pair{std::move(listing), clock.elapsed()};
-    }).then(this, [this, read](std::pair<Listing, qint64> result) {
-        // A read done before this call returned would be shown inside it: always later.
-        auto done = std::make_shared<std::pair<Listing, qint64>>(std::move(result));
-        QMetaObject::invokeMethod(
-            this,
-            [this, read, done] {
-                if (read == m_reads)
-                    shown(done->first, done->second);
-            },
-            Qt::QueuedConnection);
-    });
+        return Result{std::move(listing), clock.elapsed()};
+    }));
 }
 
 void FolderList::shown(const Listing &listing, qint64 readMs)

@@ -62,6 +62,32 @@ private slots:
         QCOMPARE(list.names(), QStringList{"fresh.wad"});
     }
 
+    // Reads that end as soon as they start, thousands in a row: each caller hears once, the
+    // last read is shown, and nothing of a read's hand-over is used twice.
+    void readsThatEndAtOnce()
+    {
+        QWidget window;
+        FolderList list(ListingRule("*.wad"), &window);
+        auto calls = std::make_shared<std::atomic<int>>(0);
+        list.setReader([calls](const QString &, const ListingRule &) {
+            FolderList::Listing listing;
+            listing.names = FolderNames(QStringList{QStringLiteral("map%1.wad").arg(++*calls)});
+            return listing;
+        });
+        list.setPath("/some/folder");
+        constexpr int Reads = 3000;
+        int heard = 0;
+        for (int i = 0; i < Reads; ++i) {
+            list.refresh([&](const QString &) { ++heard; });
+            if (i % 7 == 0)
+                QCoreApplication::processEvents();
+        }
+        QVERIFY(waitForRead(list));
+        QCOMPARE(heard, Reads);
+        QCOMPARE(calls->load(), Reads + 1);
+        QCOMPARE(list.names(), QStringList{QStringLiteral("map%1.wad").arg(Reads + 1)});
+    }
+
     void refreshKeepsSelectionAndScrollWhileTheirFilesStay()
     {
         QTemporaryDir dir;
