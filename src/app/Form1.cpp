@@ -149,7 +149,12 @@ QString Form1::startUp()
         if (read.valuesRead == LauncherSettings::ValueCount || read.notesCut)
             notes = read.settings.NotesText;
     } else if (m_settingsFile) {
-        m_settingsFile->read(); // remembers that there is none
+        const SettingsReadResult read = m_settingsFile->read(); // remembers that there is none
+        // A folder of that name is no settings file either, but nothing can be saved over it:
+        // better heard now than after setting up five folders.
+        if (platform::entryKind(m_settingsFile->path()) == platform::EntryKind::Other &&
+            !read.error.isEmpty())
+            m_startupProblems << read.error;
     }
     return notes;
 }
