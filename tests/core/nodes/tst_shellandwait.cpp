@@ -63,10 +63,21 @@ private slots:
     void aStopEndsTheProgramAndWhatItStarted()
     {
         QTemporaryDir dir;
+        const QString started = dir.filePath("started");
         const QString marker = dir.filePath("marker");
         ProcessStop stop;
-        QTimer::singleShot(200, &stop, &ProcessStop::request);
-        const ProcessOutcome outcome = runStandIn({"spawn", "sleep:600", "touch:" + marker}, &stop);
+        // Stopped once the child runs: a stop while it is still being made tests the system's
+        // start-up, not the launcher (Wine, cold, takes longer than any fixed wait).
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, &stop, [&] {
+            if (QFileInfo::exists(started))
+                stop.request();
+        });
+        poll.start(20);
+        const ProcessOutcome outcome =
+            runStandIn({"spawn", "touch:" + started, "sleep:600", "touch:" + marker}, &stop);
+        poll.stop();
+        QVERIFY(QFileInfo::exists(started));
         QVERIFY(outcome.ended && !outcome.succeeded());
         QTest::qWait(800);
         QVERIFY(!QFileInfo::exists(marker));
