@@ -84,6 +84,11 @@ private:
 // Creates one folder.
 bool createFolder(const QString &path, QString *reason);
 
+// Which file `path` names, links followed, however it is spelled (another letter case, the
+// short form, `..`, a link, a bind mount): the device and inode, or on Windows the volume's
+// serial number and the file index. Empty when there is no such file.
+QByteArray fileIdentity(const QString &path);
+
 // What tells one state of a file from another: which file it is, its size and when it was
 // last written or changed. Empty when there is no such file.
 QByteArray fileStamp(const QString &path);

@@ -11,6 +11,7 @@
 #include <csignal>
 #include <cstring>
 #include <dirent.h>
+#include <initializer_list>
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -282,6 +283,26 @@ bool ReplacingFile::commit(QString *reason)
     return true;
 }
 
+namespace {
+QByteArray joined(std::initializer_list<long long> parts)
+{
+    QByteArray text;
+    for (long long part : parts)
+        text += QByteArray::number(part) + ' ';
+    return text;
+}
+} // namespace
+
+QByteArray fileIdentity(const QString &path)
+{
+    struct stat st
+    {
+    };
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return {};
+    return joined({(long long)st.st_dev, (long long)st.st_ino});
+}
+
 QByteArray fileStamp(const QString &path)
 {
     struct stat st
@@ -290,14 +311,9 @@ QByteArray fileStamp(const QString &path)
     if (::stat(QFile::encodeName(path).constData(), &st) != 0)
         return {};
     // Whole seconds would miss a rewrite right after the last one.
-    const long long parts[] = {(long long)st.st_dev,  (long long)st.st_ino,
-                               (long long)st.st_size, (long long)st.st_mtim.tv_sec,
-                               st.st_mtim.tv_nsec,    (long long)st.st_ctim.tv_sec,
-                               st.st_ctim.tv_nsec};
-    QByteArray stamp;
-    for (long long part : parts)
-        stamp += QByteArray::number(part) + ' ';
-    return stamp;
+    return joined({(long long)st.st_dev, (long long)st.st_ino, (long long)st.st_size,
+                   (long long)st.st_mtim.tv_sec, st.st_mtim.tv_nsec, (long long)st.st_ctim.tv_sec,
+                   st.st_ctim.tv_nsec});
 }
 
 bool createFolder(const QString &path, QString *reason)

@@ -10,6 +10,8 @@
 #include <fcntl.h>
 #include <io.h>
 
+#include <initializer_list>
+
 namespace platform {
 
 using windows::Handle;
@@ -323,6 +325,32 @@ bool ReplacingFile::commit(QString *reason)
     return false;
 }
 
+namespace {
+QByteArray joined(std::initializer_list<qulonglong> parts)
+{
+    QByteArray text;
+    for (qulonglong part : parts)
+        text += QByteArray::number(part) + ' ';
+    return text;
+}
+
+qulonglong wide(DWORD high, DWORD low)
+{
+    return (qulonglong(high) << 32) | low;
+}
+} // namespace
+
+QByteArray fileIdentity(const QString &path)
+{
+    if (path.isEmpty() || path.contains(QChar(0)))
+        return {};
+    const Handle file = openToLookAt(native(path));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!file.valid() || !::GetFileInformationByHandle(file.get(), &info))
+        return {};
+    return joined({info.dwVolumeSerialNumber, wide(info.nFileIndexHigh, info.nFileIndexLow)});
+}
+
 QByteArray fileStamp(const QString &path)
 {
     if (path.isEmpty() || path.contains(QChar(0)))
@@ -333,15 +361,10 @@ QByteArray fileStamp(const QString &path)
     if (!file.valid() || !::GetFileInformationByHandle(file.get(), &info) ||
         !::GetFileInformationByHandleEx(file.get(), FileBasicInfo, &times, sizeof times))
         return {};
-    const auto wide = [](DWORD high, DWORD low) { return (qulonglong(high) << 32) | low; };
-    const qulonglong parts[] = {
-        info.dwVolumeSerialNumber, wide(info.nFileIndexHigh, info.nFileIndexLow),
-        wide(info.nFileSizeHigh, info.nFileSizeLow), qulonglong(times.LastWriteTime.QuadPart),
-        qulonglong(times.ChangeTime.QuadPart)};
-    QByteArray stamp;
-    for (qulonglong part : parts)
-        stamp += QByteArray::number(part) + ' ';
-    return stamp;
+    return joined({info.dwVolumeSerialNumber, wide(info.nFileIndexHigh, info.nFileIndexLow),
+                   wide(info.nFileSizeHigh, info.nFileSizeLow),
+                   qulonglong(times.LastWriteTime.QuadPart),
+                   qulonglong(times.ChangeTime.QuadPart)});
 }
 
 bool createFolder(const QString &path, QString *reason)
