@@ -96,6 +96,7 @@ public:
         bool ok = false;
         std::vector<FolderNames> lists; // one for each rule
         QString reason;
+        QByteArray identity; // which folder it was (platform::fileIdentity)
     };
 
     explicit FolderBatch(std::vector<Request> requests);
