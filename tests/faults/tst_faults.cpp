@@ -320,13 +320,14 @@ private slots:
         const QString gone = "No such file or directory";
         // clang-format off
         QTest::newRow("copy onto a folder") << "Command17" << "File11" << "" << QStringList{"%1/engines/DOOM2.WAD"};
-        QTest::newRow("copy IWAD to engines, source gone") << "Command17" << "File11" << "iwads/DOOM2.WAD" << QStringList{"Cannot copy \"%1/iwads/DOOM2.WAD\"", gone};
-        QTest::newRow("copy safe IWAD, source gone") << "Command19" << "File5" << "safe/DOOM2.WAD" << QStringList{"Cannot copy \"%1/safe/DOOM2.WAD\"", gone};
+        QTest::newRow("copy IWAD to engines, source gone") << "Command17" << "File11" << "iwads/DOOM2.WAD" << QStringList{"\"%1/iwads/DOOM2.WAD\" is gone: nothing was copied."};
+        QTest::newRow("copy safe IWAD, source gone") << "Command19" << "File5" << "safe/DOOM2.WAD" << QStringList{"\"%1/safe/DOOM2.WAD\" is gone: nothing was copied."};
         QTest::newRow("copy safe IWAD, now a pipe") << "Command19" << "File5" << "|safe/DOOM2.WAD" << QStringList{"Cannot copy \"%1/safe/DOOM2.WAD\"", "not a regular file"};
-        QTest::newRow("delete GL PWAD, gone") << "Command6" << "File10" << "GL_WADs/map01.wad" << QStringList{"%1/GL_WADs/map01.wad", gone};
-        QTest::newRow("delete demo, gone") << "Command7" << "File7" << "engines/DEMO1.LMP" << QStringList{"%1/engines/DEMO1.LMP", gone};
-        QTest::newRow("del engine WAD, gone") << "Command18" << "File6" << "engines/MAP01.WAD" << QStringList{"%1/engines/MAP01.WAD", gone};
-        QTest::newRow("del IWAD, gone") << "Command20" << "File11" << "iwads/DOOM2.WAD" << QStringList{"%1/iwads/DOOM2.WAD", gone};
+        QTest::newRow("delete GL PWAD, gone") << "Command6" << "File10" << "GL_WADs/map01.wad" << QStringList{"\"%1/GL_WADs/map01.wad\" is gone: nothing was deleted."};
+        QTest::newRow("delete demo, gone") << "Command7" << "File7" << "engines/DEMO1.LMP" << QStringList{"\"%1/engines/DEMO1.LMP\" is gone: nothing was deleted."};
+        QTest::newRow("rec, demo gone") << "Command16" << "File7" << "engines/DEMO1.LMP" << QStringList{"\"%1/engines/DEMO1.LMP\" is gone: the record name stays as it was."};
+        QTest::newRow("del engine WAD, gone") << "Command18" << "File6" << "engines/MAP01.WAD" << QStringList{"\"%1/engines/MAP01.WAD\" is gone: nothing was deleted."};
+        QTest::newRow("del IWAD, gone") << "Command20" << "File11" << "iwads/DOOM2.WAD" << QStringList{"\"%1/iwads/DOOM2.WAD\" is gone: nothing was deleted."};
         QTest::newRow("make GL IWAD, gone") << "Command13" << "File11" << "iwads/DOOM2.WAD" << QStringList{"Cannot make \"%1/iwads/DOOM2.WAD\" writable", gone};
         // clang-format on
     }
@@ -372,47 +373,70 @@ private slots:
         verifyOneMessage(bench.dialogs.messages, named.replaceInStrings("%1", bench.work.path()));
         QVERIFY(QFile::remove(bench.work.file("iwads/late.wad")));
         QCOMPARE(bench.files(), before);
-        QCOMPARE(shown->names(), listed); // the operation stopped before its refresh
+        // A file found gone has its list read again; a failing step stops before its refresh.
+        if (named.first().contains(" is gone: "))
+            QVERIFY(!shown->names().contains(QFileInfo(file).fileName()));
+        else
+            QCOMPARE(shown->names(), listed);
+        QCOMPARE(window.ui().Text1->text(), QString());
         verifyAnswers(window);
     }
 
-    void enginesThatCannotStart_data()
+    // Nothing starts, the message names the fault, and what is gone is shown no more; "play 'n'
+    // exit" does not close the window over an engine that did not start.
+    void startsThatCannotBe_data()
     {
-        QTest::addColumn<QString>("fault");
-        QTest::addColumn<QString>("reason");
+        QTest::addColumn<QStringList>("chosen");
+        QTest::addColumn<QString>("fault"); // "-FILE" removes, "FROM>TO" renames; ";" apart
+        QTest::addColumn<QStringList>("named");
+        const QStringList engine = {"File6=engine"};
+        const QString none = "nothing was started.";
         // clang-format off
-        QTest::newRow("removed") << "removed" << "No such file or directory";
-        QTest::newRow("not executable") << "plain" << "Permission denied";
-        QTest::newRow("folder gone") << "folder" << "No such file or directory";
-        QTest::newRow("not a program") << "garbage" << "Exec format error";
+        QTest::newRow("not executable") << QStringList{"File6=doom.exe"} << "" << QStringList{"%1/engines/doom.exe", "Permission denied"};
+        QTest::newRow("not a program") << QStringList{"File6=garbage.exe"} << "" << QStringList{"%1/engines/garbage.exe", "Exec format error"};
+        QTest::newRow("engine removed") << engine << "-engines/engine" << QStringList{"\"%1/engines/engine\" is gone: " + none};
+        QTest::newRow("engine folder renamed") << engine << "engines>old" << QStringList{"\"%1/engines/engine\" is gone: " + none};
+        QTest::newRow("IWAD removed") << engine + QStringList{"File11=DOOM2.WAD"} << "-iwads/DOOM2.WAD" << QStringList{"\"%1/iwads/DOOM2.WAD\" is gone: " + none};
+        QTest::newRow("PWAD 1 folder renamed") << engine + QStringList{"File8=x.wad"} << "pwads1>old" << QStringList{"\"%1/pwads1/x.wad\" is gone: " + none};
+        QTest::newRow("GL PWAD removed") << engine + QStringList{"File10=gl.wad"} << "-GL_WADs/gl.wad" << QStringList{"\"%1/GL_WADs/gl.wad\" is gone: " + none};
+        QTest::newRow("demo removed") << engine + QStringList{"File7:=demo.lmp"} << "-engines/demo.lmp" << QStringList{"\"%1/engines/demo.lmp\" is gone: " + none};
+        QTest::newRow("IWAD and PWAD 2 gone") << engine + QStringList{"File11=DOOM2.WAD", "File8=x.wad", "File9=y.wad"} << "-iwads/DOOM2.WAD;pwads2>old" << QStringList{"\"%1/iwads/DOOM2.WAD\" and \"%1/pwads2/y.wad\" are gone: " + none};
         // clang-format on
     }
 
-    void enginesThatCannotStart()
+    void startsThatCannotBe()
     {
+        QFETCH(QStringList, chosen);
         QFETCH(QString, fault);
-        QFETCH(QString, reason);
-        FaultBench bench;
-        const QString engine = bench.engines + "/doom.exe";
-        fault == "garbage" ? writeProgram(engine, "\177ELF") : bench.work.write("engines/doom.exe");
-        Form1 &window = bench.open();
-        act(window, {"File6=doom.exe"});
-        window.ui().Text1->setText("keep");
-        if (fault == "removed")
-            QFile::remove(engine);
-        if (fault == "folder")
-            QDir(bench.engines).removeRecursively();
-        const auto before = bench.files();
-
-        // "play 'n' exit" does not close the window over an engine that did not start.
+        QFETCH(QStringList, named);
         for (const char *button : {"Command12", "Command11"}) {
-            bench.dialogs.messages.clear();
+            FaultBench bench;
+            writeProgram(bench.engines + "/garbage.exe", "\177ELF");
+            for (const char *file : {"engines/doom.exe", "engines/demo.lmp", "iwads/DOOM2.WAD",
+                                     "pwads1/x.wad", "pwads2/y.wad", "GL_WADs/gl.wad"})
+                bench.work.write(file);
+            Form1 &window = bench.open();
+            act(window, QStringList{"Text1=keep"} + chosen);
+            for (const QString &step : fault.split(';', Qt::SkipEmptyParts)) {
+                QVERIFY(step.startsWith('-')
+                            ? QFile::remove(bench.work.file(step.mid(1)))
+                            : QDir(bench.work.path())
+                                  .rename(step.section('>', 0, 0), step.section('>', 1)));
+            }
+            const auto before = bench.files();
+
             act(window, {button});
-            verifyOneMessage(bench.dialogs.messages, {engine, reason});
+            verifyOneMessage(bench.dialogs.messages,
+                             QStringList(named).replaceInStrings("%1", bench.work.path()));
             QCOMPARE(window.ui().Text1->text(), QString("keep"));
             verifyAnswers(window);
+            QVERIFY(!QFileInfo::exists(bench.work.file("engine.log")));
+            QCOMPARE(bench.files(), before);
+            for (const FolderList *list : window.findChildren<FolderList *>()) {
+                for (const QString &name : list->names())
+                    QVERIFY2(QFileInfo::exists(list->path() + "/" + name), qPrintable(name));
+            }
         }
-        QCOMPARE(bench.files(), before);
     }
 
     void enginesThatEnd_data()
