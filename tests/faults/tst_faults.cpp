@@ -8,6 +8,7 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -21,6 +22,7 @@
 #include <atomic>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <thread>
@@ -452,8 +454,10 @@ private slots:
         QTest::newRow("a full demo buffer, a long demo name") << QByteArray("echo \"Demo $(head -c 170 /dev/zero | tr '\\0' d).lmp recorded\" >&2; exit 255") << QStringList();
         QTest::newRow("a finished time demo") << QByteArray("echo 'timed 249 gametics in 49 realtics (177.857147 fps)' >&2; exit 255") << QStringList();
         QTest::newRow("a normal end") << QByteArray("echo 'warning: no music' >&2; sleep 1") << QStringList();
-        // No pipe fills up: the output goes to files.
+        // The launcher reads on, so a full pipe never stalls the engine.
         QTest::newRow("much output") << QByteArray("head -c 20000000 /dev/zero") << QStringList();
+        // The message comes all the same, a moment after the engine's end.
+        QTest::newRow("something it started holds its output") << QByteArray("sleep 8 & echo 'I_Error: held' >&2; exit 1") << QStringList{"status 1", "I_Error: held"};
         // clang-format on
     }
 
@@ -467,9 +471,12 @@ private slots:
         const QString victim = bench.work.write("victim", "mine");
         QVERIFY(QFile::link(victim, bench.work.file("engine-errors.log")));
         Form1 &window = bench.open();
+        QElapsedTimer clock;
+        clock.start();
         act(window, {"File6=crash", "Command12"});
         verifyAnswers(window); // while the engine runs
         QVERIFY(waitForChildren(20000));
+        QVERIFY2(clock.elapsed() < 6000, qPrintable(QString::number(clock.elapsed())));
         QCOMPARE(readAll(victim), QByteArray("mine"));
         if (named.isEmpty())
             QCOMPARE(bench.dialogs.messages, QStringList());
@@ -477,13 +484,15 @@ private slots:
             verifyOneMessage(bench.dialogs.messages, named);
     }
 
-    // Closing the launcher neither ends nor signals an engine; it runs in a session of its own.
+    // Closing the launcher neither ends nor signals an engine; it runs in a session of its own,
+    // and writes on when nobody reads what it writes.
     void engineOutlivesTheLauncher()
     {
         FaultBench bench;
         writeProgram(bench.engines + "/long",
                      "#!/bin/sh\ntrap 'echo signalled > ../signalled' HUP INT TERM\n"
-                     "cut -d' ' -f6 /proc/$$/stat > ../session; sleep 1; echo on > ../alive\n");
+                     "cut -d' ' -f6 /proc/$$/stat > ../session; sleep 1\n"
+                     "echo on; echo on >&2; echo on > ../alive\n");
         Form1 &window = bench.open();
         act(window, {"File6=long", "Command11"});
         QVERIFY(!window.isVisible());
@@ -592,6 +601,60 @@ private slots:
                          {disk + "/iwads/DOOM2.WAD", "No space left on device"});
         QCOMPARE(snapshot(disk, {"filler"}), before);
         verifyAnswers(window);
+    }
+
+    // However much engines write, each log stays within a few MB and keeps the last lines, and
+    // an engine started before the last start writes into no removed log: the disk of the
+    // program folder does not fill up.
+    void engineLogsStaySmall()
+    {
+        LaunchBench bench;
+        const QString disk = bench.work.mkdir("disk");
+        const SmallFileSystem small(disk, "16m");
+        if (!small.mounted)
+            QSKIP("cannot mount a small file system here");
+        const auto leave = qScopeGuard([&] { QDir::setCurrent(bench.work.path()); });
+        QVERIFY(QDir::setCurrent(disk));
+        // 100 MB on each stream in lines of 2 MB.
+        writeProgram(bench.engines + "/flood",
+                     "#!/bin/sh\nline=$(head -c 2000000 /dev/zero | tr '\\0' x)\n"
+                     "for i in $(seq 50); do echo \"$line\"; echo \"$line\" >&2; sleep 0.05; done\n"
+                     "echo 'I_Error: last words' >&2; exit 3\n");
+        bench.work.write("disk/zel.cfg", settingsRecord({bench.engines, "", "", "", "", "n"}));
+        Form1 &window = bench.open();
+        act(window, {"File6=flood", "Command12"});
+        QTest::qWait(1000);
+        act(window, {"Command12"}); // the logs are this start's now
+        QTest::qWait(300);
+        QCOMPARE(childProcesses().size(), 2); // the first writes on
+        // Neither the engines nor the launcher hold a log that was removed.
+        for (const int process : QList<int>{::getpid()} + childProcesses()) {
+            const QString fds = QStringLiteral("/proc/%1/fd/").arg(process);
+            for (const QString &fd :
+                 QDir(fds).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
+                char target[4096];
+                const ssize_t size = ::readlink(QFile::encodeName(fds + fd), target, sizeof target);
+                const QByteArray name(target, size > 0 ? int(size) : 0);
+                QVERIFY2(!(name.contains("/engine-") && name.endsWith("(deleted)")), name);
+            }
+        }
+        QVERIFY(waitForChildren(60000));
+
+        QCOMPARE(bench.dialogs.messages.size(), 2);
+        for (const QString &message : bench.dialogs.messages)
+            QVERIFY2(message.contains("status 3") && message.endsWith("I_Error: last words") &&
+                         message.size() < 2000,
+                     qPrintable(message.left(2000)));
+        for (const char *log : {"/engine-output.log", "/engine-errors.log"})
+            QVERIFY(QFileInfo(disk + log).size() <= 3 * 1024 * 1024);
+        QVERIFY(readAll(disk + "/engine-errors.log").endsWith("xx\nI_Error: last words\n"));
+        struct statvfs fs;
+        QCOMPARE(::statvfs(QFile::encodeName(disk).constData(), &fs), 0);
+        const qint64 used = qint64(fs.f_blocks - fs.f_bfree) * qint64(fs.f_frsize);
+        QVERIFY2(used < 7 * 1024 * 1024, qPrintable(QString::number(used)));
+        act(window, {"Text6=stored", "Command1"});
+        QCOMPARE(bench.dialogs.messages.size(), 2);
+        QVERIFY(readAll(disk + "/zel.cfg").contains("stored"));
     }
 
     // A relative folder is one in the program folder, and stays so whatever "play" does.

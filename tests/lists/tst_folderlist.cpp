@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QScrollBar>
 #include <QSemaphore>
 #include <QTemporaryDir>
@@ -175,6 +176,8 @@ private slots:
             touch(dir.filePath(file));
         QVERIFY(QFile::link("p2", dir.filePath("link")));
         QVERIFY(QFile::link("other", dir.filePath("to-other")));
+        if (shown == "link" && !QFileInfo(dir.filePath("link")).isDir())
+            QSKIP("links here are shortcut files, which name no folder");
         QWidget window;
         FolderWatch watch(false, &window);
         FolderList list(ListingRule("*.wad"), &window);

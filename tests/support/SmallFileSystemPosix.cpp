@@ -4,9 +4,10 @@
 
 #include <sys/mount.h>
 
-SmallFileSystem::SmallFileSystem(const QString &folder)
+SmallFileSystem::SmallFileSystem(const QString &folder, const char *size)
     : path(QFile::encodeName(folder)),
-      mounted(::mount("tmpfs", path.constData(), "tmpfs", 0, "size=256k") == 0)
+      mounted(::mount("tmpfs", path.constData(), "tmpfs", 0,
+                      (QByteArray("size=") + size).constData()) == 0)
 {
 }
 

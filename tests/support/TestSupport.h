@@ -54,11 +54,11 @@ private:
     QString m_previous;
 };
 
-// A small file system of its own (256 KiB) mounted at `folder` while it lives; mounting
-// needs root (and Linux), so a test checks `mounted` and skips without it.
+// A small file system of its own (`size` as mount(8) takes it) mounted at `folder` while it
+// lives; mounting needs root (and Linux), so a test checks `mounted` and skips without it.
 struct SmallFileSystem
 {
-    explicit SmallFileSystem(const QString &folder);
+    explicit SmallFileSystem(const QString &folder, const char *size = "256k");
     ~SmallFileSystem();
     SmallFileSystem(const SmallFileSystem &) = delete;
     SmallFileSystem &operator=(const SmallFileSystem &) = delete;
@@ -131,8 +131,8 @@ QString writeStandInNodeBuilder(const QString &path);
 QByteArray builtFrom(const QByteArray &input);
 // The ids of the processes this test started that have not been reaped.
 QList<int> childProcesses();
-// Waits until every process this test started has ended and been reaped, that is until
-// the launcher heard of each end; false after `timeout` ms.
+// Waits until every process this test started has ended and been reaped, and the launcher
+// has told of each end; false after `timeout` ms.
 bool waitForChildren(int timeout);
 // The lines of the log, once it appeared (empty after 10 s without it).
 QStringList waitForLog(const QString &log);
