@@ -5,6 +5,7 @@
 #include "core/nodes/ShellAndWait.h"
 #include "lists/FolderList.h"
 #include "lists/FolderWatch.h"
+#include "platform/WatchedProcess.h"
 #include "platform/gui/Dialogs.h"
 
 #include <QApplication>
@@ -13,6 +14,7 @@
 #include <QFile>
 #include <QListView>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QStringListModel>
 #include <QTemporaryDir>
@@ -319,6 +321,49 @@ int main(int argc, char *argv[])
         std::sort(times.begin(), times.end());
         std::printf("%-44s %10.1f ms   (reported, no goal)\n",
                     "an engine's failing end to its message", times[times.size() / 2]);
+    }
+    // 8. A stand-in engine that writes 100 MB: the disk its logs take, and its time beside the
+    // same writes into /dev/null.
+    {
+        const QByteArray script = "yes 'W_Init: a line of an engine that talks a lot, 64 bytes "
+                                  "long' | head -c 100000000\necho 'I_Error: bench' >&2\n";
+        const QString engines = root.filePath(QStringLiteral("engines"));
+        QFile engine(engines + QStringLiteral("/talker"));
+        engine.open(QIODevice::WriteOnly);
+        engine.write("#!/bin/sh\n" + script);
+        engine.close();
+        engine.setPermissions(engine.permissions() | QFile::ExeOwner);
+        QDir::setCurrent(program);
+        Form1 window;
+        showAndPaint(&window);
+        window.ui().File6->setFileName(QStringLiteral("talker"));
+        QElapsedTimer clock;
+        clock.start();
+        window.ui().Command12->click();
+        bool ended = false;
+        QObject::connect(window.findChild<platform::WatchedProcess *>(),
+                         &platform::WatchedProcess::ended, &window, [&] { ended = true; });
+        while (!ended)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        const double seconds = double(clock.nsecsElapsed()) / 1e9;
+        clock.restart();
+        QProcess bare;
+        bare.setStandardOutputFile(QProcess::nullDevice());
+        bare.setStandardErrorFile(QProcess::nullDevice());
+        bare.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QString::fromUtf8(script)});
+        bare.waitForFinished(-1);
+        const double bareSeconds = double(clock.nsecsElapsed()) / 1e9;
+        double used = 0;
+        for (const char *log : {"/engine-output.log", "/engine-errors.log"}) {
+            struct stat st
+            {
+            };
+            if (::stat(QFile::encodeName(program + QLatin1String(log)).constData(), &st) == 0)
+                used += double(st.st_blocks) * 512 / (1024 * 1024);
+        }
+        std::printf("%-44s %10.1f MB   goal < 5 MB             %s (%.2f s, to /dev/null %.2f s)\n",
+                    "disk used by the logs of 100 MB of output", used, used < 5 ? "met" : "MISSED",
+                    seconds, bareSeconds);
     }
     // 6. The window while a shown folder of 100,000 files keeps changing.
     {
