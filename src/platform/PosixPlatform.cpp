@@ -1,18 +1,24 @@
 #include "platform/Platform.h"
 #include "platform/Processes.h"
+#include "platform/Shutdown.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QSocketNotifier>
 
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <dirent.h>
-#include <initializer_list>
 #include <fcntl.h>
+#include <initializer_list>
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -239,6 +245,8 @@ bool ReplacingFile::open(QString *reason)
         *reason = reasonFor(errno);
         return false;
     }
+    // Held while it is written: a launcher that starts meanwhile leaves it alone.
+    ::flock(int(m_handle), LOCK_EX | LOCK_NB);
     struct stat st
     {
     };
@@ -316,6 +324,40 @@ QByteArray fileStamp(const QString &path)
                    st.st_ctim.tv_nsec});
 }
 
+bool moveOver(const QString &from, const QString &to, QString *reason)
+{
+    if (!spellable(from, reason) || !spellable(to, reason))
+        return false;
+    if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0) {
+        *reason = reasonFor(errno);
+        return false;
+    }
+    return true;
+}
+
+bool hideEntry(const QString &)
+{
+    return false; // its leading dot hides it
+}
+
+void showEntry(const QString &) {}
+
+bool removeLeftover(const QString &path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    const int fd = ::open(native.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st
+    {
+    };
+    // Its writer holds a lock on it for as long as it lives.
+    const bool gone = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+                      ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::unlink(native.constData()) == 0;
+    ::close(fd);
+    return gone;
+}
+
 bool createFolder(const QString &path, QString *reason)
 {
     if (::mkdir(QFile::encodeName(path).constData(), 0777) != 0) {
@@ -327,7 +369,7 @@ bool createFolder(const QString &path, QString *reason)
 }
 
 bool forEachFile(const QString &folder, const std::function<void(const FolderEntry &)> &visit,
-                 QString *reason)
+                 QString *reason, QStringList *leftovers)
 {
     if (!spellable(folder, reason))
         return false;
@@ -341,8 +383,12 @@ bool forEachFile(const QString &folder, const std::function<void(const FolderEnt
     // not give it cost a stat.
     const FolderScan scan{::dirfd(dir)};
     while (const dirent *entry = ::readdir(dir)) {
-        if (entry->d_name[0] == '.')
+        if (entry->d_name[0] == '.') {
+            if (leftovers && (entry->d_type == DT_REG || entry->d_type == DT_UNKNOWN) &&
+                isLeftoverName(entry->d_name))
+                *leftovers << QFile::decodeName(entry->d_name);
             continue;
+        }
         bool plain = entry->d_type == DT_REG;
         if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
             struct stat st
@@ -396,9 +442,26 @@ ProcessGroup::~ProcessGroup() = default;
 
 void ProcessGroup::startInOwnGroup(QProcess &process)
 {
-    process.setChildProcessModifier([] { ::setpgid(0, 0); });
+    const pid_t launcher = ::getpid();
+    process.setChildProcessModifier([launcher] {
+        ::setpgid(0, 0);
+#ifdef __linux__
+        // Should the launcher be killed, the builder goes too, rather than write on unwatched.
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (::getppid() != launcher)
+            ::_exit(127);
+#endif
+    });
     QObject::connect(&process, &QProcess::started, &process,
                      [this, &process] { m_handle = qintptr(process.processId()); });
+}
+
+bool ProcessGroup::isEmpty()
+{
+    // A member that changed its user cannot be signalled, but is there (EPERM).
+    if (m_handle > 0 && ::kill(-pid_t(m_handle), 0) == -1 && errno == ESRCH)
+        m_handle = 0;
+    return m_handle == 0;
 }
 
 void ProcessGroup::end()
@@ -415,3 +478,38 @@ QString abnormalEndOf(int code)
 }
 
 } // namespace platform
+
+namespace {
+// Written by the signal handler, read on the window's thread.
+int endPipe[2] = {-1, -1};
+
+void endSignalled(int signal)
+{
+    const int saved = errno;
+    // A copy in progress stops at its next block, before the window hears of this.
+    shutdown::request();
+    const auto byte = static_cast<unsigned char>(signal);
+    [[maybe_unused]] const ssize_t written = ::write(endPipe[1], &byte, 1);
+    errno = saved;
+}
+} // namespace
+
+void shutdown::onEndRequested(QObject *context, std::function<void(int status)> ended)
+{
+    if (endPipe[0] >= 0 || ::pipe2(endPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return;
+    auto *notifier = new QSocketNotifier(endPipe[0], QSocketNotifier::Read, context);
+    QObject::connect(notifier, &QSocketNotifier::activated, context, [ended = std::move(ended)] {
+        unsigned char signal = 0;
+        if (::read(endPipe[0], &signal, 1) == 1)
+            ended(128 + signal);
+    });
+    struct sigaction action
+    {
+    };
+    action.sa_handler = endSignalled;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int signal : {SIGTERM, SIGHUP, SIGINT})
+        ::sigaction(signal, &action, nullptr);
+}

@@ -8,7 +8,8 @@ class QProcess;
 namespace platform {
 
 // A program together with whatever it starts, so that ending it ends them all: a process
-// group on POSIX, a job object on Windows.
+// group on POSIX, a job object on Windows. Should the launcher die, the program dies with it
+// (a parent-death signal on Linux, the job's end on Windows).
 class ProcessGroup
 {
 public:
@@ -19,12 +20,15 @@ public:
 
     // Has `process`, not started yet, start as the first of this group.
     void startInOwnGroup(QProcess &process);
-    // Ends at once every process of the group. Not to be called once the first has been
-    // reaped: on POSIX its group's number may be another's by then.
+    // Whether every process of the group has ended, what the first one started included.
+    // Once it is, the group is let go of and end() does nothing.
+    bool isEmpty();
+    // Ends at once every process of the group still running. Not to be called once the group
+    // was seen empty: on POSIX its number may be another's by then.
     void end();
 
 private:
-    // The group's leader here, the job's HANDLE on Windows; 0 before the start.
+    // The group's number here, the job's HANDLE on Windows; 0 before the start and once empty.
     qintptr m_handle = 0;
 };
 
