@@ -1,5 +1,5 @@
 #include "app/Form1.h"
-#include "platform/Shutdown.h"
+#include "platform/Ending.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -99,9 +99,9 @@ int main(int argc, char *argv[])
     Form1 window;
     // Ended from outside, the launcher undoes what it was doing first: a node build's half-
     // written GL PWAD goes and the one before it comes back.
-    shutdown::onEndRequested(&window, [](int status) {
-        shutdown::request();
-        shutdown::unwindAll();
+    ending::onEndRequested(&window, [](int status) {
+        ending::request();
+        ending::unwindAll();
         QCoreApplication::exit(status);
     });
     window.show();

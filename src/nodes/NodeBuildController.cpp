@@ -8,8 +8,8 @@
 #include "core/nodes/ShellAndWait.h"
 #include "lists/FolderList.h"
 #include "lists/RefreshList.h"
+#include "platform/Ending.h"
 #include "platform/Platform.h"
-#include "platform/Shutdown.h"
 #include "platform/gui/Dialogs.h"
 
 #include <QFileInfo>
@@ -197,7 +197,7 @@ bool NodeBuildController::runNodeBuilder(const NodeBuilderCommand &command)
     }
     const QString fate = journal.rollBack();
     // Ended from outside, the launcher goes without a word.
-    if (shutdown::requested())
+    if (ending::requested())
         return false;
 
     QString message;

@@ -1,6 +1,6 @@
+#include "platform/Ending.h"
 #include "platform/Platform.h"
 #include "platform/Processes.h"
-#include "platform/Shutdown.h"
 
 #include <QDir>
 #include <QFile>
@@ -487,14 +487,14 @@ void endSignalled(int signal)
 {
     const int saved = errno;
     // A copy in progress stops at its next block, before the window hears of this.
-    shutdown::request();
+    ending::request();
     const auto byte = static_cast<unsigned char>(signal);
     [[maybe_unused]] const ssize_t written = ::write(endPipe[1], &byte, 1);
     errno = saved;
 }
 } // namespace
 
-void shutdown::onEndRequested(QObject *context, std::function<void(int status)> ended)
+void ending::onEndRequested(QObject *context, std::function<void(int status)> ended)
 {
     if (endPipe[0] >= 0 || ::pipe2(endPipe, O_CLOEXEC | O_NONBLOCK) != 0)
         return;

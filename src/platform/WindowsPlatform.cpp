@@ -1,6 +1,6 @@
+#include "platform/Ending.h"
 #include "platform/Platform.h"
 #include "platform/Processes.h"
-#include "platform/Shutdown.h"
 #include "platform/WindowsSystem.h"
 
 #include <QAbstractNativeEventFilter>
@@ -599,8 +599,8 @@ public:
     bool nativeEventFilter(const QByteArray &, void *message, qintptr *) override
     {
         const MSG *msg = static_cast<const MSG *>(message);
-        if (msg->message == WM_ENDSESSION && msg->wParam && !shutdown::requested()) {
-            shutdown::request();
+        if (msg->message == WM_ENDSESSION && msg->wParam && !ending::requested()) {
+            ending::request();
             m_ended(0);
         }
         return false;
@@ -611,7 +611,7 @@ private:
 };
 } // namespace
 
-void shutdown::onEndRequested(QObject *context, std::function<void(int status)> ended)
+void ending::onEndRequested(QObject *context, std::function<void(int status)> ended)
 {
     auto *filter = new SessionEnd(std::move(ended));
     QCoreApplication::instance()->installNativeEventFilter(filter);

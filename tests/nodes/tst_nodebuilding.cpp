@@ -8,11 +8,15 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
+
+#include <unistd.h>
 
 namespace {
 
@@ -370,6 +374,8 @@ private slots:
         QTest::newRow("the IWAD Safe folder itself") << "safe" << "" << "lies in the IWAD Safe folder";
         QTest::newRow("a link to the IWAD Safe folder") << "safe-link" << "" << "lies in the IWAD Safe folder";
         QTest::newRow("another spelling of it") << "iwads/../safe/" << "" << "lies in the IWAD Safe folder";
+        QTest::newRow("it mounted a second time") << "bound" << "" << "lies in the IWAD Safe folder";
+        QTest::newRow("a second name of an original") << "hard link" << "" << "is the same file as";
         QTest::newRow("no WAD after status 0") << "iwads" << "WRITES=junk" << "was changed and may be incomplete";
         // clang-format on
     }
@@ -383,6 +389,19 @@ private slots:
         const QString safe = bench.work.write("safe/DOOM2.WAD", "original");
         QVERIFY(QFile::link(bench.work.file("safe"), bench.work.file("safe-link")));
         bench.work.write("iwads/DOOM2.WAD", "copy");
+        if (iwads == "hard link") {
+            QVERIFY(QFile::remove(bench.work.file("iwads/DOOM2.WAD")));
+            QVERIFY(::link(QFile::encodeName(safe),
+                           QFile::encodeName(bench.work.file("iwads/DOOM2.WAD"))) == 0);
+            iwads = "iwads";
+        }
+        const QString bound = bench.work.mkdir("bound");
+        if (iwads == "bound" && QProcess::execute("mount", {"--bind", bench.safe, bound}) != 0)
+            QSKIP("cannot mount here (the test needs root)");
+        const auto unmount = qScopeGuard([&] {
+            if (iwads == "bound")
+                QProcess::execute("umount", {bound});
+        });
         bench.work.write("zel.cfg",
                          settingsRecord({"", bench.work.file(iwads), "", "", bench.safe, ""}));
         Form1 &window = bench.open();

@@ -11,7 +11,7 @@
 #include "core/files/BuildJournal.h"
 #include "core/files/FileOperations.h"
 #include "core/nodes/ShellAndWait.h"
-#include "platform/Shutdown.h"
+#include "platform/Ending.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -33,7 +33,7 @@ void die(const QString &how)
     if (how == QLatin1String("exit"))
         std::exit(1);
 #ifdef _WIN32
-    ::TerminateProcess(::GetCurrentProcess(), 9);
+    ::TerminateProcess(::GetCurrentProcess(), 0xC000013A); // as a crash ends it
 #else
     const int signal = how == QLatin1String("term")  ? SIGTERM
                        : how == QLatin1String("hup") ? SIGHUP
@@ -53,10 +53,10 @@ int main(int argc, char *argv[])
     const QString how = args.value(build ? 4 : 3);
     const int ms = args.value(build ? 5 : 4).toInt();
     // As the launcher's own start does.
-    shutdown::onEndRequested(&app, [](int status) {
+    ending::onEndRequested(&app, [](int status) {
         endedWith = status;
-        shutdown::request();
-        shutdown::unwindAll();
+        ending::request();
+        ending::unwindAll();
         QCoreApplication::exit(status);
     });
 

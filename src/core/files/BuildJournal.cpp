@@ -245,7 +245,7 @@ bool BuildJournal::begin(const QString &input, const QString &output, QString *r
     m_lock = std::move(lock);
     m_note = std::move(note);
     // Ended from outside, the launcher undoes the build before it goes.
-    m_undo = std::make_unique<shutdown::Undo>([this] { rollBack(); });
+    m_undo = std::make_unique<ending::Undo>([this] { rollBack(); });
     return true;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Shutdown.h"
+#include "platform/Ending.h"
 
 #include <QString>
 #include <QStringList>
@@ -54,5 +54,5 @@ private:
     QString m_glWads;
     std::unique_ptr<QLockFile> m_lock;
     std::unique_ptr<Note> m_note; // while begun
-    std::unique_ptr<shutdown::Undo> m_undo;
+    std::unique_ptr<ending::Undo> m_undo;
 };

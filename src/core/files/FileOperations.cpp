@@ -1,7 +1,7 @@
 #include "core/files/FileOperations.h"
 
+#include "platform/Ending.h"
 #include "platform/Platform.h"
-#include "platform/Shutdown.h"
 
 #include <QDir>
 #include <QFile>
@@ -28,7 +28,7 @@ bool CopyFileReplacing(const QString &from, const QString &to, QString *reason)
     QByteArray block;
     while (!(block = source.read(1 << 20)).isEmpty()) {
         // An IWAD takes seconds: the half-written copy goes with the launcher, not after it.
-        if (shutdown::requested()) {
+        if (ending::requested()) {
             *reason = QStringLiteral("the launcher is being ended");
             return false;
         }

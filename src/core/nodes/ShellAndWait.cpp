@@ -1,7 +1,7 @@
 #include "core/nodes/ShellAndWait.h"
 
+#include "platform/Ending.h"
 #include "platform/Processes.h"
-#include "platform/Shutdown.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -98,7 +98,7 @@ ProcessOutcome ShellAndWait(const QString &program, const QStringList &arguments
         group.end();
     };
     // Whatever ends the launcher from outside ends the program first, and waits for it.
-    shutdown::Undo ending([&] {
+    ending::Undo ending([&] {
         end();
         // Reaped, the first of the group leaves it; what it started goes to the system.
         process.waitForFinished(5000);

@@ -1,6 +1,6 @@
 #include "platform/gui/Dialogs.h"
 
-#include "platform/Shutdown.h"
+#include "platform/Ending.h"
 
 #include <QAbstractButton>
 #include <QFileDialog>
@@ -87,7 +87,7 @@ void setDialogs(Dialogs *replacement)
 void showMessage(QWidget *parent, const QString &text)
 {
     // Ended from outside, the launcher goes without holding the player up.
-    if (shutdown::requested())
+    if (ending::requested())
         return;
     // A path from a settings file can be a megabyte long: laid out whole, the box would
     // stall the window and be wider than any screen. Its two ends say what it is.

@@ -34,9 +34,9 @@ private slots:
     void heldFilesAreBusyByAnySpelling()
     {
         QTemporaryDir dir;
-        QVERIFY(QDir(dir.path()).mkpath("pwads/sub"));
-        QVERIFY(QFile::link(dir.filePath("pwads"), dir.filePath("linked")));
-        const QString input = dir.filePath("pwads/map.wad");
+        QVERIFY(QDir(dir.path()).mkpath("patch wads/sub"));
+        QVERIFY(QFile::link(dir.filePath("patch wads"), dir.filePath("linked")));
+        const QString input = dir.filePath("patch wads/map.wad");
         const QString output = dir.filePath("GL_WADs/map.wad");
         QVERIFY(QFile(input).open(QIODevice::WriteOnly));
 
@@ -44,11 +44,14 @@ private slots:
         QVERIFY(!busy.isBusy(input));
         QVERIFY(busy.refusal(input).isEmpty());
         busy.hold({input, output});
-        QStringList spellings = {input, dir.filePath("pwads/sub/../map.wad"),
-                                 dir.filePath("pwads//map.wad"), output};
-        // Where names ignore case, in other letters too.
-        if (QFileInfo::exists(dir.filePath("PWADS/MAP.WAD")))
-            spellings << dir.filePath("PWADS/MAP.WAD");
+        QStringList spellings = {input, dir.filePath("patch wads/sub/../map.wad"),
+                                 dir.filePath("patch wads//map.wad"), output,
+                                 QDir::toNativeSeparators(input)};
+        // Where names ignore case, in other letters too, and where they have a short form,
+        // in that (the program folder and the folders picked are kept short there).
+        if (QFileInfo::exists(dir.filePath("PATCH WADS/MAP.WAD")))
+            spellings << dir.filePath("PATCH WADS/MAP.WAD");
+        spellings << platform::shortPathOf(input);
         // Where a link to a folder is a folder (not a shortcut file).
         if (QFileInfo(dir.filePath("linked")).isDir())
             spellings << dir.filePath("linked/map.wad");
@@ -57,13 +60,14 @@ private slots:
             QVERIFY(busy.refusal(spelling).contains("\"" + spelling + "\" is being built"));
         }
         // Another file of the folder, and the folder itself.
-        for (const QString &other : {dir.filePath("pwads/other.wad"), dir.filePath("pwads")})
+        for (const QString &other :
+             {dir.filePath("patch wads/other.wad"), dir.filePath("patch wads")})
             QVERIFY2(!busy.isBusy(other), qPrintable(other));
 
-        busy.hold({dir.filePath("pwads/other.wad")}); // the next build holds its own files only
+        busy.hold({dir.filePath("patch wads/other.wad")}); // the next build holds its own only
         QVERIFY(!busy.isBusy(input));
         busy.release();
-        QVERIFY(!busy.isBusy(dir.filePath("pwads/other.wad")));
+        QVERIFY(!busy.isBusy(dir.filePath("patch wads/other.wad")));
     }
 
     void aLauncherEndedMidWorkLeavesNothingHalfDone_data()

@@ -7,7 +7,7 @@ class QObject;
 // The launcher can be ended from outside at any moment: by a signal, by its display going away,
 // by the end of the session. Work that would leave files half done meanwhile registers here how
 // to undo itself, and whatever ends the launcher unwinds it first.
-namespace shutdown {
+namespace ending {
 
 // Whether the launcher is being ended: long work stops at its next step and says nothing more.
 // Safe to call and to set from a signal handler.
@@ -40,4 +40,4 @@ void unwindAll();
 // `ended` gets the exit status to end with. Set up once, before the window is shown.
 void onEndRequested(QObject *context, std::function<void(int status)> ended);
 
-} // namespace shutdown
+} // namespace ending

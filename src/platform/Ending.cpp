@@ -1,11 +1,11 @@
-#include "platform/Shutdown.h"
+#include "platform/Ending.h"
 
 #include <atomic>
 #include <cstdlib>
 #include <utility>
 #include <vector>
 
-namespace shutdown {
+namespace ending {
 
 namespace {
 
@@ -78,4 +78,4 @@ void unwindAll()
     }
 }
 
-} // namespace shutdown
+} // namespace ending
