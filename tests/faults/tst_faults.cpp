@@ -156,7 +156,7 @@ private slots:
 
         Form1 &window = bench.open();
         verifyOneMessage(bench.dialogs.messages,
-                         {"ended during the node build of \"" + input + "\"", "is back",
+                         {"was ended during its node build of \"" + input + "\"", "is back",
                           "half written; removed: \"" + bench.iwads + "/.zel-"});
         QCOMPARE(readAll(glWad), QByteArray("older"));
         QCOMPARE(readAll(iwad), QByteArray("IWAD"));

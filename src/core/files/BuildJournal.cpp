@@ -25,8 +25,9 @@ namespace {
 // Names that mark the launcher's own files: hidden, and matched by no list's pattern.
 const QString NoteName = QStringLiteral(".zel-build");
 const QString LockName = QStringLiteral(".zel-build.lock");
-// A delete or a check of another launcher holds the lock for moments only.
-constexpr int LockWaitMs = 2000;
+// Another launcher's look at a running build holds the lock for a moment; a build holds it for
+// long, and the player is told at once.
+constexpr int LockWaitMs = 250;
 
 QString inFolder(const QString &folder, const QString &name)
 {
@@ -158,7 +159,7 @@ QStringList repairHeld(const QString &glWads)
     QStringList words;
     if (readNote(path, &note)) {
         const QString what = undo(note);
-        words << QStringLiteral("The launcher ended during the node build of \"%1\".")
+        words << QStringLiteral("A launcher was ended during its node build of \"%1\".")
                          .arg(note.input) +
                      (what.isEmpty() ? QString() : QLatin1Char(' ') + what);
     }

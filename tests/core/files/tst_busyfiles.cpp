@@ -143,7 +143,7 @@ private slots:
                     QVERIFY(platform::removeLeftover(folder + "/" + name));
             }
             if (work == "build")
-                QVERIFY2(repaired.first().contains("ended during the node build of \"" + input) &&
+                QVERIFY2(repaired.first().contains("was ended during its node build of \"" + input) &&
                              repaired.first().contains("is back"),
                          qPrintable(repaired.first()));
         }
