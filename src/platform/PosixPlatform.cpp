@@ -21,6 +21,7 @@
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace platform {
@@ -438,7 +439,33 @@ QString nodeBuilderProgramName()
     return QStringLiteral("zennode");
 }
 
-ProcessGroup::~ProcessGroup() = default;
+namespace {
+
+// Forked from a launcher with threads: until it ends, the guard makes only calls that are safe
+// there (no allocation, no lock).
+[[noreturn]] void guard(pid_t group, int pipe)
+{
+    ::setsid(); // a terminal's hang-up is not the guard's
+    for (int fd = 3; fd < 65536; ++fd) {
+        if (fd != pipe)
+            ::close(fd);
+    }
+    char done = 0;
+    ssize_t got;
+    while ((got = ::read(pipe, &done, 1)) < 0 && errno == EINTR) {
+    }
+    // The pipe ended without a word: the launcher is gone, and so goes its build.
+    if (got == 0)
+        ::kill(-group, SIGKILL);
+    ::_exit(0);
+}
+
+} // namespace
+
+ProcessGroup::~ProcessGroup()
+{
+    releaseGuard();
+}
 
 void ProcessGroup::startInOwnGroup(QProcess &process)
 {
@@ -446,21 +473,50 @@ void ProcessGroup::startInOwnGroup(QProcess &process)
     process.setChildProcessModifier([launcher] {
         ::setpgid(0, 0);
 #ifdef __linux__
-        // Should the launcher be killed, the builder goes too, rather than write on unwatched.
+        // Should the launcher be killed, the builder goes at once.
         ::prctl(PR_SET_PDEATHSIG, SIGKILL);
         if (::getppid() != launcher)
             ::_exit(127);
 #endif
     });
-    QObject::connect(&process, &QProcess::started, &process,
-                     [this, &process] { m_handle = qintptr(process.processId()); });
+    QObject::connect(&process, &QProcess::started, &process, [this, &process] {
+        const pid_t group = pid_t(process.processId());
+        m_handle = qintptr(group);
+        // And so does what the builder started, which no parent-death signal reaches.
+        int fds[2];
+        if (::pipe2(fds, O_CLOEXEC) != 0)
+            return;
+        const pid_t pid = ::fork();
+        if (pid == 0)
+            guard(group, fds[0]);
+        ::close(fds[0]);
+        if (pid < 0) {
+            ::close(fds[1]);
+            return;
+        }
+        m_guard = qintptr(pid);
+        m_guardPipe = fds[1];
+    });
+}
+
+void ProcessGroup::releaseGuard()
+{
+    if (m_guardPipe < 0)
+        return;
+    [[maybe_unused]] const ssize_t written = ::write(m_guardPipe, "d", 1);
+    ::close(m_guardPipe);
+    m_guardPipe = -1;
+    ::waitpid(pid_t(m_guard), nullptr, 0);
+    m_guard = 0;
 }
 
 bool ProcessGroup::isEmpty()
 {
     // A member that changed its user cannot be signalled, but is there (EPERM).
-    if (m_handle > 0 && ::kill(-pid_t(m_handle), 0) == -1 && errno == ESRCH)
+    if (m_handle > 0 && ::kill(-pid_t(m_handle), 0) == -1 && errno == ESRCH) {
         m_handle = 0;
+        releaseGuard();
+    }
     return m_handle == 0;
 }
 

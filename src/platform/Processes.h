@@ -8,8 +8,9 @@ class QProcess;
 namespace platform {
 
 // A program together with whatever it starts, so that ending it ends them all: a process
-// group on POSIX, a job object on Windows. Should the launcher die, the program dies with it
-// (a parent-death signal on Linux, the job's end on Windows).
+// group on POSIX, a job object on Windows. Should the launcher die, they all die with it: on
+// POSIX a small guard process ends the group once the launcher is gone (and the program gets
+// a parent-death signal on Linux); on Windows the job ends with its last handle.
 class ProcessGroup
 {
 public:
@@ -28,8 +29,13 @@ public:
     void end();
 
 private:
+    void releaseGuard();
+
     // The group's number here, the job's HANDLE on Windows; 0 before the start and once empty.
     qintptr m_handle = 0;
+    // POSIX: the guard's process and the pipe whose end tells it that the launcher is gone.
+    qintptr m_guard = 0;
+    int m_guardPipe = -1;
 };
 
 // The system's reason why `process` could not be started, as the player should read it.

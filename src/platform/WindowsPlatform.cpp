@@ -509,6 +509,9 @@ ProcessGroup::~ProcessGroup()
         ::CloseHandle(HANDLE(m_handle));
 }
 
+// The job itself ends the build with the launcher's last handle.
+void ProcessGroup::releaseGuard() {}
+
 void ProcessGroup::startInOwnGroup(QProcess &process)
 {
     // It starts held, so that nothing it starts is outside the job before it is in it.

@@ -109,8 +109,9 @@ private slots:
         }
         QStringList arguments{work};
         if (work == "build") {
-            // The builder has begun its output when the launcher is ended.
-            arguments << glWads << input << output << how << "400" << ZEL_STANDIN
+            // The builder has ended, but what it started has begun the output when the
+            // launcher is ended.
+            arguments << glWads << input << output << how << "400" << ZEL_STANDIN << "leave"
                       << "touch:" + output << "sleep:1000"
                       << "touch:" + marker;
         } else {
@@ -143,9 +144,10 @@ private slots:
                     QVERIFY(platform::removeLeftover(folder + "/" + name));
             }
             if (work == "build")
-                QVERIFY2(repaired.first().contains("was ended during its node build of \"" + input) &&
-                             repaired.first().contains("is back"),
-                         qPrintable(repaired.first()));
+                QVERIFY2(
+                    repaired.first().contains("was ended during its node build of \"" + input) &&
+                        repaired.first().contains("is back"),
+                    qPrintable(repaired.first()));
         }
         QCOMPARE(contentOf(output), QByteArray("older"));
         QCOMPARE(ownEntries(dir.filePath("GL_WADs")), QStringList());
