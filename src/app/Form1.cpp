@@ -2,6 +2,7 @@
 
 #include "app/FormDesign.h"
 #include "controls/Controls.h"
+#include "core/files/BuildJournal.h"
 #include "core/files/FileOperations.h"
 #include "core/settings/SettingsFile.h"
 #include "files/FileOpsController.h"
@@ -131,8 +132,18 @@ QString Form1::startUp()
         m_startupProblems << m_noProgramFolder;
 
     QString notes = DefaultNotes;
-    if (m_paths.isKnown())
+    if (m_paths.isKnown()) {
         m_settingsFile = std::make_unique<SettingsFile>(m_paths.settingsFile());
+        m_busy.followBuildsIn(m_paths.glWads());
+        // A launcher that died during a build, or while it wrote a file, left it half done.
+        m_startupProblems << BuildJournal::repair(m_paths.glWads());
+        QStringList leftovers;
+        for (const QString &name : QDir(m_paths.programFolder())
+                                       .entryList({QStringLiteral(".zel-*.new")},
+                                                  QDir::Files | QDir::Hidden | QDir::System))
+            leftovers << m_paths.programFolder() + platform::separator() + name;
+        removeLeftovers(leftovers);
+    }
     // Only this exact name counts, even where the file system ignores letter case. Pipes,
     // devices and links count too, to say why they are not read.
     if (m_settingsFile && QDir::current()
@@ -157,6 +168,19 @@ QString Form1::startUp()
             m_startupProblems << read.error;
     }
     return notes;
+}
+
+void Form1::removeLeftovers(const QStringList &paths)
+{
+    QStringList removed;
+    for (const QString &path : paths) {
+        if (platform::removeLeftover(path))
+            removed << QLatin1Char('"') + path + QLatin1Char('"');
+    }
+    if (!removed.isEmpty())
+        m_startupProblems << QStringLiteral("A launcher that was ended while it wrote a file left "
+                                            "it half written; removed: %1.")
+                                 .arg(removed.join(QStringLiteral(", ")));
 }
 
 void Form1::takeFolders(const ParsedSettings &read)
@@ -231,6 +255,10 @@ void Form1::showStartUpSettings(const QString &notes, FolderReads &reads)
         // These join the other start-up problems in one message.
         if (!results[r].ok)
             m_startupProblems << CannotShowFolder(folder, results[r].reason);
+        QStringList leftovers;
+        for (const QString &name : results[r].leftovers)
+            leftovers << folder + platform::separator() + name;
+        removeLeftovers(leftovers);
     }
     showLabelsAndNotes(notes);
 }

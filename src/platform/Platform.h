@@ -2,6 +2,7 @@
 
 #include <QByteArrayView>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -81,6 +82,20 @@ private:
     qintptr m_handle = -1;
 };
 
+// Moves the entry `from` (a link itself, not what it points to) to `to`, in one step, in place of
+// whatever is there.
+bool moveOver(const QString &from, const QString &to, QString *reason);
+
+// Hides an entry that the launcher keeps for itself where a leading dot hides nothing (the
+// hidden attribute on Windows); true when it was shown before and is hidden now.
+bool hideEntry(const QString &path);
+// Shows an entry hideEntry() hid.
+void showEntry(const QString &path);
+
+// Removes a file that a ReplacingFile of a launcher that is gone left half written; one still
+// being written is left alone. False when nothing was removed.
+bool removeLeftover(const QString &path);
+
 // Creates one folder.
 bool createFolder(const QString &path, QString *reason);
 
@@ -113,10 +128,14 @@ private:
 };
 
 // Calls `visit` for each visible plain file in `folder`, in no particular order, in one
-// pass; links count as what they point to. False with the system's reason when the folder
-// cannot be read.
+// pass; links count as what they point to. `leftovers`, when given, gets the names of the
+// half-written files that ReplacingFile leaves when its launcher dies. False with the system's
+// reason when the folder cannot be read.
 bool forEachFile(const QString &folder, const std::function<void(const FolderEntry &)> &visit,
-                 QString *reason);
+                 QString *reason, QStringList *leftovers = nullptr);
+
+// Whether `name` is that of a ReplacingFile's new file: ".zel-" and ".new" around it.
+bool isLeftoverName(QByteArrayView name);
 
 // A name as forEachFile() gives it, as text; the null text when the system's encoding
 // cannot spell it, as the launcher could not open that file and might act on another.

@@ -1,3 +1,4 @@
+#include "platform/Ending.h"
 #include "platform/Platform.h"
 #include "platform/Processes.h"
 
@@ -5,16 +6,22 @@
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QSocketNotifier>
 
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <dirent.h>
-#include <initializer_list>
 #include <fcntl.h>
+#include <initializer_list>
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace platform {
@@ -239,6 +246,8 @@ bool ReplacingFile::open(QString *reason)
         *reason = reasonFor(errno);
         return false;
     }
+    // Held while it is written: a launcher that starts meanwhile leaves it alone.
+    ::flock(int(m_handle), LOCK_EX | LOCK_NB);
     struct stat st
     {
     };
@@ -316,6 +325,40 @@ QByteArray fileStamp(const QString &path)
                    st.st_ctim.tv_nsec});
 }
 
+bool moveOver(const QString &from, const QString &to, QString *reason)
+{
+    if (!spellable(from, reason) || !spellable(to, reason))
+        return false;
+    if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0) {
+        *reason = reasonFor(errno);
+        return false;
+    }
+    return true;
+}
+
+bool hideEntry(const QString &)
+{
+    return false; // its leading dot hides it
+}
+
+void showEntry(const QString &) {}
+
+bool removeLeftover(const QString &path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    const int fd = ::open(native.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st
+    {
+    };
+    // Its writer holds a lock on it for as long as it lives.
+    const bool gone = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+                      ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::unlink(native.constData()) == 0;
+    ::close(fd);
+    return gone;
+}
+
 bool createFolder(const QString &path, QString *reason)
 {
     if (::mkdir(QFile::encodeName(path).constData(), 0777) != 0) {
@@ -327,7 +370,7 @@ bool createFolder(const QString &path, QString *reason)
 }
 
 bool forEachFile(const QString &folder, const std::function<void(const FolderEntry &)> &visit,
-                 QString *reason)
+                 QString *reason, QStringList *leftovers)
 {
     if (!spellable(folder, reason))
         return false;
@@ -341,8 +384,12 @@ bool forEachFile(const QString &folder, const std::function<void(const FolderEnt
     // not give it cost a stat.
     const FolderScan scan{::dirfd(dir)};
     while (const dirent *entry = ::readdir(dir)) {
-        if (entry->d_name[0] == '.')
+        if (entry->d_name[0] == '.') {
+            if (leftovers && (entry->d_type == DT_REG || entry->d_type == DT_UNKNOWN) &&
+                isLeftoverName(entry->d_name))
+                *leftovers << QFile::decodeName(entry->d_name);
             continue;
+        }
         bool plain = entry->d_type == DT_REG;
         if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
             struct stat st
@@ -392,13 +439,85 @@ QString nodeBuilderProgramName()
     return QStringLiteral("zennode");
 }
 
-ProcessGroup::~ProcessGroup() = default;
+namespace {
+
+// Forked from a launcher with threads: until it ends, the guard makes only calls that are safe
+// there (no allocation, no lock).
+[[noreturn]] void guard(pid_t group, int pipe)
+{
+    ::setsid(); // a terminal's hang-up is not the guard's
+    for (int fd = 3; fd < 65536; ++fd) {
+        if (fd != pipe)
+            ::close(fd);
+    }
+    char done = 0;
+    ssize_t got;
+    while ((got = ::read(pipe, &done, 1)) < 0 && errno == EINTR) {
+    }
+    // The pipe ended without a word: the launcher is gone, and so goes its build.
+    if (got == 0)
+        ::kill(-group, SIGKILL);
+    ::_exit(0);
+}
+
+} // namespace
+
+ProcessGroup::~ProcessGroup()
+{
+    releaseGuard();
+}
 
 void ProcessGroup::startInOwnGroup(QProcess &process)
 {
-    process.setChildProcessModifier([] { ::setpgid(0, 0); });
-    QObject::connect(&process, &QProcess::started, &process,
-                     [this, &process] { m_handle = qintptr(process.processId()); });
+    const pid_t launcher = ::getpid();
+    process.setChildProcessModifier([launcher] {
+        ::setpgid(0, 0);
+#ifdef __linux__
+        // Should the launcher be killed, the builder goes at once.
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (::getppid() != launcher)
+            ::_exit(127);
+#endif
+    });
+    QObject::connect(&process, &QProcess::started, &process, [this, &process] {
+        const pid_t group = pid_t(process.processId());
+        m_handle = qintptr(group);
+        // And so does what the builder started, which no parent-death signal reaches.
+        int fds[2];
+        if (::pipe2(fds, O_CLOEXEC) != 0)
+            return;
+        const pid_t pid = ::fork();
+        if (pid == 0)
+            guard(group, fds[0]);
+        ::close(fds[0]);
+        if (pid < 0) {
+            ::close(fds[1]);
+            return;
+        }
+        m_guard = qintptr(pid);
+        m_guardPipe = fds[1];
+    });
+}
+
+void ProcessGroup::releaseGuard()
+{
+    if (m_guardPipe < 0)
+        return;
+    [[maybe_unused]] const ssize_t written = ::write(m_guardPipe, "d", 1);
+    ::close(m_guardPipe);
+    m_guardPipe = -1;
+    ::waitpid(pid_t(m_guard), nullptr, 0);
+    m_guard = 0;
+}
+
+bool ProcessGroup::isEmpty()
+{
+    // A member that changed its user cannot be signalled, but is there (EPERM).
+    if (m_handle > 0 && ::kill(-pid_t(m_handle), 0) == -1 && errno == ESRCH) {
+        m_handle = 0;
+        releaseGuard();
+    }
+    return m_handle == 0;
 }
 
 void ProcessGroup::end()
@@ -415,3 +534,38 @@ QString abnormalEndOf(int code)
 }
 
 } // namespace platform
+
+namespace {
+// Written by the signal handler, read on the window's thread.
+int endPipe[2] = {-1, -1};
+
+void endSignalled(int signal)
+{
+    const int saved = errno;
+    // A copy in progress stops at its next block, before the window hears of this.
+    ending::request();
+    const auto byte = static_cast<unsigned char>(signal);
+    [[maybe_unused]] const ssize_t written = ::write(endPipe[1], &byte, 1);
+    errno = saved;
+}
+} // namespace
+
+void ending::onEndRequested(QObject *context, std::function<void(int status)> ended)
+{
+    if (endPipe[0] >= 0 || ::pipe2(endPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return;
+    auto *notifier = new QSocketNotifier(endPipe[0], QSocketNotifier::Read, context);
+    QObject::connect(notifier, &QSocketNotifier::activated, context, [ended = std::move(ended)] {
+        unsigned char signal = 0;
+        if (::read(endPipe[0], &signal, 1) == 1)
+            ended(128 + signal);
+    });
+    struct sigaction action
+    {
+    };
+    action.sa_handler = endSignalled;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int signal : {SIGTERM, SIGHUP, SIGINT})
+        ::sigaction(signal, &action, nullptr);
+}

@@ -1,7 +1,10 @@
+#include "platform/Ending.h"
 #include "platform/Platform.h"
 #include "platform/Processes.h"
 #include "platform/WindowsSystem.h"
 
+#include <QAbstractNativeEventFilter>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -367,6 +370,40 @@ QByteArray fileStamp(const QString &path)
                    qulonglong(times.ChangeTime.QuadPart)});
 }
 
+bool moveOver(const QString &from, const QString &to, QString *reason)
+{
+    if (!spellable(from, reason) || !spellable(to, reason))
+        return false;
+    if (!::MoveFileExW(native(from).c_str(), native(to).c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        *reason = reasonFor(::GetLastError());
+        return false;
+    }
+    return true;
+}
+
+bool hideEntry(const QString &path)
+{
+    const DWORD attributes = attributesOf(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_HIDDEN) &&
+           ::SetFileAttributesW(native(path).c_str(), attributes | FILE_ATTRIBUTE_HIDDEN);
+}
+
+void showEntry(const QString &path)
+{
+    const DWORD attributes = attributesOf(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_HIDDEN)) {
+        const DWORD shown = attributes & ~DWORD(FILE_ATTRIBUTE_HIDDEN);
+        ::SetFileAttributesW(native(path).c_str(), shown ? shown : FILE_ATTRIBUTE_NORMAL);
+    }
+}
+
+bool removeLeftover(const QString &path)
+{
+    // Its writer opened it for itself alone: while it lives, the system refuses this.
+    return !path.contains(QChar(0)) && ::DeleteFileW(native(path).c_str());
+}
+
 bool createFolder(const QString &path, QString *reason)
 {
     if (!spellable(path, reason))
@@ -380,7 +417,7 @@ bool createFolder(const QString &path, QString *reason)
 }
 
 bool forEachFile(const QString &folder, const std::function<void(const FolderEntry &)> &visit,
-                 QString *reason)
+                 QString *reason, QStringList *leftovers)
 {
     if (!spellable(folder, reason))
         return false;
@@ -409,6 +446,14 @@ bool forEachFile(const QString &folder, const std::function<void(const FolderEnt
         if (plain && (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
             const Handle target = openToLookAt(nativeFolder + found.cFileName);
             plain = target.valid() && isDiskFile(target.get());
+        }
+        if (leftovers && !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+            ::wcsncmp(found.cFileName, L".zel-", 5) == 0) {
+            const QString name = QString::fromWCharArray(found.cFileName);
+            if (isLeftoverName(name.toUtf8())) {
+                *leftovers << name;
+                continue;
+            }
         }
         if (plain) {
             const QByteArray name =
@@ -464,6 +509,9 @@ ProcessGroup::~ProcessGroup()
         ::CloseHandle(HANDLE(m_handle));
 }
 
+// The job itself ends the build with the launcher's last handle.
+void ProcessGroup::releaseGuard() {}
+
 void ProcessGroup::startInOwnGroup(QProcess &process)
 {
     // It starts held, so that nothing it starts is outside the job before it is in it.
@@ -477,14 +525,36 @@ void ProcessGroup::startInOwnGroup(QProcess &process)
         const PROCESS_INFORMATION *started = *information;
         if (!started)
             return;
-        if (!m_handle)
-            m_handle = qintptr(::CreateJobObjectW(nullptr, nullptr));
+        if (!m_handle) {
+            const HANDLE job = ::CreateJobObjectW(nullptr, nullptr);
+            // The job's last handle is the launcher's: should the launcher die, the job ends
+            // and takes the builder with it.
+            JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+            limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+            if (job)
+                ::SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits,
+                                          sizeof limits);
+            m_handle = qintptr(job);
+        }
         // Should the system refuse (a launcher in a job that allows none of its own), the
         // program still runs: only ending it early would end less.
         if (m_handle)
             ::AssignProcessToJobObject(HANDLE(m_handle), started->hProcess);
         ::ResumeThread(started->hThread);
     });
+}
+
+bool ProcessGroup::isEmpty()
+{
+    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting{};
+    if (m_handle &&
+        (!::QueryInformationJobObject(HANDLE(m_handle), JobObjectBasicAccountingInformation,
+                                      &accounting, sizeof accounting, nullptr) ||
+         accounting.ActiveProcesses == 0)) {
+        ::CloseHandle(HANDLE(m_handle));
+        m_handle = 0;
+    }
+    return m_handle == 0;
 }
 
 void ProcessGroup::end()
@@ -521,3 +591,36 @@ QString abnormalEndOf(int code)
 }
 
 } // namespace platform
+
+namespace {
+// The session is ending: once this message is answered, the system ends the launcher.
+class SessionEnd final : public QAbstractNativeEventFilter
+{
+public:
+    explicit SessionEnd(std::function<void(int)> ended) : m_ended(std::move(ended)) {}
+
+    bool nativeEventFilter(const QByteArray &, void *message, qintptr *) override
+    {
+        const MSG *msg = static_cast<const MSG *>(message);
+        if (msg->message == WM_ENDSESSION && msg->wParam && !ending::requested()) {
+            ending::request();
+            m_ended(0);
+        }
+        return false;
+    }
+
+private:
+    std::function<void(int)> m_ended;
+};
+} // namespace
+
+void ending::onEndRequested(QObject *context, std::function<void(int status)> ended)
+{
+    auto *filter = new SessionEnd(std::move(ended));
+    QCoreApplication::instance()->installNativeEventFilter(filter);
+    QObject::connect(context, &QObject::destroyed, [filter] {
+        if (QCoreApplication::instance())
+            QCoreApplication::instance()->removeNativeEventFilter(filter);
+        delete filter;
+    });
+}

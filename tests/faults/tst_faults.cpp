@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
@@ -130,6 +131,40 @@ private slots:
         act(window, {"Command1"});
         QCOMPARE(readAll(bench.work.file("zel.cfg.bak")), whole ? QByteArray() : settings);
         QVERIFY(ReadSettingsFile(bench.work.file("zel.cfg")).ok());
+    }
+
+    // Launchers killed during a build and during a copy: the next start puts the GL PWAD that
+    // was there before back, removes the half-written copy and says both in one message.
+    void whatAKilledLauncherLeftIsPutRightAtTheNextStart()
+    {
+        FaultBench bench;
+        const QString input = bench.work.write("pwads1/x.wad", "x");
+        const QString glWad = bench.work.write("GL_WADs/x.wad", "older");
+        const QString iwad = bench.work.write("iwads/DOOM2.WAD", "IWAD");
+        const QString original = bench.work.write("safe/DOOM2.WAD");
+        QVERIFY(QFile::resize(original, qint64(2) << 30)); // sparse, and long to copy
+        for (const QStringList &work :
+             {QStringList{"build", bench.work.file("GL_WADs"), input, glWad, "kill", "300",
+                          ZEL_STANDIN, "touch:" + glWad, "sleep:60000"},
+              QStringList{"copy", original, iwad, "kill", "100"}}) {
+            QProcess launcher;
+            launcher.start(ZEL_DYING_LAUNCHER, work);
+            QVERIFY(launcher.waitForFinished(20000));
+            QCOMPARE(launcher.exitStatus(), QProcess::CrashExit);
+        }
+        QCOMPARE(readAll(glWad), QByteArray()); // half built
+
+        Form1 &window = bench.open();
+        verifyOneMessage(bench.dialogs.messages,
+                         {"was ended during its node build of \"" + input + "\"", "is back",
+                          "half written; removed: \"" + bench.iwads + "/.zel-"});
+        QCOMPARE(readAll(glWad), QByteArray("older"));
+        QCOMPARE(readAll(iwad), QByteArray("IWAD"));
+        QCOMPARE(window.ui().File10->names(), QStringList{"x.wad"});
+        for (const QString &folder : {bench.work.file("GL_WADs"), bench.iwads})
+            QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden),
+                     QDir(folder).entryList(QDir::Files));
+        verifyAnswers(window);
     }
 
     // A folder named zel.cfg is not read, and every save says why it fails.

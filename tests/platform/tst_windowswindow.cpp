@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QTest>
+#include <QTimer>
 
 #include <windows.h>
 
@@ -176,6 +177,48 @@ private slots:
         QCOMPARE(log.at(0), "begin 644 [" + native(bench.pwads1) + "\\x.wad][-o][" + program +
                                 "\\GL_WADs\\x.wad]");
         QCOMPARE(log.at(2), "begin 644 [" + native(iwad) + "][-o][" + native(iwad) + "]");
+    }
+
+    // One file under many names: the IWAD folder in its short form and in other letters is
+    // still the IWAD Safe folder; "MAP01.WAD" and "map01.wad" are one GL PWAD; and a second
+    // launcher on the program folder leaves a running build and what it reads alone.
+    void oneFileUnderManyNames()
+    {
+        WindowsBench bench;
+        const QString original = bench.work.file("safe/DOOM2.WAD");
+        bench.work.write("pwads one/MAP01.WAD", "one");
+        bench.work.write("pwads2/map01.wad", "two");
+        bench.work.write("GL_WADs/x.wad", "older");
+        bench.work.write(
+            "zel.cfg",
+            settingsRecord({native(bench.engines),
+                            platform::shortPathOf(native(bench.safe)).toLower(),
+                            native(bench.pwads1), native(bench.pwads2), native(bench.safe), ""}));
+        Form1 &window = bench.open();
+        act(window, {"File11=DOOM2.WAD", "Command13"});
+        QCOMPARE(bench.dialogs.messages.size(), 1);
+        QVERIFY2(bench.dialogs.messages.takeFirst().contains("lies in the IWAD Safe folder"),
+                 qPrintable(bench.dialogs.messages.join('\n')));
+        QCOMPARE(readAll(original), QByteArray("safe IWAD"));
+
+        act(window, {"File8=MAP01.WAD", "File9=map01.wad", "Command5"});
+        QCOMPARE(bench.dialogs.messages.size(), 1);
+        QVERIFY(bench.dialogs.messages.takeFirst().contains("selected in both PWAD lists"));
+        QCOMPARE(readLines(bench.work.file("zennode.log")).size(), 2);
+
+        bench.work.write("zennode.ctl", "SLEEP=2\n");
+        Form1 second;
+        second.show();
+        QVERIFY(waitForLists(second));
+        QTimer::singleShot(500, &window, [&] {
+            act(second, {"File8=x.wad", "Command5", "File6=engine.exe", "Command12"});
+        });
+        act(window, {"File8=x.wad", "Label9", "Command5"});
+        QCOMPARE(bench.dialogs.messages.size(), 2);
+        QVERIFY2(bench.dialogs.messages.first().contains("Another launcher is building") &&
+                     bench.dialogs.messages.last().contains("another launcher"),
+                 qPrintable(bench.dialogs.messages.join('\n')));
+        QCOMPARE(readAll(bench.work.file("GL_WADs/x.wad")), builtFrom("x"));
     }
 };
 

@@ -123,7 +123,8 @@ QString writeStandInEngine(const QString &path, const QString &log);
 // Writes an executable script that stands in for `zennode IN -o OUT`: it logs each run's
 // arguments (each in brackets) and the input's mode to zennode.log beside it, obeys
 // zennode.ctl there (SLEEP=seconds, FAIL=name with CODE=exit code and PARTIAL=1 to write
-// "part" to OUT first, KILL=name, EARLY=name to write "part" to OUT before the sleep,
+// "part" to OUT first, KILL=name, EARLY=name to write "part" to OUT before the sleep, LATE=
+// seconds to end at once and leave a child that writes OUT that much later,
 // WRITES=nothing, empty or junk to end with status 0 all the same), and writes builtFrom(IN)
 // to OUT.
 QString writeStandInNodeBuilder(const QString &path);
