@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what the Windows build needs: the MinGW-w64 cross compilers, Wine to run its tests,
-# NSIS for the installer, and a Qt for MinGW at $ZEL_QT_MINGW (default /opt/qt6-mingw64).
+# NSIS for the installer, icoutils for zel.exe's icon and its check, this machine's g++ and Qt
+# for the icon drawer, and a Qt for MinGW at $ZEL_QT_MINGW (default /opt/qt6-mingw64).
 # The Qt comes from ../shared/windows/ beside the checkout when that is there; otherwise it is
 # built from Debian's own Qt source (about 25 minutes on 2 cores). A second run costs one
 # dpkg query and one look at the Qt folder.
@@ -8,8 +9,8 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 qt=${ZEL_QT_MINGW:-/opt/qt6-mingw64}
 
-packages=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools wine64 nsis
-          ninja-build cmake qt6-base-dev qt6-base-dev-tools xz-utils)
+packages=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools wine64
+          nsis icoutils ninja-build cmake g++ qt6-base-dev qt6-base-dev-tools xz-utils)
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
