@@ -36,6 +36,8 @@ done
 grep -A1 -x LegalCopyright <<<"$strings" | grep -q "^Copyright [0-9]* ZEL Gravemill developers$" ||
   fail "no copyright line"
 wrestool -x --raw -t24 "$build/zel.exe" >"$scratch/manifest.xml"
+# Windows refuses to start a program whose manifest is not well-formed; Wine does not.
+xmllint --noout "$scratch/manifest.xml" || fail "zel.exe's manifest is not well-formed XML"
 grep -q '<dpiAwareness[^>]*>PerMonitorV2</dpiAwareness>' "$scratch/manifest.xml" ||
   fail "the manifest does not ask for per-monitor (v2) DPI awareness, as Qt does"
 [ "$(grep -c '<supportedOS ' "$scratch/manifest.xml")" -eq 4 ] ||
