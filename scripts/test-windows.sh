@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Cross-builds the launcher for 64-bit Windows with MinGW-w64 and runs its tests under Wine,
-# in a Wine prefix of their own. Needs a Qt for MinGW at $ZEL_QT_MINGW (default
+# in a Wine prefix of their own; then checks the ZIP and installs, starts and uninstalls the
+# installer there. Needs a Qt for MinGW at $ZEL_QT_MINGW (default
 # /opt/qt6-mingw64), which scripts/install-windows-deps.sh provides; without one the stage is
 # skipped. Usage: scripts/test-windows.sh [build folder]
 set -euo pipefail
@@ -28,23 +29,12 @@ cleanup() {
 trap cleanup EXIT
 export WINEPREFIX="$prefix/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 # The prefix is made once, before the tests: that takes Wine a while.
-"$wine" wineboot --init >/dev/null 2>&1
+timeout 300 "$wine" wineboot --init >/dev/null 2>&1
 # A Cyrillic system for the code-page test, from the C library's own locale sources.
 localedef -i ru_RU -f CP1251 "$prefix/locale/ru_RU.CP1251" >/dev/null 2>&1 || true
 export ZEL_LOCALES="$prefix/locale"
 ctest --test-dir "$build" --output-on-failure -j2
 
-# The portable ZIP, unpacked elsewhere, opens its window and keeps its files in the folder it
-# is started from.
-(cd "$build" && cpack -G ZIP >/dev/null)
-mkdir -p "$prefix/unpacked" "$prefix/player"
-(cd "$prefix/unpacked" && unzip -q "$build"/zel-gravemill-*-windows-x64.zip)
-zel=$(echo "$prefix"/unpacked/*/zel.exe)
-# Without a display the window opens off screen: that one plugin is the test's, not the player's.
-cp "$qt/plugins/platforms/qoffscreen.dll" "$(dirname "$zel")/platforms/"
-status=0
-(cd "$prefix/player" && timeout 20 "$wine" "$zel" -platform offscreen >/dev/null 2>&1) || status=$?
-[ $status -eq 124 ] || { echo "FAIL: the unpacked zel.exe ended with $status"; exit 1; }
-[ -d "$prefix/player/GL_WADs" ] || { echo "FAIL: the unpacked zel.exe made no GL_WADs"; exit 1; }
-echo "The portable ZIP unpacks and runs."
+# The ZIP and the installer as a player meets them, and zel.exe's own resources.
+"$root/tests/packaging/check_windows_package.sh" "$build"
 echo "Windows stage: built in $((built - start)) s, tested under Wine in $(($(date +%s) - built)) s"
