@@ -292,6 +292,8 @@ private slots:
         QTest::newRow("lone CR, LF and Unicode separators") << settingsRecord({"%1", "", "", "", "", odd}) << settingsRecord({"%1", "", "", "", "", odd});
         QTest::newRow("byte-order mark") << "\xef\xbb\xbf" + settingsRecord({"%1", "", "", "", "", "n"}) << settingsRecord({"%1", "", "", "", "", "n"});
         QTest::newRow("one 8-bit byte in the notes") << settingsRecord({"%1", "%1", "", "", "", "caf%e"}).replace("%e", "\xe9") << settingsRecord({"%1", "%1", "", "", "", "café"});
+        QTest::newRow("the old writer's notes ending in a quote") << settingsRecord({"%1", "", "", "", "", "my note \""}) << settingsRecord({"%1", "", "", "", "", "my note \"\""});
+        QTest::newRow("the old writer's quotes in the notes") << settingsRecord({"%1", "", "", "", "", "my \"note\" \""}) << settingsRecord({"%1", "", "", "", "", "my \"\"note\"\" \"\""});
         // clang-format on
     }
 
@@ -309,6 +311,7 @@ private slots:
         QCOMPARE(readAll(bench.work.file("zel.cfg")), saved.replace("%1", folder));
         QCOMPARE(window.ui().File6->path(), QString::fromUtf8(folder));
         QCOMPARE(bench.dialogs.messages, QStringList());
+        QVERIFY(!QFileInfo::exists(bench.work.file("zel.cfg.bak")));
     }
 
     void fileOperationsOnVanishedOrWrongTypedFiles_data()

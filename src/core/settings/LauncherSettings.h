@@ -44,8 +44,10 @@ QByteArray FormatSettingsRecord(const LauncherSettings &settings);
 
 // Reads up to six values from `data`. Data that the doubled-quote rule cannot read whole is
 // read again as the old program read it (a quoted value runs to the next quote), unless it
-// ends inside the notes. A leading UTF-8 byte-order mark is skipped. Each value that is not
-// UTF-8 is in the system's 8-bit code page.
+// ends inside the notes. The old program wrote the notes' quotes as they were: notes that
+// these rules do not close right at the end of a record that ends in a quote and CR LF run
+// to that quote. A leading UTF-8 byte-order mark is skipped. Each value that is not UTF-8 is
+// in the system's 8-bit code page.
 ParsedSettings ParseSettingsRecord(QByteArrayView data);
 
 SettingsReadResult ReadSettingsFile(const QString &path);
