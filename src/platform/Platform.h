@@ -73,13 +73,27 @@ public:
     bool open(QString *reason);
     bool write(QByteArrayView data, QString *reason);
     bool commit(QString *reason);
+    // After open() or commit() failed: whether the system would not make the new file beside
+    // the old one or move it into the old one's place (a mount on the file, a folder that
+    // takes no new file), rather than failing to write it.
+    bool placeRefused() const { return m_placeRefused; }
 
 private:
     QString m_path;
     QString m_temporary;
     // The open new file: a file descriptor, or a HANDLE on Windows; -1 is none on both.
     qintptr m_handle = -1;
+    bool m_placeRefused = false;
 };
+
+// Writes `data` over the file `path` where it is, the file itself kept (its other names, a
+// mount on it, its owner): for where no new file can take its place. The space the new
+// content needs is taken before the first old byte changes, so a full disk leaves the file
+// as it was; a failure after that (an I/O error) can leave it half written.
+bool overwriteInPlace(const QString &path, QByteArrayView data, QString *reason);
+
+// How many names (hard links) the file `path` has, links followed; 0 when there is none.
+int linkCount(const QString &path);
 
 // Creates one folder.
 bool createFolder(const QString &path, QString *reason);

@@ -20,6 +20,9 @@
 
 #include <atomic>
 #include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
@@ -36,6 +39,19 @@ void verifyAnswers(Form1 &window)
     QCOMPARE(window.ui().Text3->text(), QString("12"));
     act(window, {"Label15"});
     QCOMPARE(window.ui().Text3->text(), QString());
+}
+
+// Sets or clears the flag that lets no one, root included, change an entry (chattr +i).
+bool setImmutable(const QString &path, bool on)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    int flags = 0;
+    const bool done = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 &&
+                      (flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL,
+                       ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0);
+    if (fd >= 0)
+        ::close(fd);
+    return done;
 }
 
 void verifyOneMessage(const QStringList &messages, const QStringList &fragments)
@@ -570,6 +586,102 @@ private slots:
         verifyOneMessage(bench.dialogs.messages,
                          {disk + "/iwads/DOOM2.WAD", "No space left on device"});
         QCOMPARE(snapshot(disk, {"filler"}), before);
+        verifyAnswers(window);
+    }
+
+    void settingsFileThatCannotBeReplaced_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("reason"); // why "store" fails; empty when it saves
+        // clang-format off
+        QTest::newRow("hard link") << "hard link" << "";
+        QTest::newRow("mounted onto itself") << "mount" << "";
+        QTest::newRow("in a folder that takes no new file") << "immutable folder" << "";
+        QTest::newRow("immutable") << "immutable file" << "Operation not permitted";
+        QTest::newRow("hard link on a full disk") << "full tmpfs" << "No space left on device";
+        QTest::newRow("hard link on a full disk that reserves nothing") << "full ext2" << "No space left on device";
+        // clang-format on
+    }
+
+    // Where no new file can take the old one's place, or its other names would keep the old
+    // notes, "store" writes it where it is, once the new record is known to fit.
+    void settingsFileThatCannotBeReplaced()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, reason);
+        Bench bench;
+        QString cfg = bench.work.file("zel.cfg");
+        QString other = bench.work.file("other.cfg");
+        std::unique_ptr<SmallFileSystem> disk;
+        if (kind.startsWith("full")) {
+            // zel.cfg links to the file on the small disk, which has a second name there.
+            disk = std::make_unique<SmallFileSystem>(
+                bench.work.mkdir("disk"),
+                kind.endsWith("ext2") ? SmallFileSystem::Kind::Ext2 : SmallFileSystem::Kind::Tmpfs);
+            if (!disk->mounted)
+                QSKIP("cannot mount a small file system here");
+            cfg = bench.work.file("disk/zel.cfg");
+            other = bench.work.file("disk/other.cfg");
+            QVERIFY(QFile::link(cfg, bench.work.file("zel.cfg")));
+        }
+        const QByteArray record = settingsRecord({"", "", "", "", "", "old notes"});
+        bench.work.write(QDir(bench.work.path()).relativeFilePath(cfg), record);
+        const QByteArray native = QFile::encodeName(cfg);
+        if (kind == "hard link" || kind.startsWith("full"))
+            QCOMPARE(::link(native.constData(), QFile::encodeName(other).constData()), 0);
+        if (kind == "mount" &&
+            ::mount(native.constData(), native.constData(), nullptr, MS_BIND, nullptr) != 0)
+            QSKIP("cannot mount here");
+        const auto unmount = qScopeGuard([&] {
+            if (kind == "mount")
+                ::umount2(native.constData(), MNT_DETACH);
+        });
+        struct stat before
+        {
+        };
+        QCOMPARE(::stat(native.constData(), &before), 0);
+
+        Form1 &window = bench.open();
+        if (disk) {
+            QFile filler(bench.work.file("disk/filler"));
+            QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+            while (filler.write(QByteArray(1024, 'f')) > 0) {
+            }
+            // Room for part of the new record: a write that is not checked ahead goes halfway.
+            QVERIFY(filler.resize(filler.size() - 4096));
+        }
+        const QString immutable = kind == "immutable folder" ? bench.work.path()
+                                  : kind == "immutable file" ? cfg
+                                                             : QString();
+        if (!immutable.isEmpty() && !setImmutable(immutable, true))
+            QSKIP("this file system keeps no immutable flag");
+        const auto mutableAgain = qScopeGuard([&] {
+            if (!immutable.isEmpty())
+                setImmutable(immutable, false);
+        });
+        // Longer than the old record by more than a block, so it cannot fit in its space.
+        const QString notes = "new notes " + QString(9000, 'n');
+        act(window, {"Text6=" + notes, "Command1"});
+        if (!immutable.isEmpty())
+            setImmutable(immutable, false);
+
+        const QByteArray expected =
+            reason.isEmpty() ? settingsRecord({"", "", "", "", "", notes}) : record;
+        if (reason.isEmpty())
+            QCOMPARE(bench.dialogs.messages, QStringList());
+        else
+            verifyOneMessage(bench.dialogs.messages, {bench.work.file("zel.cfg"), reason});
+        QCOMPARE(readAll(cfg), expected);
+        if (kind == "hard link" || kind.startsWith("full"))
+            QCOMPARE(readAll(other), expected);
+        struct stat after
+        {
+        };
+        QCOMPARE(::stat(native.constData(), &after), 0);
+        QCOMPARE(after.st_ino, before.st_ino);
+        // Nothing half-made is left beside it.
+        QCOMPARE(QDir(QFileInfo(cfg).path()).entryList({".zel-*"}, QDir::Files | QDir::Hidden),
+                 QStringList());
         verifyAnswers(window);
     }
 

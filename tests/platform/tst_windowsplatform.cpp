@@ -1,4 +1,5 @@
 #include "core/listing/FolderListing.h"
+#include "core/settings/LauncherSettings.h"
 #include "platform/Platform.h"
 #include "platform/WatchedProcess.h"
 
@@ -209,6 +210,28 @@ private slots:
         }
         QCOMPARE(written, bytes);
         QCOMPARE(platform::fromSystemCodePage(bytes), text);
+    }
+
+    // A settings file of two names is written where it is, so both show the new record.
+    void aFileOfTwoNamesIsWrittenInPlace()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("zel.cfg"), other = dir.filePath("other.cfg");
+        QVERIFY(write(path, "\"\",\"\",\"\",\"\",\"\",\"old\"\r\n"));
+        if (!::CreateHardLinkW(QDir::toNativeSeparators(other).toStdWString().c_str(),
+                               QDir::toNativeSeparators(path).toStdWString().c_str(), nullptr))
+            QSKIP("this system makes no hard links here");
+        QCOMPARE(platform::linkCount(path), 2);
+        LauncherSettings settings;
+        for (const QString &notes : {QString(5000, 'n'), QString("short")}) {
+            settings.NotesText = notes;
+            QString error;
+            QVERIFY2(WriteSettingsFile(path, settings, &error), qPrintable(error));
+            QCOMPARE(readAll(other), FormatSettingsRecord(settings));
+            QCOMPARE(readAll(path), FormatSettingsRecord(settings));
+        }
+        QCOMPARE(platform::linkCount(path), 2);
+        QCOMPARE(platform::linkCount(dir.filePath("gone")), 0);
     }
 
     // Only disk files are read, byte for byte; nothing else is waited on.

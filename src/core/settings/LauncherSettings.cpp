@@ -249,7 +249,8 @@ bool WriteSettingsFile(const QString &path, const LauncherSettings &settings, QS
 {
     // Through a link to a regular file, that file is written; anything else stays as it is.
     QString target = path;
-    switch (platform::entryKind(path)) {
+    const platform::EntryKind kind = platform::entryKind(path);
+    switch (kind) {
     case platform::EntryKind::Missing:
         break;
     case platform::EntryKind::RegularFile:
@@ -268,13 +269,22 @@ bool WriteSettingsFile(const QString &path, const LauncherSettings &settings, QS
                          .arg(path);
         return false;
     }
-    platform::ReplacingFile file(target);
     const QByteArray record = FormatSettingsRecord(settings);
+    const bool exists = kind == platform::EntryKind::RegularFile;
     QString reason;
-    if (!file.open(&reason) || !file.write(record, &reason) || !file.commit(&reason)) {
-        if (error)
-            *error = QStringLiteral("Cannot save the settings file \"%1\": %2").arg(path, reason);
-        return false;
+    bool saved;
+    // Replaced, a file of several names would keep the old record under the others.
+    if (exists && platform::linkCount(target) > 1) {
+        saved = platform::overwriteInPlace(target, record, &reason);
+    } else {
+        platform::ReplacingFile file(target);
+        saved = file.open(&reason) && file.write(record, &reason) && file.commit(&reason);
+        // A mount on the file, or a folder that takes no new file: written where it is, and
+        // should that fail too, its reason is the one that counts.
+        if (!saved && exists && file.placeRefused())
+            saved = platform::overwriteInPlace(target, record, &reason);
     }
-    return true;
+    if (!saved && error)
+        *error = QStringLiteral("Cannot save the settings file \"%1\": %2").arg(path, reason);
+    return saved;
 }

@@ -54,8 +54,10 @@ SettingsReadResult ReadSettingsFile(const QString &path);
 
 // Replaces the file only once the new record is completely on the disk, so a failed save
 // leaves the previous file as it was. Only a regular file, or one a link points to, is
-// replaced, and not when it is write-protected. Each value is in the system's 8-bit code
-// page when it fits there, UTF-8 otherwise.
+// replaced, and not when it is write-protected. A file of several names (hard links), or one
+// that cannot be replaced (a mount on it, a folder that takes no new file), is written where
+// it is once the record is known to fit. Each value is in the system's 8-bit code page when
+// it fits there, UTF-8 otherwise.
 bool WriteSettingsFile(const QString &path, const LauncherSettings &settings, QString *error);
 
 // Why a write-protected settings file was not replaced.
