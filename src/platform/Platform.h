@@ -98,6 +98,11 @@ int linkCount(const QString &path);
 // Creates one folder.
 bool createFolder(const QString &path, QString *reason);
 
+// The name under which `folder` holds the entry that the system finds by `name`: on Windows
+// names are found without regard to letter case, so "zel.cfg" may give "ZEL.CFG"; elsewhere
+// only `name` itself. The empty text when there is no such entry.
+QString storedName(const QString &folder, const QString &name);
+
 // Which file `path` names, links followed, however it is spelled (another letter case, the
 // short form, `..`, a link, a bind mount): the device and inode, or on Windows the volume's
 // serial number and the file index. Empty when there is no such file.

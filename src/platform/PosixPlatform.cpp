@@ -373,6 +373,17 @@ bool overwriteInPlace(const QString &path, QByteArrayView data, QString *reason)
     return true;
 }
 
+QString storedName(const QString &folder, const QString &name)
+{
+    const QString path = folder + separator() + name;
+    struct stat st
+    {
+    };
+    return spellable(path, nullptr) && ::lstat(QFile::encodeName(path).constData(), &st) == 0
+               ? name
+               : QString();
+}
+
 int linkCount(const QString &path)
 {
     struct stat st

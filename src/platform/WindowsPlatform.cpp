@@ -393,6 +393,22 @@ bool overwriteInPlace(const QString &path, QByteArrayView data, QString *reason)
     return true;
 }
 
+QString storedName(const QString &folder, const QString &name)
+{
+    const QString path = QDir::toNativeSeparators(folder) + separator() + name;
+    // A wildcard would find another entry.
+    if (!spellable(path, nullptr) || name.contains(QLatin1Char('*')) ||
+        name.contains(QLatin1Char('?')))
+        return QString();
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = ::FindFirstFileExW(native(path).c_str(), FindExInfoBasic, &found,
+                                             FindExSearchNameMatch, nullptr, 0);
+    if (search == INVALID_HANDLE_VALUE)
+        return QString();
+    ::FindClose(search);
+    return nativeText(found.cFileName);
+}
+
 int linkCount(const QString &path)
 {
     if (path.isEmpty() || path.contains(QChar(0)))

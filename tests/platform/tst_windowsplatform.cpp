@@ -212,6 +212,20 @@ private slots:
         QCOMPARE(platform::fromSystemCodePage(bytes), text);
     }
 
+    // The system finds a name in any letter case; the launcher must name the file as stored.
+    void storedNames()
+    {
+        QTemporaryDir dir;
+        QVERIFY(write(dir.filePath("ZEL.CFG"), "settings"));
+        QCOMPARE(platform::storedName(dir.path(), "zel.cfg"), QString("ZEL.CFG"));
+        QCOMPARE(platform::storedName(QDir::toNativeSeparators(dir.path()), "Zel.Cfg"),
+                 QString("ZEL.CFG"));
+        QCOMPARE(platform::storedName(dir.path(), "zel.cf?"), QString());
+        QCOMPARE(platform::storedName(dir.path(), "gone.cfg"), QString());
+        QVERIFY(QDir(dir.path()).mkdir("GL_wads"));
+        QCOMPARE(platform::storedName(dir.path(), "GL_WADs"), QString("GL_wads"));
+    }
+
     // A settings file of two names is written where it is, so both show the new record.
     void aFileOfTwoNamesIsWrittenInPlace()
     {
