@@ -132,41 +132,35 @@ QString Form1::startUp()
         m_startupProblems << m_noProgramFolder;
 
     QString notes = DefaultNotes;
-    if (m_paths.isKnown()) {
-        m_settingsFile = std::make_unique<SettingsFile>(m_paths.settingsFile());
-        m_busy.followBuildsIn(m_paths.glWads());
-        // A launcher that died during a build, or while it wrote a file, left it half done.
-        m_startupProblems << BuildJournal::repair(m_paths.glWads());
-        QStringList leftovers;
-        for (const QString &name : QDir(m_paths.programFolder())
-                                       .entryList({QStringLiteral(".zel-*.new")},
-                                                  QDir::Files | QDir::Hidden | QDir::System))
-            leftovers << m_paths.programFolder() + platform::separator() + name;
-        removeLeftovers(leftovers);
+    if (!m_paths.isKnown())
+        return notes;
+    m_busy.followBuildsIn(m_paths.glWads());
+    // A launcher that died during a build, or while it wrote a file, left it half done.
+    m_startupProblems << BuildJournal::repair(m_paths.glWads());
+    QStringList leftovers;
+    for (const QString &name :
+         QDir(m_paths.programFolder())
+             .entryList({QStringLiteral(".zel-*.new")}, QDir::Files | QDir::Hidden | QDir::System))
+        leftovers << m_paths.inFolder(name);
+    removeLeftovers(leftovers);
+    // Where names ignore letter case the system finds a "ZEL.CFG" as "zel.cfg": it is read,
+    // and saved under its own name. Pipes, devices, folders and links are found too, to say
+    // why they are not read.
+    const QString stored = platform::storedName(m_paths.programFolder(), SettingsName);
+    m_settingsFile =
+        std::make_unique<SettingsFile>(m_paths.inFolder(stored.isEmpty() ? SettingsName : stored));
+    const SettingsReadResult read = m_settingsFile->read(); // without one, remembers there is none
+    if (stored.isEmpty())
+        return notes;
+    if (!read.ok()) {
+        m_startupProblems << read.error;
+        if (read.readable)
+            m_startupProblems.last() += QStringLiteral(" The next save keeps it as \"%1\".")
+                                            .arg(m_settingsFile->backupPath());
     }
-    // Only this exact name counts, even where the file system ignores letter case. Pipes,
-    // devices and links count too, to say why they are not read.
-    if (m_settingsFile && QDir::current()
-                              .entryList({SettingsName}, QDir::Files | QDir::System | QDir::Hidden)
-                              .contains(SettingsName)) {
-        const SettingsReadResult read = m_settingsFile->read();
-        if (!read.ok()) {
-            m_startupProblems << read.error;
-            if (read.readable)
-                m_startupProblems.last() += QStringLiteral(" The next save keeps it as \"%1\".")
-                                                .arg(m_settingsFile->backupPath());
-        }
-        takeFolders(read);
-        if (read.valuesRead == LauncherSettings::ValueCount || read.notesCut)
-            notes = read.settings.NotesText;
-    } else if (m_settingsFile) {
-        const SettingsReadResult read = m_settingsFile->read(); // remembers that there is none
-        // A folder of that name is no settings file either, but nothing can be saved over it:
-        // better heard now than after setting up five folders.
-        if (platform::entryKind(m_settingsFile->path()) == platform::EntryKind::Other &&
-            !read.error.isEmpty())
-            m_startupProblems << read.error;
-    }
+    takeFolders(read);
+    if (read.valuesRead == LauncherSettings::ValueCount || read.notesCut)
+        notes = read.settings.NotesText;
     return notes;
 }
 

@@ -74,12 +74,17 @@ public:
     bool open(QString *reason);
     bool write(QByteArrayView data, QString *reason);
     bool commit(QString *reason);
+    // After open() or commit() failed: whether the system would not make the new file beside
+    // the old one or move it into the old one's place (a mount on the file, a folder that
+    // takes no new file), rather than failing to write it.
+    bool placeRefused() const { return m_placeRefused; }
 
 private:
     QString m_path;
     QString m_temporary;
     // The open new file: a file descriptor, or a HANDLE on Windows; -1 is none on both.
     qintptr m_handle = -1;
+    bool m_placeRefused = false;
 };
 
 // Moves the entry `from` (a link itself, not what it points to) to `to`, in one step, in place of
@@ -96,8 +101,22 @@ void showEntry(const QString &path);
 // being written is left alone. False when nothing was removed.
 bool removeLeftover(const QString &path);
 
+// Writes `data` over the file `path` where it is, the file itself kept (its other names, a
+// mount on it, its owner): for where no new file can take its place. The space the new
+// content needs is taken before the first old byte changes, so a full disk leaves the file
+// as it was; a failure after that (an I/O error) can leave it half written.
+bool overwriteInPlace(const QString &path, QByteArrayView data, QString *reason);
+
+// How many names (hard links) the file `path` has, links followed; 0 when there is none.
+int linkCount(const QString &path);
+
 // Creates one folder.
 bool createFolder(const QString &path, QString *reason);
+
+// The name under which `folder` holds the entry that the system finds by `name`: on Windows
+// names are found without regard to letter case, so "zel.cfg" may give "ZEL.CFG"; elsewhere
+// only `name` itself. The empty text when there is no such entry.
+QString storedName(const QString &folder, const QString &name);
 
 // Which file `path` names, links followed, however it is spelled (another letter case, the
 // short form, `..`, a link, a bind mount): the device and inode, or on Windows the volume's

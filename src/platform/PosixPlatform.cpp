@@ -34,6 +34,13 @@ QString reasonFor(int error)
     return QString::fromLocal8Bit(strerror_r(error, buffer, sizeof buffer));
 }
 
+// Where a new file cannot be made beside the old one or moved into its place, though the old
+// one may still be written where it is: a mount on it, a folder that takes no new file.
+bool refusesPlace(int error)
+{
+    return error == EPERM || error == EACCES || error == EROFS || error == EBUSY || error == EXDEV;
+}
+
 // The system ends a name at its first NUL: what it found would be another file.
 bool spellable(const QString &path, QString *reason)
 {
@@ -243,6 +250,7 @@ bool ReplacingFile::open(QString *reason)
             break;
     }
     if (m_handle < 0) {
+        m_placeRefused = refusesPlace(errno);
         *reason = reasonFor(errno);
         return false;
     }
@@ -282,14 +290,115 @@ bool ReplacingFile::commit(QString *reason)
     m_handle = -1;
     const QByteArray temporary = QFile::encodeName(m_temporary);
     const bool written = ::fsync(fd) == 0;
-    const int error = errno;
-    if (::close(fd) != 0 || !written ||
-        ::rename(temporary.constData(), QFile::encodeName(m_path).constData()) != 0) {
-        *reason = reasonFor(written ? errno : error);
-        ::unlink(temporary.constData());
+    int error = errno;
+    const bool closed = ::close(fd) == 0;
+    if (written && !closed)
+        error = errno;
+    if (written && closed) {
+        if (::rename(temporary.constData(), QFile::encodeName(m_path).constData()) == 0)
+            return true;
+        error = errno;
+        m_placeRefused = refusesPlace(error);
+    }
+    *reason = reasonFor(error);
+    ::unlink(temporary.constData());
+    return false;
+}
+
+namespace {
+// Writes all of `data` at `offset`: 0, or why not.
+int writeAt(int fd, QByteArrayView data, off_t offset)
+{
+    const char *next = data.data();
+    qsizetype left = data.size();
+    while (left > 0) {
+        const ssize_t n = ::pwrite(fd, next, size_t(left), offset);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return n < 0 ? errno : ENOSPC;
+        next += n;
+        left -= n;
+        offset += n;
+    }
+    return 0;
+}
+
+// Takes the space that `data` needs in `fd`, which is `old` bytes long, leaving those bytes
+// as they are: 0, or why not, and then the file is as it was.
+int reserve(int fd, QByteArrayView data, off_t old)
+{
+    const off_t size = off_t(data.size());
+    if (size == 0)
+        return 0;
+    int done;
+    while ((done = ::fallocate(fd, 0, 0, size)) != 0 && errno == EINTR) {
+    }
+    int error = done == 0 ? 0 : errno;
+    // A file system that reserves nothing ahead: what lies beyond the old end goes first, and
+    // must be on the disk, since some find out only then that it is full.
+    if (error == EOPNOTSUPP || error == ENOSYS) {
+        error = size > old ? writeAt(fd, data.sliced(old), old) : 0;
+        if (error == 0 && size > old && ::fdatasync(fd) != 0)
+            error = errno;
+    }
+    // Back to the old length. Should even that fail, the old record still leads the file, and
+    // what follows it is not read.
+    if (error != 0 && ::ftruncate(fd, old) != 0) {
+    }
+    return error;
+}
+} // namespace
+
+bool overwriteInPlace(const QString &path, QByteArrayView data, QString *reason)
+{
+    if (!spellable(path, reason))
+        return false;
+    // Not emptied on opening: the old bytes stay until the new ones are known to fit.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    struct stat st
+    {
+    };
+    int error = fd < 0 || ::fstat(fd, &st) != 0 ? errno : 0;
+    if (error == 0 && !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        *reason = QStringLiteral("it is not a regular file");
+        return false;
+    }
+    if (error == 0)
+        error = reserve(fd, data, st.st_size);
+    if (error == 0)
+        error = writeAt(fd, data, 0);
+    if (error == 0 && ::ftruncate(fd, off_t(data.size())) != 0)
+        error = errno;
+    if (error == 0 && ::fsync(fd) != 0)
+        error = errno;
+    if (fd >= 0 && ::close(fd) != 0 && error == 0)
+        error = errno;
+    if (error != 0) {
+        *reason = reasonFor(error);
         return false;
     }
     return true;
+}
+
+QString storedName(const QString &folder, const QString &name)
+{
+    const QString path = folder + separator() + name;
+    struct stat st
+    {
+    };
+    return spellable(path, nullptr) && ::lstat(QFile::encodeName(path).constData(), &st) == 0
+               ? name
+               : QString();
+}
+
+int linkCount(const QString &path)
+{
+    struct stat st
+    {
+    };
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_nlink) : 0;
 }
 
 namespace {

@@ -35,6 +35,15 @@ bool spellable(const QString &path, QString *reason)
 
 constexpr DWORD ShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
+// Where a new file cannot be made beside the old one or moved into its place, though the old
+// one may still be written where it is: a folder that takes no new file, a file that another
+// program holds open.
+bool refusesPlace(DWORD error)
+{
+    return error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ||
+           error == ERROR_LOCK_VIOLATION || error == ERROR_NOT_SAME_DEVICE;
+}
+
 // Opens `path` only to look at it: links followed, folders too, never a sharing conflict.
 Handle openToLookAt(const std::wstring &path)
 {
@@ -268,6 +277,7 @@ bool ReplacingFile::open(QString *reason)
             break;
     }
     if (m_handle == -1) {
+        m_placeRefused = refusesPlace(error);
         *reason = reasonFor(error);
         return false;
     }
@@ -322,10 +332,95 @@ bool ReplacingFile::commit(QString *reason)
         return true;
     } else if (flushed && closed) {
         error = ::GetLastError();
+        m_placeRefused = refusesPlace(error);
     }
     *reason = reasonFor(error);
     ::DeleteFileW(temporary.c_str());
     return false;
+}
+
+bool overwriteInPlace(const QString &path, QByteArrayView data, QString *reason)
+{
+    if (!spellable(path, reason))
+        return false;
+    // Readers may go on reading; no other writer may come in between.
+    Handle file(::CreateFileW(native(path).c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                              nullptr));
+    if (!file.valid()) {
+        *reason = reasonFor(::GetLastError());
+        return false;
+    }
+    if (!isDiskFile(file.get())) {
+        *reason = QStringLiteral("it is not a regular file");
+        return false;
+    }
+    const HANDLE handle = file.get();
+    const auto endAt = [handle](qint64 size) {
+        LARGE_INTEGER at{};
+        at.QuadPart = size;
+        return ::SetFilePointerEx(handle, at, nullptr, FILE_BEGIN) && ::SetEndOfFile(handle);
+    };
+    LARGE_INTEGER old{};
+    DWORD error = ::GetFileSizeEx(handle, &old) ? ERROR_SUCCESS : ::GetLastError();
+    const qint64 size = data.size();
+    // The new length first: a full disk refuses it before any old byte changes.
+    if (error == ERROR_SUCCESS && size > old.QuadPart && !endAt(size)) {
+        error = ::GetLastError();
+        endAt(old.QuadPart);
+    }
+    LARGE_INTEGER start{};
+    if (error == ERROR_SUCCESS && !::SetFilePointerEx(handle, start, nullptr, FILE_BEGIN))
+        error = ::GetLastError();
+    const char *next = data.data();
+    qsizetype left = data.size();
+    while (error == ERROR_SUCCESS && left > 0) {
+        DWORD written = 0;
+        if (!::WriteFile(handle, next, DWORD(std::min<qsizetype>(left, 1 << 30)), &written,
+                         nullptr) ||
+            written == 0) {
+            error = ::GetLastError() == ERROR_SUCCESS ? DWORD(ERROR_DISK_FULL) : ::GetLastError();
+            break;
+        }
+        next += written;
+        left -= written;
+    }
+    if (error == ERROR_SUCCESS && !(endAt(size) && ::FlushFileBuffers(handle)))
+        error = ::GetLastError();
+    if (!::CloseHandle(file.release()) && error == ERROR_SUCCESS)
+        error = ::GetLastError();
+    if (error != ERROR_SUCCESS) {
+        *reason = reasonFor(error);
+        return false;
+    }
+    return true;
+}
+
+QString storedName(const QString &folder, const QString &name)
+{
+    const QString path = QDir::toNativeSeparators(folder) + separator() + name;
+    // A wildcard would find another entry.
+    if (!spellable(path, nullptr) || name.contains(QLatin1Char('*')) ||
+        name.contains(QLatin1Char('?')))
+        return QString();
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = ::FindFirstFileExW(native(path).c_str(), FindExInfoBasic, &found,
+                                             FindExSearchNameMatch, nullptr, 0);
+    if (search == INVALID_HANDLE_VALUE)
+        return QString();
+    ::FindClose(search);
+    return nativeText(found.cFileName);
+}
+
+int linkCount(const QString &path)
+{
+    if (path.isEmpty() || path.contains(QChar(0)))
+        return 0;
+    const Handle file = openToLookAt(native(path));
+    BY_HANDLE_FILE_INFORMATION info{};
+    return file.valid() && ::GetFileInformationByHandle(file.get(), &info)
+               ? int(info.nNumberOfLinks)
+               : 0;
 }
 
 namespace {

@@ -2,6 +2,7 @@
 // form, the engine started maximized with every argument whole, write protection by the
 // read-only attribute, and the node builder as zennode.exe.
 #include "controls/Controls.h"
+#include "core/settings/LauncherSettings.h"
 #include "lists/FolderList.h"
 #include "platform/Platform.h"
 #include "support/TestSupport.h"
@@ -155,6 +156,36 @@ private slots:
         QVERIFY(!QFileInfo::exists(iwad));
         QCOMPARE(bench.dialogs.messages.size(), 3);
         QCOMPARE(window.ui().File11->names(), QStringList());
+    }
+
+    // The system finds "zel.cfg" in any letter case: such a file is read, and saved under its
+    // own name rather than replaced by empty folders.
+    void aSettingsFileInOtherLetters_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("capitals") << "ZEL.CFG";
+        QTest::newRow("mixed") << "Zel.cfg";
+    }
+
+    void aSettingsFileInOtherLetters()
+    {
+        QFETCH(QString, name);
+        WindowsBench bench;
+        const QByteArray record = readAll(bench.work.file("zel.cfg"));
+        QVERIFY(QFile::remove(bench.work.file("zel.cfg")));
+        bench.work.write(name, record);
+        Form1 &window = bench.open();
+        QCOMPARE(window.ui().File6->names(), QStringList{"engine.exe"});
+        QCOMPARE(bench.dialogs.messages, QStringList());
+
+        act(window, {"Text6=new notes", "Command1"});
+        QCOMPARE(bench.dialogs.messages, QStringList());
+        QCOMPARE(QDir(bench.work.path()).entryList({"*.cfg"}, QDir::Files), QStringList{name});
+        const SettingsReadResult saved = ReadSettingsFile(bench.work.file(name));
+        QVERIFY2(saved.ok(), qPrintable(saved.error));
+        QCOMPARE(platform::fileIdentity(saved.settings.GameEngineFolder),
+                 platform::fileIdentity(bench.engines));
+        QCOMPARE(saved.settings.NotesText, QString("new notes"));
     }
 
     // zennode.exe builds a GL PWAD into GL_WADs and rebuilds a read-only IWAD in place, made

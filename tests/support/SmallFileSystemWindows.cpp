@@ -3,7 +3,7 @@
 #include <QFile>
 
 // Windows mounts no small file system for a test: those tests skip.
-SmallFileSystem::SmallFileSystem(const QString &folder)
+SmallFileSystem::SmallFileSystem(const QString &folder, Kind)
     : path(QFile::encodeName(folder)), mounted(false)
 {
 }

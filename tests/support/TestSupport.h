@@ -58,12 +58,16 @@ private:
 // needs root (and Linux), so a test checks `mounted` and skips without it.
 struct SmallFileSystem
 {
-    explicit SmallFileSystem(const QString &folder);
+    // Tmpfs takes a file's space ahead when asked to; ext2, from an image of 1 MiB on a loop
+    // device, takes it only as the blocks are written.
+    enum class Kind { Tmpfs, Ext2 };
+    explicit SmallFileSystem(const QString &folder, Kind kind = Kind::Tmpfs);
     ~SmallFileSystem();
     SmallFileSystem(const SmallFileSystem &) = delete;
     SmallFileSystem &operator=(const SmallFileSystem &) = delete;
 
     const QByteArray path;
+    QByteArray image; // the ext2 image, while there is one
     const bool mounted;
 };
 
