@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what the Windows build needs: the MinGW-w64 cross compilers, Wine to run its tests,
-# NSIS for the installer, and a Qt for MinGW at $ZEL_QT_MINGW (default /opt/qt6-mingw64).
+# Installs what the Windows build needs: the MinGW-w64 cross compilers, Wine and the faces
+# Windows has to run its tests, NSIS for the installer, and a Qt for MinGW at $ZEL_QT_MINGW
+# (default /opt/qt6-mingw64).
 # The Qt comes from ../shared/windows/ beside the checkout when that is there; otherwise it is
 # built from Debian's own Qt source (about 25 minutes on 2 cores). A second run costs one
 # dpkg query and one look at the Qt folder.
@@ -9,7 +10,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 qt=${ZEL_QT_MINGW:-/opt/qt6-mingw64}
 
 packages=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools wine64 nsis
-          ninja-build cmake qt6-base-dev qt6-base-dev-tools xz-utils)
+          ninja-build cmake qt6-base-dev qt6-base-dev-tools xz-utils fonts-wine)
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
