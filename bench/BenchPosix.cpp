@@ -82,7 +82,7 @@ FailingEngine::FailingEngine(const QString &folder, const QString &name, const Q
 FailingEngine::~FailingEngine()
 {
     if (m_handle >= 0)
-        ::close(m_handle);
+        ::close(int(m_handle));
 }
 
 void FailingEngine::waitUntilWaiting()
@@ -92,7 +92,7 @@ void FailingEngine::waitUntilWaiting()
 
 void FailingEngine::open()
 {
-    ::close(m_handle);
+    ::close(int(m_handle));
     m_handle = -1;
 }
 

@@ -39,7 +39,9 @@ public:
 
 private:
     QString m_name, m_gate;
-    int m_handle = -1;
+    // A file descriptor, or on Windows the gate's event; -1 is none.
+    qintptr m_handle = -1;
+    qintptr m_waiting = -1; // Windows: the event the engine sets once it waits
 };
 
 } // namespace bench

@@ -1,6 +1,8 @@
 #include "BenchSystem.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 
 #include <windows.h>
 // After windows.h, which it needs.
@@ -84,18 +86,50 @@ long residentKb()
     return long(counters.WorkingSetSize / 1024);
 }
 
-// The engine rows start shell scripts; there is no stand-in for them here yet.
-QString makeMarkingEngine(const QString &, const QString &, const QString &)
+namespace {
+// A copy of the stand-in built beside the bench, as `name`.exe in `folder`.
+QString copyStandIn(const QString &folder, const QString &name)
 {
-    return {};
+    const QString file = name + QStringLiteral(".exe");
+    QFile::copy(QCoreApplication::applicationDirPath() + QStringLiteral("/zel_bench_engine.exe"),
+                folder + QLatin1Char('/') + file);
+    return file;
+}
+} // namespace
+
+// The engine learns where to leave its mark from the bench's environment, which it inherits.
+QString makeMarkingEngine(const QString &folder, const QString &name, const QString &mark)
+{
+    qputenv("ZEL_BENCH_MARK", QDir::toNativeSeparators(mark).toLocal8Bit());
+    return copyStandIn(folder, name);
 }
 
-FailingEngine::FailingEngine(const QString &, const QString &, const QString &) {}
+// The gate is an event; a second one tells the bench that the engine waits at it.
+FailingEngine::FailingEngine(const QString &folder, const QString &name, const QString &gate)
+    : m_name(copyStandIn(folder, name)),
+      m_gate(QStringLiteral("Local\\zel-bench-%1").arg(::GetCurrentProcessId()))
+{
+    Q_UNUSED(gate);
+    qputenv("ZEL_BENCH_GATE", m_gate.toLocal8Bit());
+    m_handle = qintptr(::CreateEventW(nullptr, FALSE, FALSE, m_gate.toStdWString().c_str()));
+    m_waiting = qintptr(::CreateEventW(
+        nullptr, FALSE, FALSE, (m_gate + QStringLiteral("-waiting")).toStdWString().c_str()));
+}
 
-FailingEngine::~FailingEngine() = default;
+FailingEngine::~FailingEngine()
+{
+    ::CloseHandle(HANDLE(m_handle));
+    ::CloseHandle(HANDLE(m_waiting));
+}
 
-void FailingEngine::waitUntilWaiting() {}
+void FailingEngine::waitUntilWaiting()
+{
+    ::WaitForSingleObject(HANDLE(m_waiting), INFINITE);
+}
 
-void FailingEngine::open() {}
+void FailingEngine::open()
+{
+    ::SetEvent(HANDLE(m_handle));
+}
 
 } // namespace bench
