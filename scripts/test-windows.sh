@@ -60,5 +60,8 @@ files() {
 }
 files "$prefix/bench/big" 100000
 for i in 0 1 2 3 4; do files "$prefix/bench/folder$i" 20000; done
-"$wine" "$build/zel_bench.exe" -platform offscreen "Z:$prefix/bench"
+# It finds Qt's DLLs and the MinGW runtime where they lie, as the tests do.
+runtime() { dirname "$(realpath "$(x86_64-w64-mingw32-g++-posix -print-file-name="$1")")"; }
+winepath="$qt/bin;$(runtime libstdc++-6.dll);$(runtime libwinpthread-1.dll)"
+WINEPATH="Z:${winepath//;/;Z:}" "$wine" "$build/zel_bench.exe" -platform offscreen "Z:$prefix/bench"
 echo "Windows stage: built in $((built - start)) s, tested under Wine in $(($(date +%s) - built)) s"
