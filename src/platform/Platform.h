@@ -175,6 +175,16 @@ double processorSeconds();
 // The file name of the node builder in the program folder.
 QString nodeBuilderProgramName();
 
+// How the window's text is drawn: the faces, best first (the design's sans-serif, or the
+// nearest the system has that draws every letter at any size), and whether its glyphs are
+// fitted to the pixel grid in height only.
+struct WindowFont
+{
+    QStringList families;
+    bool heightHintingOnly = false;
+};
+WindowFont windowFont();
+
 // Words for how a process was ended abnormally, given the code its runner reported
 // (on POSIX the signal number, on Windows the exception code), e.g. "signal 9 (Killed)".
 QString abnormalEndOf(int code);

@@ -548,6 +548,15 @@ QString nodeBuilderProgramName()
     return QStringLiteral("zennode");
 }
 
+WindowFont windowFont()
+{
+    // The design's face where it is installed; the others are wider, and a caption that would
+    // be clipped is set smaller.
+    return {{QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
+             QStringLiteral("Arial"), QStringLiteral("DejaVu Sans")},
+            false};
+}
+
 namespace {
 
 // Forked from a launcher with threads: until it ends, the guard makes only calls that are safe

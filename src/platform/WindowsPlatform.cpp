@@ -598,6 +598,18 @@ QString nodeBuilderProgramName()
     return QStringLiteral("zennode.exe");
 }
 
+WindowFont windowFont()
+{
+    // Both TrueType and on every Windows: the design's face redrawn in outlines, and Tahoma,
+    // built to its measures. "MS Sans Serif" itself is a bitmap face here, in a few fixed
+    // sizes, so a clipped caption could not be set smaller.
+    // Hinted in height only, Qt draws with DirectWrite instead of GDI: GDI draws only what lies
+    // in the box it reports for a glyph, and under Wine some boxes miss their ink (Tahoma
+    // loses "i" and "l" at 10 pixels, Liberation Sans "I" and "!" at 11). DirectWrite also
+    // takes the fractions of a point that a smaller caption is set in.
+    return {{QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Tahoma")}, true};
+}
+
 ProcessGroup::~ProcessGroup()
 {
     if (m_handle)
