@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
 # Opens the Windows launcher (build-windows/zel.exe) under Wine in a virtual X server and saves
-# a picture of its window. Wine's GDI text drops some letters of the design's font, so the
-# window is asked to draw its text with FreeType, as on Linux.
+# a picture of its window, started as a player starts it.
 # Usage: scripts/screenshot-windows.sh [output.png] [working folder]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -11,7 +10,7 @@ qt=${ZEL_QT_MINGW:-/opt/qt6-mingw64}
 zel="$root/build-windows/zel.exe"
 mkdir -p "$work" "$(dirname "$out")"
 
-display=":$((90 + RANDOM % 100))"
+display=":${ZEL_DISPLAY:-$((90 + RANDOM % 100))}"
 Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 prefix=$(mktemp -d /tmp/zel-wine-XXXX)
@@ -21,7 +20,9 @@ trap 'kill $zelpid 2>/dev/null; /usr/lib/wine/wineserver -k 2>/dev/null; kill $x
 sleep 1
 # A prefix made without a display has no window driver.
 /usr/lib/wine/wine64 wineboot --init >/dev/null 2>&1
-(cd "$work" && exec /usr/lib/wine/wine64 "$zel" -platform windows:fontengine=freetype) &
+# The faces every Windows has, where Windows keeps them: Debian's Wine does not find its own.
+cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+(cd "$work" && exec /usr/lib/wine/wine64 "$zel") &
 zelpid=$!
 for _ in $(seq 1 100); do
   win=$(xdotool search --name "ZEL  Gravemill" 2>/dev/null | head -n 1) && [ -n "$win" ] && break

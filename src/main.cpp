@@ -1,4 +1,5 @@
 #include "app/Form1.h"
+#include "platform/Ending.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -96,6 +97,13 @@ int main(int argc, char *argv[])
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
 
     Form1 window;
+    // Ended from outside, the launcher undoes what it was doing first: a node build's half-
+    // written GL PWAD goes and the one before it comes back.
+    ending::onEndRequested(&window, [](int status) {
+        ending::request();
+        ending::unwindAll();
+        QCoreApplication::exit(status);
+    });
     window.show();
     return app.exec();
 }

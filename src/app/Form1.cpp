@@ -2,6 +2,7 @@
 
 #include "app/FormDesign.h"
 #include "controls/Controls.h"
+#include "core/files/BuildJournal.h"
 #include "core/files/FileOperations.h"
 #include "core/settings/SettingsFile.h"
 #include "files/FileOpsController.h"
@@ -131,32 +132,49 @@ QString Form1::startUp()
         m_startupProblems << m_noProgramFolder;
 
     QString notes = DefaultNotes;
-    if (m_paths.isKnown())
-        m_settingsFile = std::make_unique<SettingsFile>(m_paths.settingsFile());
-    // Only this exact name counts, even where the file system ignores letter case. Pipes,
-    // devices and links count too, to say why they are not read.
-    if (m_settingsFile && QDir::current()
-                              .entryList({SettingsName}, QDir::Files | QDir::System | QDir::Hidden)
-                              .contains(SettingsName)) {
-        const SettingsReadResult read = m_settingsFile->read();
-        if (!read.ok()) {
-            m_startupProblems << read.error;
-            if (read.readable)
-                m_startupProblems.last() += QStringLiteral(" The next save keeps it as \"%1\".")
-                                                .arg(m_settingsFile->backupPath());
-        }
-        takeFolders(read);
-        if (read.valuesRead == LauncherSettings::ValueCount || read.notesCut)
-            notes = read.settings.NotesText;
-    } else if (m_settingsFile) {
-        const SettingsReadResult read = m_settingsFile->read(); // remembers that there is none
-        // A folder of that name is no settings file either, but nothing can be saved over it:
-        // better heard now than after setting up five folders.
-        if (platform::entryKind(m_settingsFile->path()) == platform::EntryKind::Other &&
-            !read.error.isEmpty())
-            m_startupProblems << read.error;
+    if (!m_paths.isKnown())
+        return notes;
+    m_busy.followBuildsIn(m_paths.glWads());
+    // A launcher that died during a build, or while it wrote a file, left it half done.
+    m_startupProblems << BuildJournal::repair(m_paths.glWads());
+    QStringList leftovers;
+    for (const QString &name :
+         QDir(m_paths.programFolder())
+             .entryList({QStringLiteral(".zel-*.new")}, QDir::Files | QDir::Hidden | QDir::System))
+        leftovers << m_paths.inFolder(name);
+    removeLeftovers(leftovers);
+    // Where names ignore letter case the system finds a "ZEL.CFG" as "zel.cfg": it is read,
+    // and saved under its own name. Pipes, devices, folders and links are found too, to say
+    // why they are not read.
+    const QString stored = platform::storedName(m_paths.programFolder(), SettingsName);
+    m_settingsFile =
+        std::make_unique<SettingsFile>(m_paths.inFolder(stored.isEmpty() ? SettingsName : stored));
+    const SettingsReadResult read = m_settingsFile->read(); // without one, remembers there is none
+    if (stored.isEmpty())
+        return notes;
+    if (!read.ok()) {
+        m_startupProblems << read.error;
+        if (read.readable)
+            m_startupProblems.last() += QStringLiteral(" The next save keeps it as \"%1\".")
+                                            .arg(m_settingsFile->backupPath());
     }
+    takeFolders(read);
+    if (read.valuesRead == LauncherSettings::ValueCount || read.notesCut)
+        notes = read.settings.NotesText;
     return notes;
+}
+
+void Form1::removeLeftovers(const QStringList &paths)
+{
+    QStringList removed;
+    for (const QString &path : paths) {
+        if (platform::removeLeftover(path))
+            removed << QLatin1Char('"') + path + QLatin1Char('"');
+    }
+    if (!removed.isEmpty())
+        m_startupProblems << QStringLiteral("A launcher that was ended while it wrote a file left "
+                                            "it half written; removed: %1.")
+                                 .arg(removed.join(QStringLiteral(", ")));
 }
 
 void Form1::takeFolders(const ParsedSettings &read)
@@ -231,6 +249,10 @@ void Form1::showStartUpSettings(const QString &notes, FolderReads &reads)
         // These join the other start-up problems in one message.
         if (!results[r].ok)
             m_startupProblems << CannotShowFolder(folder, results[r].reason);
+        QStringList leftovers;
+        for (const QString &name : results[r].leftovers)
+            leftovers << folder + platform::separator() + name;
+        removeLeftovers(leftovers);
     }
     showLabelsAndNotes(notes);
 }

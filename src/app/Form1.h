@@ -48,6 +48,8 @@ private:
 
     // The start-up steps that need no control; gives the notes text to show.
     QString startUp();
+    // Removes what launchers that were ended left half written, to be said at start-up.
+    void removeLeftovers(const QStringList &paths);
     // The five folders of what was read, into the window's state.
     void takeFolders(const ParsedSettings &read);
     FolderReads readFolders() const;

@@ -3,14 +3,18 @@
 #include "app/Artwork.h"
 #include "controls/Controls.h"
 #include "lists/FolderList.h"
+#include "platform/Platform.h"
 
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QLineEdit>
 #include <QPalette>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 
 #include <cmath>
 
@@ -218,23 +222,43 @@ QPalette lightPalette()
 
 QFont defaultFont()
 {
+    const platform::WindowFont face = platform::windowFont();
     QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
-                      QStringLiteral("Arial"), QStringLiteral("DejaVu Sans")});
+    font.setFamilies(face.families);
     font.setStyleHint(QFont::SansSerif);
     font.setPointSizeF(8.25);
+    if (face.heightHintingOnly)
+        font.setHintingPreference(QFont::PreferVerticalHinting);
     return font;
+}
+
+// How wide a caption may be: a label's whole width but its margins, a radio button's or
+// check box's beside its indicator.
+int captionRoom(QWidget *control, const QString &caption)
+{
+    if (qobject_cast<QLabel *>(control)) {
+        return control->width() - (control->sizeHint().width() -
+                                   QFontMetrics(control->font()).horizontalAdvance(caption));
+    }
+    QStyleOptionButton option;
+    option.initFrom(control);
+    option.text = caption;
+    const QStyle::SubElement contents = qobject_cast<QRadioButton *>(control)
+                                            ? QStyle::SE_RadioButtonContents
+                                            : QStyle::SE_CheckBoxContents;
+    return control->style()->subElementRect(contents, &option, control).width();
 }
 
 // The captions were laid out for a narrower face than those that stand in for it here;
 // one that would be clipped is set a little smaller instead.
-void fitCaption(QLabel *label)
+void fitCaption(QWidget *control, const QString &caption)
 {
-    QFont font = label->font();
-    while (label->sizeHint().width() > label->width() && font.pointSizeF() > 6.0) {
+    const int room = captionRoom(control, caption);
+    QFont font = control->font();
+    while (QFontMetrics(font).horizontalAdvance(caption) > room && font.pointSizeF() > 6.0)
         font.setPointSizeF(font.pointSizeF() - 0.25);
-        label->setFont(font);
-    }
+    if (font != control->font())
+        control->setFont(font);
 }
 
 void paint(QWidget *widget, QPalette::ColorRole role, QRgb colour)
@@ -349,8 +373,8 @@ void build(QWidget *window)
                             toPixels(c.height));
         if (c.tooltip)
             widget->setToolTip(QString::fromUtf8(c.tooltip));
-        if (c.kind == Kind::Label)
-            fitCaption(static_cast<QLabel *>(widget));
+        if (c.kind == Kind::Label || c.kind == Kind::Option || c.kind == Kind::CheckBox)
+            fitCaption(widget, QString::fromUtf8(c.text));
 
         const bool editable =
             c.kind == Kind::TextBox || c.kind == Kind::NotesBox || c.kind == Kind::FolderList;

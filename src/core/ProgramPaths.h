@@ -14,13 +14,12 @@ public:
     bool isKnown() const { return !m_folder.isEmpty(); }
     const QString &programFolder() const { return m_folder; }
     QString glWads() const { return inFolder(QStringLiteral("GL_WADs")); }
-    QString settingsFile() const { return inFolder(QStringLiteral("zel.cfg")); }
     // The engine's two output streams; each start replaces them.
     QString engineOutputLog() const { return inFolder(QStringLiteral("engine-output.log")); }
     QString engineErrorLog() const { return inFolder(QStringLiteral("engine-errors.log")); }
-
-private:
+    // `name` in the program folder; the empty text without one.
     QString inFolder(const QString &name) const;
 
+private:
     QString m_folder;
 };

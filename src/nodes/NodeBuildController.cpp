@@ -1,12 +1,14 @@
 #include "nodes/NodeBuildController.h"
 
 #include "controls/Form1Ui.h"
+#include "core/files/BuildJournal.h"
 #include "core/files/BusyFiles.h"
 #include "core/files/FileOperations.h"
 #include "core/nodes/NodeBuilderCommands.h"
 #include "core/nodes/ShellAndWait.h"
 #include "lists/FolderList.h"
 #include "lists/RefreshList.h"
+#include "platform/Ending.h"
 #include "platform/Platform.h"
 #include "platform/gui/Dialogs.h"
 
@@ -43,13 +45,15 @@ void NodeBuildController::MakeGlPwad()
             continue;
         const NodeBuilderCommand command =
             GlPwadCommand(m_paths.programFolder(), list->path(), name, m_paths.glWads());
-        if (command.arguments.last() == firstOutput) {
+        // "MAP01.WAD" and "map01.wad" are one GL PWAD where names ignore case.
+        const QString output = platform::comparisonKey(command.arguments.last());
+        if (output == firstOutput) {
             report(QStringLiteral("\"%1\" is selected in both PWAD lists, and both would be "
                                   "built into \"%2\": only the first list's one was built.")
-                       .arg(name, firstOutput));
+                       .arg(name, command.arguments.last()));
             break;
         }
-        firstOutput = command.arguments.last();
+        firstOutput = output;
         if (!runNodeBuilder(command))
             return;
     }
@@ -68,14 +72,27 @@ void NodeBuildController::MakeGlIwad()
     const NodeBuilderCommand command =
         GlIwadCommand(m_paths.programFolder(), ui.File11->path(), name);
     const QString iwad = command.arguments.first();
-    // The IWAD Safe keeps the originals that "copy" brings back: none may be rebuilt.
-    const QString iwadFolder = QFileInfo(ui.File11->path()).canonicalFilePath();
-    if (!iwadFolder.isEmpty() && iwadFolder == QFileInfo(ui.File5->path()).canonicalFilePath()) {
+    // The IWAD Safe keeps the originals that "copy" brings back: none may be rebuilt, by
+    // whatever spelling of its folder, link or second name the IWAD list reaches it.
+    const QByteArray safeFolder = platform::fileIdentity(ui.File5->path());
+    if (!safeFolder.isEmpty() && platform::fileIdentity(ui.File11->path()) == safeFolder) {
         report(QStringLiteral("\"%1\" lies in the IWAD Safe folder \"%2\", which keeps the "
                               "originals that \"copy\" brings back: \"make GL IWAD\" does not "
                               "rebuild them. Show another IWAD folder to rebuild a copy.")
-                   .arg(command.arguments.first(), ui.File5->path()));
+                   .arg(iwad, ui.File5->path()));
         return;
+    }
+    const QByteArray file = platform::fileIdentity(iwad);
+    for (const QString &original : ui.File5->names()) {
+        const QString safe = ui.File5->path() + platform::separator() + original;
+        if (!file.isEmpty() && platform::fileIdentity(safe) == file) {
+            report(QStringLiteral("\"%1\" is the same file as \"%2\" in the IWAD Safe folder, "
+                                  "which keeps the originals that \"copy\" brings back: \"make "
+                                  "GL IWAD\" does not rebuild them. \"copy\" from IWAD Safe puts "
+                                  "a file of its own in the IWAD folder.")
+                       .arg(iwad, safe));
+            return;
+        }
     }
     // Rebuilt in place, the file the link points to would change: maybe the very original
     // that IWAD Safe keeps.
@@ -105,8 +122,8 @@ bool NodeBuildController::mayClose()
                                       "build and close the launcher?")
                            .arg(m_buildingWad);
     if (m_inPlace)
-        question += QStringLiteral("\n\nThe IWAD may be damaged then; \"copy\" from IWAD Safe "
-                                   "restores it.");
+        question += QStringLiteral("\n\nIf the builder has begun to write it, the IWAD may be "
+                                   "left incomplete; \"copy\" from IWAD Safe restores it.");
     if (!platform::dialogs().ask(m_messages, question))
         return false;
     // The build may have ended while the player read the question.
@@ -152,39 +169,42 @@ bool NodeBuildController::runNodeBuilder(const NodeBuilderCommand &command)
     }
     const QString input = command.arguments.first(), output = command.arguments.last();
     const bool inPlace = output == input;
-    QString reason;
     if (!inPlace && platform::isWriteProtected(output)) {
         report(QStringLiteral("\"%1\" is write-protected, so no new GL PWAD replaces it.")
                    .arg(output));
         return false;
     }
-    // What stands in GL_WADs under that name, a link too, waits aside until the build has
-    // succeeded: a build that fails, or never starts, changes nothing there.
-    SetAside earlier;
-    if (!inPlace && !earlier.take(output, &reason)) {
-        report(QStringLiteral("Cannot make room for the new \"%1\": %2").arg(output, reason));
+    BuildJournal journal(m_paths.glWads());
+    QString reason;
+    QStringList repaired;
+    const bool begun = journal.begin(input, output, &reason, &repaired);
+    if (!repaired.isEmpty())
+        report(repaired.join(QLatin1Char('\n')));
+    if (!begun) {
+        report(reason);
         return false;
     }
-    const QByteArray outputBefore = platform::fileStamp(output);
     m_buildingWad = input;
     m_busy.hold({input, output});
     m_inPlace = inPlace;
     const ProcessOutcome outcome = ShellAndWait(command.program, command.arguments, m_stop);
     m_busy.release();
-    if (!outcome.started) {
-        report(QStringLiteral("Cannot start the node builder \"%1\": %2")
-                   .arg(command.program, outcome.startError));
-        return false;
-    }
     // A builder can end without error and write nothing, or nothing that is a WAD.
     QString noWad;
     if (outcome.succeeded() && IsWadFile(output, &noWad)) {
-        earlier.letGo();
+        journal.commit();
         return true;
     }
+    const QString fate = journal.rollBack();
+    // Ended from outside, the launcher goes without a word.
+    if (ending::requested())
+        return false;
 
     QString message;
-    if (outcome.succeeded()) {
+    if (!outcome.started) {
+        message = QStringLiteral("Cannot start the node builder \"%1\": %2")
+                      .arg(command.program, outcome.startError);
+    } else if (outcome.succeeded()) {
         message = QStringLiteral("The node builder ended without an error on \"%1\", but "
                                  "\"%2\" is no WAD: %3.")
                       .arg(input, output, noWad);
@@ -198,31 +218,16 @@ bool NodeBuildController::runNodeBuilder(const NodeBuilderCommand &command)
                 : QStringLiteral("ended with exit code %1").arg(outcome.exitCode);
         message = QStringLiteral("The node builder failed on \"%1\": it %2.").arg(input, end);
     }
-    const bool written = inPlace ? platform::fileStamp(output) != outputBefore || outcome.ended ||
-                                       outcome.succeeded()
-                                 : EntryExists(output);
-    if (inPlace && written) {
-        message += QStringLiteral(" \"%1\" may be damaged: \"copy\" from IWAD Safe "
-                                  "restores it.")
-                       .arg(output);
-    } else if (written) {
-        // What a failed build wrote into GL_WADs would be listed there, ready to be played.
-        message += RemoveFile(output, &reason)
-                       ? QStringLiteral(" \"%1\" was removed: the failed build had written it.")
-                             .arg(output)
-                       : QStringLiteral(" \"%1\", which the failed build wrote, cannot be "
-                                        "removed: %2")
-                             .arg(output, reason);
+    // A builder that never started changed nothing.
+    if (outcome.started && !fate.isEmpty())
+        message += QLatin1Char(' ') + fate;
+    if (outcome.started) {
+        message += QStringLiteral("\n\n") + command.display();
+        if (!outcome.outputTail.isEmpty())
+            message += QStringLiteral("\n\nIts last lines:\n") + outcome.outputTail;
     }
-    if (!earlier.putBack(&reason)) {
-        message += QStringLiteral(" The GL PWAD that was there before cannot be put back: %1.")
-                       .arg(reason);
-    }
-    message += QStringLiteral("\n\n") + command.display();
-    if (!outcome.outputTail.isEmpty())
-        message += QStringLiteral("\n\nIts last lines:\n") + outcome.outputTail;
     report(message);
-    return !outcome.ended;
+    return outcome.started && !outcome.ended;
 }
 
 void NodeBuildController::report(const QString &message)

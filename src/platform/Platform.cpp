@@ -17,4 +17,9 @@ bool readRegularFile(const QString &path, QByteArray *content, QString *reason)
     return true;
 }
 
+bool isLeftoverName(QByteArrayView name)
+{
+    return name.startsWith(".zel-") && name.endsWith(".new");
+}
+
 } // namespace platform

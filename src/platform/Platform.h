@@ -2,6 +2,7 @@
 
 #include <QByteArrayView>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -73,16 +74,49 @@ public:
     bool open(QString *reason);
     bool write(QByteArrayView data, QString *reason);
     bool commit(QString *reason);
+    // After open() or commit() failed: whether the system would not make the new file beside
+    // the old one or move it into the old one's place (a mount on the file, a folder that
+    // takes no new file), rather than failing to write it.
+    bool placeRefused() const { return m_placeRefused; }
 
 private:
     QString m_path;
     QString m_temporary;
     // The open new file: a file descriptor, or a HANDLE on Windows; -1 is none on both.
     qintptr m_handle = -1;
+    bool m_placeRefused = false;
 };
+
+// Moves the entry `from` (a link itself, not what it points to) to `to`, in one step, in place of
+// whatever is there.
+bool moveOver(const QString &from, const QString &to, QString *reason);
+
+// Hides an entry that the launcher keeps for itself where a leading dot hides nothing (the
+// hidden attribute on Windows); true when it was shown before and is hidden now.
+bool hideEntry(const QString &path);
+// Shows an entry hideEntry() hid.
+void showEntry(const QString &path);
+
+// Removes a file that a ReplacingFile of a launcher that is gone left half written; one still
+// being written is left alone. False when nothing was removed.
+bool removeLeftover(const QString &path);
+
+// Writes `data` over the file `path` where it is, the file itself kept (its other names, a
+// mount on it, its owner): for where no new file can take its place. The space the new
+// content needs is taken before the first old byte changes, so a full disk leaves the file
+// as it was; a failure after that (an I/O error) can leave it half written.
+bool overwriteInPlace(const QString &path, QByteArrayView data, QString *reason);
+
+// How many names (hard links) the file `path` has, links followed; 0 when there is none.
+int linkCount(const QString &path);
 
 // Creates one folder.
 bool createFolder(const QString &path, QString *reason);
+
+// The name under which `folder` holds the entry that the system finds by `name`: on Windows
+// names are found without regard to letter case, so "zel.cfg" may give "ZEL.CFG"; elsewhere
+// only `name` itself. The empty text when there is no such entry.
+QString storedName(const QString &folder, const QString &name);
 
 // Which file `path` names, links followed, however it is spelled (another letter case, the
 // short form, `..`, a link, a bind mount): the device and inode, or on Windows the volume's
@@ -113,10 +147,14 @@ private:
 };
 
 // Calls `visit` for each visible plain file in `folder`, in no particular order, in one
-// pass; links count as what they point to. False with the system's reason when the folder
-// cannot be read.
+// pass; links count as what they point to. `leftovers`, when given, gets the names of the
+// half-written files that ReplacingFile leaves when its launcher dies. False with the system's
+// reason when the folder cannot be read.
 bool forEachFile(const QString &folder, const std::function<void(const FolderEntry &)> &visit,
-                 QString *reason);
+                 QString *reason, QStringList *leftovers = nullptr);
+
+// Whether `name` is that of a ReplacingFile's new file: ".zel-" and ".new" around it.
+bool isLeftoverName(QByteArrayView name);
 
 // A name as forEachFile() gives it, as text; the null text when the system's encoding
 // cannot spell it, as the launcher could not open that file and might act on another.
@@ -136,6 +174,16 @@ double processorSeconds();
 
 // The file name of the node builder in the program folder.
 QString nodeBuilderProgramName();
+
+// How the window's text is drawn: the faces, best first (the design's sans-serif, or the
+// nearest the system has that draws every letter at any size), and whether its glyphs are
+// fitted to the pixel grid in height only.
+struct WindowFont
+{
+    QStringList families;
+    bool heightHintingOnly = false;
+};
+WindowFont windowFont();
 
 // Words for how a process was ended abnormally, given the code its runner reported
 // (on POSIX the signal number, on Windows the exception code), e.g. "signal 9 (Killed)".

@@ -1,3 +1,4 @@
+#include "platform/Ending.h"
 #include "platform/Platform.h"
 #include "platform/Processes.h"
 
@@ -5,16 +6,22 @@
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QSocketNotifier>
 
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <dirent.h>
-#include <initializer_list>
 #include <fcntl.h>
+#include <initializer_list>
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace platform {
@@ -25,6 +32,13 @@ QString reasonFor(int error)
 {
     char buffer[256];
     return QString::fromLocal8Bit(strerror_r(error, buffer, sizeof buffer));
+}
+
+// Where a new file cannot be made beside the old one or moved into its place, though the old
+// one may still be written where it is: a mount on it, a folder that takes no new file.
+bool refusesPlace(int error)
+{
+    return error == EPERM || error == EACCES || error == EROFS || error == EBUSY || error == EXDEV;
 }
 
 // The system ends a name at its first NUL: what it found would be another file.
@@ -236,9 +250,12 @@ bool ReplacingFile::open(QString *reason)
             break;
     }
     if (m_handle < 0) {
+        m_placeRefused = refusesPlace(errno);
         *reason = reasonFor(errno);
         return false;
     }
+    // Held while it is written: a launcher that starts meanwhile leaves it alone.
+    ::flock(int(m_handle), LOCK_EX | LOCK_NB);
     struct stat st
     {
     };
@@ -273,14 +290,115 @@ bool ReplacingFile::commit(QString *reason)
     m_handle = -1;
     const QByteArray temporary = QFile::encodeName(m_temporary);
     const bool written = ::fsync(fd) == 0;
-    const int error = errno;
-    if (::close(fd) != 0 || !written ||
-        ::rename(temporary.constData(), QFile::encodeName(m_path).constData()) != 0) {
-        *reason = reasonFor(written ? errno : error);
-        ::unlink(temporary.constData());
+    int error = errno;
+    const bool closed = ::close(fd) == 0;
+    if (written && !closed)
+        error = errno;
+    if (written && closed) {
+        if (::rename(temporary.constData(), QFile::encodeName(m_path).constData()) == 0)
+            return true;
+        error = errno;
+        m_placeRefused = refusesPlace(error);
+    }
+    *reason = reasonFor(error);
+    ::unlink(temporary.constData());
+    return false;
+}
+
+namespace {
+// Writes all of `data` at `offset`: 0, or why not.
+int writeAt(int fd, QByteArrayView data, off_t offset)
+{
+    const char *next = data.data();
+    qsizetype left = data.size();
+    while (left > 0) {
+        const ssize_t n = ::pwrite(fd, next, size_t(left), offset);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return n < 0 ? errno : ENOSPC;
+        next += n;
+        left -= n;
+        offset += n;
+    }
+    return 0;
+}
+
+// Takes the space that `data` needs in `fd`, which is `old` bytes long, leaving those bytes
+// as they are: 0, or why not, and then the file is as it was.
+int reserve(int fd, QByteArrayView data, off_t old)
+{
+    const off_t size = off_t(data.size());
+    if (size == 0)
+        return 0;
+    int done;
+    while ((done = ::fallocate(fd, 0, 0, size)) != 0 && errno == EINTR) {
+    }
+    int error = done == 0 ? 0 : errno;
+    // A file system that reserves nothing ahead: what lies beyond the old end goes first, and
+    // must be on the disk, since some find out only then that it is full.
+    if (error == EOPNOTSUPP || error == ENOSYS) {
+        error = size > old ? writeAt(fd, data.sliced(old), old) : 0;
+        if (error == 0 && size > old && ::fdatasync(fd) != 0)
+            error = errno;
+    }
+    // Back to the old length. Should even that fail, the old record still leads the file, and
+    // what follows it is not read.
+    if (error != 0 && ::ftruncate(fd, old) != 0) {
+    }
+    return error;
+}
+} // namespace
+
+bool overwriteInPlace(const QString &path, QByteArrayView data, QString *reason)
+{
+    if (!spellable(path, reason))
+        return false;
+    // Not emptied on opening: the old bytes stay until the new ones are known to fit.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    struct stat st
+    {
+    };
+    int error = fd < 0 || ::fstat(fd, &st) != 0 ? errno : 0;
+    if (error == 0 && !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        *reason = QStringLiteral("it is not a regular file");
+        return false;
+    }
+    if (error == 0)
+        error = reserve(fd, data, st.st_size);
+    if (error == 0)
+        error = writeAt(fd, data, 0);
+    if (error == 0 && ::ftruncate(fd, off_t(data.size())) != 0)
+        error = errno;
+    if (error == 0 && ::fsync(fd) != 0)
+        error = errno;
+    if (fd >= 0 && ::close(fd) != 0 && error == 0)
+        error = errno;
+    if (error != 0) {
+        *reason = reasonFor(error);
         return false;
     }
     return true;
+}
+
+QString storedName(const QString &folder, const QString &name)
+{
+    const QString path = folder + separator() + name;
+    struct stat st
+    {
+    };
+    return spellable(path, nullptr) && ::lstat(QFile::encodeName(path).constData(), &st) == 0
+               ? name
+               : QString();
+}
+
+int linkCount(const QString &path)
+{
+    struct stat st
+    {
+    };
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_nlink) : 0;
 }
 
 namespace {
@@ -316,6 +434,40 @@ QByteArray fileStamp(const QString &path)
                    st.st_ctim.tv_nsec});
 }
 
+bool moveOver(const QString &from, const QString &to, QString *reason)
+{
+    if (!spellable(from, reason) || !spellable(to, reason))
+        return false;
+    if (::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0) {
+        *reason = reasonFor(errno);
+        return false;
+    }
+    return true;
+}
+
+bool hideEntry(const QString &)
+{
+    return false; // its leading dot hides it
+}
+
+void showEntry(const QString &) {}
+
+bool removeLeftover(const QString &path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    const int fd = ::open(native.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st
+    {
+    };
+    // Its writer holds a lock on it for as long as it lives.
+    const bool gone = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+                      ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::unlink(native.constData()) == 0;
+    ::close(fd);
+    return gone;
+}
+
 bool createFolder(const QString &path, QString *reason)
 {
     if (::mkdir(QFile::encodeName(path).constData(), 0777) != 0) {
@@ -327,7 +479,7 @@ bool createFolder(const QString &path, QString *reason)
 }
 
 bool forEachFile(const QString &folder, const std::function<void(const FolderEntry &)> &visit,
-                 QString *reason)
+                 QString *reason, QStringList *leftovers)
 {
     if (!spellable(folder, reason))
         return false;
@@ -341,8 +493,12 @@ bool forEachFile(const QString &folder, const std::function<void(const FolderEnt
     // not give it cost a stat.
     const FolderScan scan{::dirfd(dir)};
     while (const dirent *entry = ::readdir(dir)) {
-        if (entry->d_name[0] == '.')
+        if (entry->d_name[0] == '.') {
+            if (leftovers && (entry->d_type == DT_REG || entry->d_type == DT_UNKNOWN) &&
+                isLeftoverName(entry->d_name))
+                *leftovers << QFile::decodeName(entry->d_name);
             continue;
+        }
         bool plain = entry->d_type == DT_REG;
         if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
             struct stat st
@@ -392,13 +548,94 @@ QString nodeBuilderProgramName()
     return QStringLiteral("zennode");
 }
 
-ProcessGroup::~ProcessGroup() = default;
+WindowFont windowFont()
+{
+    // The design's face where it is installed; the others are wider, and a caption that would
+    // be clipped is set smaller.
+    return {{QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
+             QStringLiteral("Arial"), QStringLiteral("DejaVu Sans")},
+            false};
+}
+
+namespace {
+
+// Forked from a launcher with threads: until it ends, the guard makes only calls that are safe
+// there (no allocation, no lock).
+[[noreturn]] void guard(pid_t group, int pipe)
+{
+    ::setsid(); // a terminal's hang-up is not the guard's
+    for (int fd = 3; fd < 65536; ++fd) {
+        if (fd != pipe)
+            ::close(fd);
+    }
+    char done = 0;
+    ssize_t got;
+    while ((got = ::read(pipe, &done, 1)) < 0 && errno == EINTR) {
+    }
+    // The pipe ended without a word: the launcher is gone, and so goes its build.
+    if (got == 0)
+        ::kill(-group, SIGKILL);
+    ::_exit(0);
+}
+
+} // namespace
+
+ProcessGroup::~ProcessGroup()
+{
+    releaseGuard();
+}
 
 void ProcessGroup::startInOwnGroup(QProcess &process)
 {
-    process.setChildProcessModifier([] { ::setpgid(0, 0); });
-    QObject::connect(&process, &QProcess::started, &process,
-                     [this, &process] { m_handle = qintptr(process.processId()); });
+    const pid_t launcher = ::getpid();
+    process.setChildProcessModifier([launcher] {
+        ::setpgid(0, 0);
+#ifdef __linux__
+        // Should the launcher be killed, the builder goes at once.
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (::getppid() != launcher)
+            ::_exit(127);
+#endif
+    });
+    QObject::connect(&process, &QProcess::started, &process, [this, &process] {
+        const pid_t group = pid_t(process.processId());
+        m_handle = qintptr(group);
+        // And so does what the builder started, which no parent-death signal reaches.
+        int fds[2];
+        if (::pipe2(fds, O_CLOEXEC) != 0)
+            return;
+        const pid_t pid = ::fork();
+        if (pid == 0)
+            guard(group, fds[0]);
+        ::close(fds[0]);
+        if (pid < 0) {
+            ::close(fds[1]);
+            return;
+        }
+        m_guard = qintptr(pid);
+        m_guardPipe = fds[1];
+    });
+}
+
+void ProcessGroup::releaseGuard()
+{
+    if (m_guardPipe < 0)
+        return;
+    [[maybe_unused]] const ssize_t written = ::write(m_guardPipe, "d", 1);
+    ::close(m_guardPipe);
+    m_guardPipe = -1;
+    ::waitpid(pid_t(m_guard), nullptr, 0);
+    m_guard = 0;
+}
+
+bool ProcessGroup::isEmpty()
+{
+    // A member that changed its user cannot be signalled, but is there (EPERM).
+    if (m_handle > 0 && ::kill(-pid_t(m_handle), 0) == -1 && errno == ESRCH) {
+        m_handle = 0;
+        releaseGuard();
+    }
+    return m_handle == 0;
 }
 
 void ProcessGroup::end()
@@ -415,3 +652,38 @@ QString abnormalEndOf(int code)
 }
 
 } // namespace platform
+
+namespace {
+// Written by the signal handler, read on the window's thread.
+int endPipe[2] = {-1, -1};
+
+void endSignalled(int signal)
+{
+    const int saved = errno;
+    // A copy in progress stops at its next block, before the window hears of this.
+    ending::request();
+    const auto byte = static_cast<unsigned char>(signal);
+    [[maybe_unused]] const ssize_t written = ::write(endPipe[1], &byte, 1);
+    errno = saved;
+}
+} // namespace
+
+void ending::onEndRequested(QObject *context, std::function<void(int status)> ended)
+{
+    if (endPipe[0] >= 0 || ::pipe2(endPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return;
+    auto *notifier = new QSocketNotifier(endPipe[0], QSocketNotifier::Read, context);
+    QObject::connect(notifier, &QSocketNotifier::activated, context, [ended = std::move(ended)] {
+        unsigned char signal = 0;
+        if (::read(endPipe[0], &signal, 1) == 1)
+            ended(128 + signal);
+    });
+    struct sigaction action
+    {
+    };
+    action.sa_handler = endSignalled;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int signal : {SIGTERM, SIGHUP, SIGINT})
+        ::sigaction(signal, &action, nullptr);
+}

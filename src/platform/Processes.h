@@ -8,7 +8,9 @@ class QProcess;
 namespace platform {
 
 // A program together with whatever it starts, so that ending it ends them all: a process
-// group on POSIX, a job object on Windows.
+// group on POSIX, a job object on Windows. Should the launcher die, they all die with it: on
+// POSIX a small guard process ends the group once the launcher is gone (and the program gets
+// a parent-death signal on Linux); on Windows the job ends with its last handle.
 class ProcessGroup
 {
 public:
@@ -19,13 +21,21 @@ public:
 
     // Has `process`, not started yet, start as the first of this group.
     void startInOwnGroup(QProcess &process);
-    // Ends at once every process of the group. Not to be called once the first has been
-    // reaped: on POSIX its group's number may be another's by then.
+    // Whether every process of the group has ended, what the first one started included.
+    // Once it is, the group is let go of and end() does nothing.
+    bool isEmpty();
+    // Ends at once every process of the group still running. Not to be called once the group
+    // was seen empty: on POSIX its number may be another's by then.
     void end();
 
 private:
-    // The group's leader here, the job's HANDLE on Windows; 0 before the start.
+    void releaseGuard();
+
+    // The group's number here, the job's HANDLE on Windows; 0 before the start and once empty.
     qintptr m_handle = 0;
+    // POSIX: the guard's process and the pipe whose end tells it that the launcher is gone.
+    qintptr m_guard = 0;
+    int m_guardPipe = -1;
 };
 
 // The system's reason why `process` could not be started, as the player should read it.

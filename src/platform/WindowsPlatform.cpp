@@ -1,7 +1,10 @@
+#include "platform/Ending.h"
 #include "platform/Platform.h"
 #include "platform/Processes.h"
 #include "platform/WindowsSystem.h"
 
+#include <QAbstractNativeEventFilter>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -31,6 +34,15 @@ bool spellable(const QString &path, QString *reason)
 }
 
 constexpr DWORD ShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// Where a new file cannot be made beside the old one or moved into its place, though the old
+// one may still be written where it is: a folder that takes no new file, a file that another
+// program holds open.
+bool refusesPlace(DWORD error)
+{
+    return error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ||
+           error == ERROR_LOCK_VIOLATION || error == ERROR_NOT_SAME_DEVICE;
+}
 
 // Opens `path` only to look at it: links followed, folders too, never a sharing conflict.
 Handle openToLookAt(const std::wstring &path)
@@ -265,6 +277,7 @@ bool ReplacingFile::open(QString *reason)
             break;
     }
     if (m_handle == -1) {
+        m_placeRefused = refusesPlace(error);
         *reason = reasonFor(error);
         return false;
     }
@@ -319,10 +332,95 @@ bool ReplacingFile::commit(QString *reason)
         return true;
     } else if (flushed && closed) {
         error = ::GetLastError();
+        m_placeRefused = refusesPlace(error);
     }
     *reason = reasonFor(error);
     ::DeleteFileW(temporary.c_str());
     return false;
+}
+
+bool overwriteInPlace(const QString &path, QByteArrayView data, QString *reason)
+{
+    if (!spellable(path, reason))
+        return false;
+    // Readers may go on reading; no other writer may come in between.
+    Handle file(::CreateFileW(native(path).c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                              nullptr));
+    if (!file.valid()) {
+        *reason = reasonFor(::GetLastError());
+        return false;
+    }
+    if (!isDiskFile(file.get())) {
+        *reason = QStringLiteral("it is not a regular file");
+        return false;
+    }
+    const HANDLE handle = file.get();
+    const auto endAt = [handle](qint64 size) {
+        LARGE_INTEGER at{};
+        at.QuadPart = size;
+        return ::SetFilePointerEx(handle, at, nullptr, FILE_BEGIN) && ::SetEndOfFile(handle);
+    };
+    LARGE_INTEGER old{};
+    DWORD error = ::GetFileSizeEx(handle, &old) ? ERROR_SUCCESS : ::GetLastError();
+    const qint64 size = data.size();
+    // The new length first: a full disk refuses it before any old byte changes.
+    if (error == ERROR_SUCCESS && size > old.QuadPart && !endAt(size)) {
+        error = ::GetLastError();
+        endAt(old.QuadPart);
+    }
+    LARGE_INTEGER start{};
+    if (error == ERROR_SUCCESS && !::SetFilePointerEx(handle, start, nullptr, FILE_BEGIN))
+        error = ::GetLastError();
+    const char *next = data.data();
+    qsizetype left = data.size();
+    while (error == ERROR_SUCCESS && left > 0) {
+        DWORD written = 0;
+        if (!::WriteFile(handle, next, DWORD(std::min<qsizetype>(left, 1 << 30)), &written,
+                         nullptr) ||
+            written == 0) {
+            error = ::GetLastError() == ERROR_SUCCESS ? DWORD(ERROR_DISK_FULL) : ::GetLastError();
+            break;
+        }
+        next += written;
+        left -= written;
+    }
+    if (error == ERROR_SUCCESS && !(endAt(size) && ::FlushFileBuffers(handle)))
+        error = ::GetLastError();
+    if (!::CloseHandle(file.release()) && error == ERROR_SUCCESS)
+        error = ::GetLastError();
+    if (error != ERROR_SUCCESS) {
+        *reason = reasonFor(error);
+        return false;
+    }
+    return true;
+}
+
+QString storedName(const QString &folder, const QString &name)
+{
+    const QString path = QDir::toNativeSeparators(folder) + separator() + name;
+    // A wildcard would find another entry.
+    if (!spellable(path, nullptr) || name.contains(QLatin1Char('*')) ||
+        name.contains(QLatin1Char('?')))
+        return QString();
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = ::FindFirstFileExW(native(path).c_str(), FindExInfoBasic, &found,
+                                             FindExSearchNameMatch, nullptr, 0);
+    if (search == INVALID_HANDLE_VALUE)
+        return QString();
+    ::FindClose(search);
+    return nativeText(found.cFileName);
+}
+
+int linkCount(const QString &path)
+{
+    if (path.isEmpty() || path.contains(QChar(0)))
+        return 0;
+    const Handle file = openToLookAt(native(path));
+    BY_HANDLE_FILE_INFORMATION info{};
+    return file.valid() && ::GetFileInformationByHandle(file.get(), &info)
+               ? int(info.nNumberOfLinks)
+               : 0;
 }
 
 namespace {
@@ -367,6 +465,40 @@ QByteArray fileStamp(const QString &path)
                    qulonglong(times.ChangeTime.QuadPart)});
 }
 
+bool moveOver(const QString &from, const QString &to, QString *reason)
+{
+    if (!spellable(from, reason) || !spellable(to, reason))
+        return false;
+    if (!::MoveFileExW(native(from).c_str(), native(to).c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        *reason = reasonFor(::GetLastError());
+        return false;
+    }
+    return true;
+}
+
+bool hideEntry(const QString &path)
+{
+    const DWORD attributes = attributesOf(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_HIDDEN) &&
+           ::SetFileAttributesW(native(path).c_str(), attributes | FILE_ATTRIBUTE_HIDDEN);
+}
+
+void showEntry(const QString &path)
+{
+    const DWORD attributes = attributesOf(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_HIDDEN)) {
+        const DWORD shown = attributes & ~DWORD(FILE_ATTRIBUTE_HIDDEN);
+        ::SetFileAttributesW(native(path).c_str(), shown ? shown : FILE_ATTRIBUTE_NORMAL);
+    }
+}
+
+bool removeLeftover(const QString &path)
+{
+    // Its writer opened it for itself alone: while it lives, the system refuses this.
+    return !path.contains(QChar(0)) && ::DeleteFileW(native(path).c_str());
+}
+
 bool createFolder(const QString &path, QString *reason)
 {
     if (!spellable(path, reason))
@@ -380,7 +512,7 @@ bool createFolder(const QString &path, QString *reason)
 }
 
 bool forEachFile(const QString &folder, const std::function<void(const FolderEntry &)> &visit,
-                 QString *reason)
+                 QString *reason, QStringList *leftovers)
 {
     if (!spellable(folder, reason))
         return false;
@@ -409,6 +541,14 @@ bool forEachFile(const QString &folder, const std::function<void(const FolderEnt
         if (plain && (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
             const Handle target = openToLookAt(nativeFolder + found.cFileName);
             plain = target.valid() && isDiskFile(target.get());
+        }
+        if (leftovers && !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+            ::wcsncmp(found.cFileName, L".zel-", 5) == 0) {
+            const QString name = QString::fromWCharArray(found.cFileName);
+            if (isLeftoverName(name.toUtf8())) {
+                *leftovers << name;
+                continue;
+            }
         }
         if (plain) {
             const QByteArray name =
@@ -458,11 +598,26 @@ QString nodeBuilderProgramName()
     return QStringLiteral("zennode.exe");
 }
 
+WindowFont windowFont()
+{
+    // Both TrueType and on every Windows: the design's face redrawn in outlines, and Tahoma,
+    // built to its measures. "MS Sans Serif" itself is a bitmap face here, in a few fixed
+    // sizes, so a clipped caption could not be set smaller.
+    // Hinted in height only, Qt draws with DirectWrite instead of GDI: GDI draws only what lies
+    // in the box it reports for a glyph, and under Wine some boxes miss their ink (Tahoma
+    // loses "i" and "l" at 10 pixels, Liberation Sans "I" and "!" at 11). DirectWrite also
+    // takes the fractions of a point that a smaller caption is set in.
+    return {{QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Tahoma")}, true};
+}
+
 ProcessGroup::~ProcessGroup()
 {
     if (m_handle)
         ::CloseHandle(HANDLE(m_handle));
 }
+
+// The job itself ends the build with the launcher's last handle.
+void ProcessGroup::releaseGuard() {}
 
 void ProcessGroup::startInOwnGroup(QProcess &process)
 {
@@ -477,14 +632,36 @@ void ProcessGroup::startInOwnGroup(QProcess &process)
         const PROCESS_INFORMATION *started = *information;
         if (!started)
             return;
-        if (!m_handle)
-            m_handle = qintptr(::CreateJobObjectW(nullptr, nullptr));
+        if (!m_handle) {
+            const HANDLE job = ::CreateJobObjectW(nullptr, nullptr);
+            // The job's last handle is the launcher's: should the launcher die, the job ends
+            // and takes the builder with it.
+            JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+            limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+            if (job)
+                ::SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits,
+                                          sizeof limits);
+            m_handle = qintptr(job);
+        }
         // Should the system refuse (a launcher in a job that allows none of its own), the
         // program still runs: only ending it early would end less.
         if (m_handle)
             ::AssignProcessToJobObject(HANDLE(m_handle), started->hProcess);
         ::ResumeThread(started->hThread);
     });
+}
+
+bool ProcessGroup::isEmpty()
+{
+    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting{};
+    if (m_handle &&
+        (!::QueryInformationJobObject(HANDLE(m_handle), JobObjectBasicAccountingInformation,
+                                      &accounting, sizeof accounting, nullptr) ||
+         accounting.ActiveProcesses == 0)) {
+        ::CloseHandle(HANDLE(m_handle));
+        m_handle = 0;
+    }
+    return m_handle == 0;
 }
 
 void ProcessGroup::end()
@@ -521,3 +698,36 @@ QString abnormalEndOf(int code)
 }
 
 } // namespace platform
+
+namespace {
+// The session is ending: once this message is answered, the system ends the launcher.
+class SessionEnd final : public QAbstractNativeEventFilter
+{
+public:
+    explicit SessionEnd(std::function<void(int)> ended) : m_ended(std::move(ended)) {}
+
+    bool nativeEventFilter(const QByteArray &, void *message, qintptr *) override
+    {
+        const MSG *msg = static_cast<const MSG *>(message);
+        if (msg->message == WM_ENDSESSION && msg->wParam && !ending::requested()) {
+            ending::request();
+            m_ended(0);
+        }
+        return false;
+    }
+
+private:
+    std::function<void(int)> m_ended;
+};
+} // namespace
+
+void ending::onEndRequested(QObject *context, std::function<void(int status)> ended)
+{
+    auto *filter = new SessionEnd(std::move(ended));
+    QCoreApplication::instance()->installNativeEventFilter(filter);
+    QObject::connect(context, &QObject::destroyed, [filter] {
+        if (QCoreApplication::instance())
+            QCoreApplication::instance()->removeNativeEventFilter(filter);
+        delete filter;
+    });
+}

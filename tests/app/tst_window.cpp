@@ -21,7 +21,7 @@ class TestWindow : public QObject
     Q_OBJECT
 
 private slots:
-    // A settings file in other letters is no settings file: this is a first start.
+    // A settings file in other letters is no settings file here: this is a first start.
     void firstStartOpensTheWindowAsDesignedAndWritesNothing()
     {
         Bench bench;

@@ -4,6 +4,7 @@
 #include "core/listing/FolderListing.h"
 #include "core/settings/LauncherSettings.h"
 #include "lists/FolderList.h"
+#include "platform/Platform.h"
 #include "support/TestSupport.h"
 
 #include <QCheckBox>
@@ -13,6 +14,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QTest>
 #include <QThread>
 #include <QTimer>
@@ -21,6 +23,9 @@
 
 #include <atomic>
 #include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <sys/sysmacros.h>
@@ -38,6 +43,19 @@ void verifyAnswers(Form1 &window)
     QCOMPARE(window.ui().Text3->text(), QString("12"));
     act(window, {"Label15"});
     QCOMPARE(window.ui().Text3->text(), QString());
+}
+
+// Sets or clears the flag that lets no one, root included, change an entry (chattr +i).
+bool setImmutable(const QString &path, bool on)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    int flags = 0;
+    const bool done = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 &&
+                      (flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL,
+                       ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0);
+    if (fd >= 0)
+        ::close(fd);
+    return done;
 }
 
 void verifyOneMessage(const QStringList &messages, const QStringList &fragments)
@@ -132,6 +150,40 @@ private slots:
         act(window, {"Command1"});
         QCOMPARE(readAll(bench.work.file("zel.cfg.bak")), whole ? QByteArray() : settings);
         QVERIFY(ReadSettingsFile(bench.work.file("zel.cfg")).ok());
+    }
+
+    // Launchers killed during a build and during a copy: the next start puts the GL PWAD that
+    // was there before back, removes the half-written copy and says both in one message.
+    void whatAKilledLauncherLeftIsPutRightAtTheNextStart()
+    {
+        FaultBench bench;
+        const QString input = bench.work.write("pwads1/x.wad", "x");
+        const QString glWad = bench.work.write("GL_WADs/x.wad", "older");
+        const QString iwad = bench.work.write("iwads/DOOM2.WAD", "IWAD");
+        const QString original = bench.work.write("safe/DOOM2.WAD");
+        QVERIFY(QFile::resize(original, qint64(2) << 30)); // sparse, and long to copy
+        for (const QStringList &work :
+             {QStringList{"build", bench.work.file("GL_WADs"), input, glWad, "kill", "300",
+                          ZEL_STANDIN, "touch:" + glWad, "sleep:60000"},
+              QStringList{"copy", original, iwad, "kill", "100"}}) {
+            QProcess launcher;
+            launcher.start(ZEL_DYING_LAUNCHER, work);
+            QVERIFY(launcher.waitForFinished(20000));
+            QCOMPARE(launcher.exitStatus(), QProcess::CrashExit);
+        }
+        QCOMPARE(readAll(glWad), QByteArray()); // half built
+
+        Form1 &window = bench.open();
+        verifyOneMessage(bench.dialogs.messages,
+                         {"was ended during its node build of \"" + input + "\"", "is back",
+                          "half written; removed: \"" + bench.iwads + "/.zel-"});
+        QCOMPARE(readAll(glWad), QByteArray("older"));
+        QCOMPARE(readAll(iwad), QByteArray("IWAD"));
+        QCOMPARE(window.ui().File10->names(), QStringList{"x.wad"});
+        for (const QString &folder : {bench.work.file("GL_WADs"), bench.iwads})
+            QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden),
+                     QDir(folder).entryList(QDir::Files));
+        verifyAnswers(window);
     }
 
     // A folder named zel.cfg is not read, and every save says why it fails.
@@ -262,27 +314,6 @@ private slots:
         QCOMPARE(bench.dialogs.messages, QStringList());
     }
 
-    // "chmod a-w zel.cfg" protects it from "store", for root as for anyone else.
-    void writeProtectedSettingsFile()
-    {
-        for (const uid_t user : {::geteuid(), uid_t(65534)}) {
-            Bench bench;
-            const QByteArray record = settingsRecord({"", "", "", "", "", "mine"});
-            const QString cfg = bench.work.write("zel.cfg", record);
-            QVERIFY(::chmod(QFile::encodeName(bench.work.path()).constData(), 0777) == 0);
-            QVERIFY(::chmod(QFile::encodeName(cfg).constData(), 0444) == 0);
-            {
-                const uid_t was = ::geteuid();
-                const auto back = qScopeGuard([was] { QVERIFY(::seteuid(was) == 0); });
-                if (was == 0 && user != was)
-                    QVERIFY(::seteuid(user) == 0);
-                act(bench.open(), {"Text6=new", "Command1"});
-            }
-            verifyOneMessage(bench.dialogs.messages, {cfg, "write-protected"});
-            QCOMPARE(readAll(cfg), record);
-        }
-    }
-
     // What the player never edited is saved as it was read: odd line breaks and all. What
     // an editor or the old program put around it goes, and nothing else changes.
     void settingsOfOtherEditorsAndEncodings_data()
@@ -294,6 +325,8 @@ private slots:
         QTest::newRow("lone CR, LF and Unicode separators") << settingsRecord({"%1", "", "", "", "", odd}) << settingsRecord({"%1", "", "", "", "", odd});
         QTest::newRow("byte-order mark") << "\xef\xbb\xbf" + settingsRecord({"%1", "", "", "", "", "n"}) << settingsRecord({"%1", "", "", "", "", "n"});
         QTest::newRow("one 8-bit byte in the notes") << settingsRecord({"%1", "%1", "", "", "", "caf%e"}).replace("%e", "\xe9") << settingsRecord({"%1", "%1", "", "", "", "café"});
+        QTest::newRow("the old writer's notes ending in a quote") << settingsRecord({"%1", "", "", "", "", "my note \""}) << settingsRecord({"%1", "", "", "", "", "my note \"\""});
+        QTest::newRow("the old writer's quotes in the notes") << settingsRecord({"%1", "", "", "", "", "my \"note\" \""}) << settingsRecord({"%1", "", "", "", "", "my \"\"note\"\" \"\""});
         // clang-format on
     }
 
@@ -311,6 +344,7 @@ private slots:
         QCOMPARE(readAll(bench.work.file("zel.cfg")), saved.replace("%1", folder));
         QCOMPARE(window.ui().File6->path(), QString::fromUtf8(folder));
         QCOMPARE(bench.dialogs.messages, QStringList());
+        QVERIFY(!QFileInfo::exists(bench.work.file("zel.cfg.bak")));
     }
 
     void fileOperationsOnVanishedOrWrongTypedFiles_data()
@@ -610,7 +644,7 @@ private slots:
     {
         LaunchBench bench;
         const QString disk = bench.work.mkdir("disk");
-        const SmallFileSystem small(disk, "16m");
+        const SmallFileSystem small(disk, SmallFileSystem::Kind::Tmpfs, "16m");
         if (!small.mounted)
             QSKIP("cannot mount a small file system here");
         const auto leave = qScopeGuard([&] { QDir::setCurrent(bench.work.path()); });
@@ -655,6 +689,98 @@ private slots:
         act(window, {"Text6=stored", "Command1"});
         QCOMPARE(bench.dialogs.messages.size(), 2);
         QVERIFY(readAll(disk + "/zel.cfg").contains("stored"));
+    }
+
+    void settingsFileThatCannotBeReplaced_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("reason"); // why "store" fails; empty when it saves
+        // clang-format off
+        QTest::newRow("hard link") << "hard link" << "";
+        QTest::newRow("mounted onto itself") << "mount" << "";
+        QTest::newRow("in a folder that takes no new file") << "immutable folder" << "";
+        QTest::newRow("immutable") << "immutable file" << "Operation not permitted";
+        QTest::newRow("write-protected (chmod a-w), for root too") << "write-protected" << "write-protected";
+        QTest::newRow("hard link on a full disk") << "full tmpfs" << "No space left on device";
+        QTest::newRow("hard link on a full disk that reserves nothing") << "full ext2" << "No space left on device";
+        // clang-format on
+    }
+
+    // Where no new file can take the old one's place, or its other names would keep the old
+    // notes, "store" writes it where it is, once the new record is known to fit; a file that
+    // may not be written is left alone.
+    void settingsFileThatCannotBeReplaced()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, reason);
+        Bench bench;
+        const bool full = kind.startsWith("full");
+        // On a full disk zel.cfg links to the file there.
+        const QString folder = full ? bench.work.mkdir("disk") : bench.work.path();
+        const QString cfg = folder + "/zel.cfg", other = folder + "/other.cfg";
+        std::unique_ptr<SmallFileSystem> disk;
+        if (full) {
+            disk = std::make_unique<SmallFileSystem>(folder, kind.endsWith("ext2")
+                                                                 ? SmallFileSystem::Kind::Ext2
+                                                                 : SmallFileSystem::Kind::Tmpfs);
+            if (!disk->mounted)
+                QSKIP("cannot mount a small file system here");
+            QVERIFY(QFile::link(cfg, bench.work.file("zel.cfg")));
+        }
+        const QByteArray record = settingsRecord({"", "", "", "", "", "old notes"});
+        bench.work.write(QDir(bench.work.path()).relativeFilePath(cfg), record);
+        const QByteArray native = QFile::encodeName(cfg);
+        const bool linked = kind == "hard link" || full;
+        if (linked)
+            QCOMPARE(::link(native.constData(), QFile::encodeName(other).constData()), 0);
+        if (kind == "write-protected")
+            QCOMPARE(::chmod(native.constData(), 0444), 0);
+        if (kind == "mount" &&
+            ::mount(native.constData(), native.constData(), nullptr, MS_BIND, nullptr) != 0)
+            QSKIP("cannot mount here");
+        const auto unmount = qScopeGuard([&] {
+            if (kind == "mount")
+                ::umount2(native.constData(), MNT_DETACH);
+        });
+        const QByteArray identity = platform::fileIdentity(cfg);
+        // Longer than the old record by more than a block: it cannot take the old one's space.
+        const QString notes = "new notes " + QString(9000, 'n');
+
+        Form1 &window = bench.open();
+        if (full) {
+            QFile filler(folder + "/filler");
+            QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+            while (filler.write(QByteArray(1024, 'f')) > 0) {
+            }
+            // Room for part of the new record: a write that is not checked ahead goes halfway.
+            QVERIFY(filler.resize(filler.size() - 4096));
+        }
+        const QString immutable = kind == "immutable folder" ? folder
+                                  : kind == "immutable file" ? cfg
+                                                             : QString();
+        if (!immutable.isEmpty() && !setImmutable(immutable, true))
+            QSKIP("this file system keeps no immutable flag");
+        {
+            const auto mutableAgain = qScopeGuard([&] {
+                if (!immutable.isEmpty())
+                    setImmutable(immutable, false);
+            });
+            act(window, {"Text6=" + notes, "Command1"});
+        }
+
+        const QByteArray expected =
+            reason.isEmpty() ? settingsRecord({"", "", "", "", "", notes}) : record;
+        if (reason.isEmpty())
+            QCOMPARE(bench.dialogs.messages, QStringList());
+        else
+            verifyOneMessage(bench.dialogs.messages, {bench.work.file("zel.cfg"), reason});
+        QCOMPARE(readAll(cfg), expected);
+        if (linked)
+            QCOMPARE(readAll(other), expected);
+        QCOMPARE(platform::fileIdentity(cfg), identity);
+        // Nothing half-made is left beside it.
+        QCOMPARE(QDir(folder).entryList({".zel-*"}, QDir::Files | QDir::Hidden), QStringList());
+        verifyAnswers(window);
     }
 
     // A relative folder is one in the program folder, and stays so whatever "play" does.

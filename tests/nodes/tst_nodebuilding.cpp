@@ -8,11 +8,15 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
+
+#include <unistd.h>
 
 namespace {
 
@@ -94,12 +98,15 @@ private slots:
     {
         QTest::addColumn<QString>("first");
         QTest::addColumn<QString>("second");
+        QTest::addColumn<QByteArray>("control");
         // clang-format off
-        QTest::newRow("both lists") << "a.wad" << "b.wad";
-        QTest::newRow("same name in both") << "same.wad" << "same.wad";
-        QTest::newRow("blanks in the name") << "my map.wad" << "";
-        QTest::newRow("second list only") << "" << "b.wad";
-        QTest::newRow("no selection") << "" << "";
+        QTest::newRow("both lists") << "a.wad" << "b.wad" << QByteArray("SLEEP=0.2");
+        QTest::newRow("same name in both") << "same.wad" << "same.wad" << QByteArray("SLEEP=0.2");
+        QTest::newRow("blanks in the name") << "my map.wad" << "" << QByteArray("SLEEP=0.2");
+        QTest::newRow("second list only") << "" << "b.wad" << QByteArray("SLEEP=0.2");
+        QTest::newRow("no selection") << "" << "" << QByteArray("SLEEP=0.2");
+        // Judged once the child that writes the output has ended, not when the builder has.
+        QTest::newRow("written by a child after the builder ended") << "a.wad" << "b.wad" << QByteArray("LATE=0.5");
         // clang-format on
     }
 
@@ -107,7 +114,8 @@ private slots:
     {
         QFETCH(QString, first);
         QFETCH(QString, second);
-        BuildBench bench("SLEEP=0.2\n");
+        QFETCH(QByteArray, control);
+        BuildBench bench(control);
         bench.work.write("pw ads 1/" + (first.isEmpty() ? "x.wad" : first), "one");
         bench.work.write("pwads2/" + (second.isEmpty() ? "y.wad" : second), "two");
         const Form1Ui &ui = bench.open().ui();
@@ -174,7 +182,8 @@ private slots:
         act(*bench.window, {"Command13"});
         QCOMPARE(bench.dialogs.messages.size(), 1);
         QVERIFY2(bench.dialogs.messages.first().contains(
-                     iwad + "\" may be damaged: \"copy\" from IWAD Safe restores it."),
+                     iwad + "\" was changed and may be incomplete: \"copy\" from IWAD Safe "
+                            "restores it."),
                  qPrintable(bench.dialogs.messages.first()));
         QCOMPARE(ui.File11->names(), (QStringList{"DOOM2.WAD", "late.wad"}));
     }
@@ -184,17 +193,24 @@ private slots:
         QTest::addColumn<QString>("build");      // rebuilds DOOM2.WAD in place, or builds a.wad
         QTest::addColumn<QStringList>("clicks"); // while it runs
         QTest::addColumn<QString>("busy");       // the file the refusal names
+        QTest::addColumn<bool>("elsewhere");     // clicked in a second launcher on the folder
         // clang-format off
-        QTest::newRow("make GL IWAD again") << "Command13" << QStringList{"Command13"} << "DOOM2.WAD";
-        QTest::newRow("make GL PWAD") << "Command13" << QStringList{"Command5"} << "DOOM2.WAD";
-        QTest::newRow("del") << "Command13" << QStringList{"Command20"} << "DOOM2.WAD";
-        QTest::newRow("copy from IWAD Safe onto it") << "Command13" << QStringList{"Command19"} << "DOOM2.WAD";
-        QTest::newRow("copy it into the engine folder") << "Command13" << QStringList{"Command17"} << "DOOM2.WAD";
-        QTest::newRow("make GL IWAD during a PWAD's build") << "Command5" << QStringList{"Command13"} << "a.wad";
-        QTest::newRow("delete the GL PWAD being built") << "Command5" << QStringList{"Label10", "File10=a.wad", "Command6"} << "GL_WADs/a.wad";
-        QTest::newRow("play the GL PWAD being built") << "Command5" << QStringList{"Label10", "File10=a.wad", "Command12"} << "GL_WADs/a.wad";
-        QTest::newRow("play") << "Command13" << QStringList{"Command12"} << "DOOM2.WAD";
-        QTest::newRow("play 'n' exit") << "Command13" << QStringList{"Command11"} << "DOOM2.WAD";
+        QTest::newRow("make GL IWAD again") << "Command13" << QStringList{"Command13"} << "DOOM2.WAD" << false;
+        QTest::newRow("make GL PWAD") << "Command13" << QStringList{"Command5"} << "DOOM2.WAD" << false;
+        QTest::newRow("del") << "Command13" << QStringList{"Command20"} << "DOOM2.WAD" << false;
+        QTest::newRow("copy from IWAD Safe onto it") << "Command13" << QStringList{"Command19"} << "DOOM2.WAD" << false;
+        QTest::newRow("copy it into the engine folder") << "Command13" << QStringList{"Command17"} << "DOOM2.WAD" << false;
+        QTest::newRow("make GL IWAD during a PWAD's build") << "Command5" << QStringList{"Command13"} << "a.wad" << false;
+        QTest::newRow("delete the GL PWAD being built") << "Command5" << QStringList{"Label10", "File10=a.wad", "Command6"} << "GL_WADs/a.wad" << false;
+        QTest::newRow("play the GL PWAD being built") << "Command5" << QStringList{"Label10", "File10=a.wad", "Command12"} << "GL_WADs/a.wad" << false;
+        QTest::newRow("play") << "Command13" << QStringList{"Command12"} << "DOOM2.WAD" << false;
+        QTest::newRow("play 'n' exit") << "Command13" << QStringList{"Command11"} << "DOOM2.WAD" << false;
+        // One build at a time per program folder, whichever launcher started it.
+        QTest::newRow("another launcher: make GL PWAD") << "Command5" << QStringList{"File8=a.wad", "Command5"} << "a.wad" << true;
+        QTest::newRow("another launcher: make GL IWAD") << "Command5" << QStringList{"File11=DOOM2.WAD", "Command13"} << "a.wad" << true;
+        QTest::newRow("another launcher: delete the GL PWAD") << "Command5" << QStringList{"Label10", "File10=a.wad", "Command6"} << "GL_WADs/a.wad" << true;
+        QTest::newRow("another launcher: play the GL PWAD") << "Command5" << QStringList{"File6=engine", "Label10", "File10=a.wad", "Command12"} << "GL_WADs/a.wad" << true;
+        QTest::newRow("another launcher: del the IWAD") << "Command13" << QStringList{"File11=DOOM2.WAD", "Command20"} << "DOOM2.WAD" << true;
         // clang-format on
     }
 
@@ -203,6 +219,7 @@ private slots:
         QFETCH(QString, build);
         QFETCH(QStringList, clicks);
         QFETCH(QString, busy);
+        QFETCH(bool, elsewhere);
         // The GL PWAD's build has begun writing it when the player clicks.
         BuildBench bench("SLEEP=1\nEARLY=a.wad\n");
         const QString iwad = bench.work.write("iwads/DOOM2.WAD", "IWAD");
@@ -213,11 +230,17 @@ private slots:
         writeStandInEngine(bench.engines + "/engine", engineLog);
         Form1 &window = bench.open();
         act(window, {"File6=engine", "File11=DOOM2.WAD", "File5=DOOM2.WAD", "File8=a.wad"});
+        std::unique_ptr<Form1> second;
+        if (elsewhere) {
+            second = std::make_unique<Form1>();
+            second->show();
+            QVERIFY(waitForLists(*second));
+        }
 
         bool busyCursor = false;
         QTimer::singleShot(300, &window, [&] {
             busyCursor = window.cursor().shape() == Qt::BusyCursor;
-            act(window, clicks);
+            act(second ? *second : window, clicks);
         });
         act(window, {build});
 
@@ -243,9 +266,13 @@ private slots:
         QTest::addColumn<QList<bool>>("answers"); // one "exit" click each
         QTest::addColumn<int>("readFor");         // ms the player reads each question
         QTest::addColumn<QStringList>("message");
-        QTest::newRow("no, then yes") << QByteArray("SLEEP=30\n") << QList<bool>{false, true} << 0
-                                      << QStringList{"ended before it had finished",
-                                                     "may be damaged", "\"copy\" from IWAD Safe"};
+        // Ended before it wrote a byte, the IWAD is as it was; ended while it wrote, it is not.
+        QTest::newRow("no, then yes")
+            << QByteArray("SLEEP=30\n") << QList<bool>{false, true} << 0
+            << QStringList{"ended before it had finished", "is unchanged"};
+        QTest::newRow("yes, once it wrote")
+            << QByteArray("SLEEP=30\nEARLY=DOOM2.WAD\n") << QList<bool>{true} << 0
+            << QStringList{"was changed and may be incomplete", "\"copy\" from IWAD Safe"};
         // The builder ended by itself meanwhile, and says why; the "yes" ended nothing.
         QTest::newRow("the build fails while the player reads")
             << QByteArray("SLEEP=0.5\nFAIL=DOOM2.WAD\n") << QList<bool>{true} << 1500
@@ -347,7 +374,9 @@ private slots:
         QTest::newRow("the IWAD Safe folder itself") << "safe" << "" << "lies in the IWAD Safe folder";
         QTest::newRow("a link to the IWAD Safe folder") << "safe-link" << "" << "lies in the IWAD Safe folder";
         QTest::newRow("another spelling of it") << "iwads/../safe/" << "" << "lies in the IWAD Safe folder";
-        QTest::newRow("no WAD after status 0") << "iwads" << "WRITES=junk" << "may be damaged";
+        QTest::newRow("it mounted a second time") << "bound" << "" << "lies in the IWAD Safe folder";
+        QTest::newRow("a second name of an original") << "hard link" << "" << "is the same file as";
+        QTest::newRow("no WAD after status 0") << "iwads" << "WRITES=junk" << "was changed and may be incomplete";
         // clang-format on
     }
 
@@ -360,6 +389,19 @@ private slots:
         const QString safe = bench.work.write("safe/DOOM2.WAD", "original");
         QVERIFY(QFile::link(bench.work.file("safe"), bench.work.file("safe-link")));
         bench.work.write("iwads/DOOM2.WAD", "copy");
+        if (iwads == "hard link") {
+            QVERIFY(QFile::remove(bench.work.file("iwads/DOOM2.WAD")));
+            QVERIFY(::link(QFile::encodeName(safe),
+                           QFile::encodeName(bench.work.file("iwads/DOOM2.WAD"))) == 0);
+            iwads = "iwads";
+        }
+        const QString bound = bench.work.mkdir("bound");
+        if (iwads == "bound" && QProcess::execute("mount", {"--bind", bench.safe, bound}) != 0)
+            QSKIP("cannot mount here (the test needs root)");
+        const auto unmount = qScopeGuard([&] {
+            if (iwads == "bound")
+                QProcess::execute("umount", {bound});
+        });
         bench.work.write("zel.cfg",
                          settingsRecord({"", bench.work.file(iwads), "", "", bench.safe, ""}));
         Form1 &window = bench.open();

@@ -1,4 +1,5 @@
 #include "core/listing/FolderListing.h"
+#include "core/settings/LauncherSettings.h"
 #include "platform/Platform.h"
 #include "platform/WatchedProcess.h"
 
@@ -209,6 +210,42 @@ private slots:
         }
         QCOMPARE(written, bytes);
         QCOMPARE(platform::fromSystemCodePage(bytes), text);
+    }
+
+    // The system finds a name in any letter case; the launcher must name the file as stored.
+    void storedNames()
+    {
+        QTemporaryDir dir;
+        QVERIFY(write(dir.filePath("ZEL.CFG"), "settings"));
+        QCOMPARE(platform::storedName(dir.path(), "zel.cfg"), QString("ZEL.CFG"));
+        QCOMPARE(platform::storedName(QDir::toNativeSeparators(dir.path()), "Zel.Cfg"),
+                 QString("ZEL.CFG"));
+        QCOMPARE(platform::storedName(dir.path(), "zel.cf?"), QString());
+        QCOMPARE(platform::storedName(dir.path(), "gone.cfg"), QString());
+        QVERIFY(QDir(dir.path()).mkdir("GL_wads"));
+        QCOMPARE(platform::storedName(dir.path(), "GL_WADs"), QString("GL_wads"));
+    }
+
+    // A settings file of two names is written where it is, so both show the new record.
+    void aFileOfTwoNamesIsWrittenInPlace()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("zel.cfg"), other = dir.filePath("other.cfg");
+        QVERIFY(write(path, "\"\",\"\",\"\",\"\",\"\",\"old\"\r\n"));
+        if (!::CreateHardLinkW(QDir::toNativeSeparators(other).toStdWString().c_str(),
+                               QDir::toNativeSeparators(path).toStdWString().c_str(), nullptr))
+            QSKIP("this system makes no hard links here");
+        QCOMPARE(platform::linkCount(path), 2);
+        LauncherSettings settings;
+        for (const QString &notes : {QString(5000, 'n'), QString("short")}) {
+            settings.NotesText = notes;
+            QString error;
+            QVERIFY2(WriteSettingsFile(path, settings, &error), qPrintable(error));
+            QCOMPARE(readAll(other), FormatSettingsRecord(settings));
+            QCOMPARE(readAll(path), FormatSettingsRecord(settings));
+        }
+        QCOMPARE(platform::linkCount(path), 2);
+        QCOMPARE(platform::linkCount(dir.filePath("gone")), 0);
     }
 
     // Only disk files are read, byte for byte; nothing else is waited on.

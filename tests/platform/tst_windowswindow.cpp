@@ -1,7 +1,9 @@
 // The window on Windows, as a player there meets it: paths in the system's spelling and short
 // form, the engine started maximized with every argument whole, write protection by the
 // read-only attribute, and the node builder as zennode.exe.
+#include "app/FormDesign.h"
 #include "controls/Controls.h"
+#include "core/settings/LauncherSettings.h"
 #include "lists/FolderList.h"
 #include "platform/Platform.h"
 #include "support/TestSupport.h"
@@ -9,8 +11,17 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFontInfo>
+#include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTest>
+#include <QTimer>
 
 #include <windows.h>
 
@@ -37,6 +48,41 @@ QStringList engineRecord(const QString &folder, const QString &what)
     return values;
 }
 
+// Whether `text` drawn in `font` leaves any ink.
+bool leavesInk(const QFont &font, const QString &text)
+{
+    QImage image(64, 32, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setFont(font);
+    painter.drawText(8, 22, text);
+    painter.end();
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (qGray(image.pixel(x, y)) < 200)
+                return true;
+        }
+    }
+    return false;
+}
+
+// Whether `control` has less room for `caption` than it takes: a button within its bevel, a
+// radio button or check box beside its indicator, a label within its margins.
+bool isClipped(QWidget *control, const QString &caption)
+{
+    const int width = QFontMetrics(control->font()).horizontalAdvance(caption);
+    if (qobject_cast<QPushButton *>(control))
+        return width + 4 > control->width();
+    if (qobject_cast<QLabel *>(control))
+        return control->sizeHint().width() > control->width();
+    QStyleOptionButton option;
+    option.initFrom(control);
+    const QStyle::SubElement contents = qobject_cast<QRadioButton *>(control)
+                                            ? QStyle::SE_RadioButtonContents
+                                            : QStyle::SE_CheckBoxContents;
+    return width > control->style()->subElementRect(contents, &option, control).width();
+}
+
 // Launch folders whose names hold blanks and letters outside the 8-bit code page, the
 // stand-in engine as engine.exe and the stand-in node builder as zennode.exe.
 struct WindowsBench : LaunchBench
@@ -60,6 +106,36 @@ class TestWindowsWindow : public QObject
     Q_OBJECT
 
 private slots:
+    // Every letter of every caption is drawn, in one of the faces asked for, and no caption is
+    // clipped. The offscreen platform has no faces on Windows: CMake runs this once more on
+    // the system's own platform, with the faces Wine brings in the prefix.
+    void everyCaptionIsDrawnWhole()
+    {
+        if (QGuiApplication::platformName() != "windows")
+            QSKIP("drawn by the system's own platform only");
+        QWidget window;
+        design::build(&window);
+        QStringList faults;
+        for (const design::Control &c : design::controls()) {
+            const QString text = QString::fromUtf8(c.text).trimmed();
+            if (text.isEmpty() || c.kind == design::Kind::TextBox ||
+                c.kind == design::Kind::NotesBox)
+                continue;
+            auto *widget = window.findChild<QWidget *>(c.name);
+            const QFont font = widget->font();
+            const QString face = QFontInfo(font).family();
+            if (!platform::windowFont().families.contains(face))
+                faults << QString("%1 in %2").arg(c.name, face);
+            for (const QChar letter : text) {
+                if (!letter.isSpace() && !leavesInk(font, letter))
+                    faults << QString("%1 without %2").arg(c.name, letter);
+            }
+            if (isClipped(widget, text))
+                faults << QString("%1 clipped").arg(c.name);
+        }
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(", ")));
+    }
+
     // ProgramFolder is the short form of the working folder; what the lists, tooltips and
     // zel.cfg hold is spelled with "\", though Qt's dialog hands back "/".
     void pathsInTheSystemsSpelling()
@@ -156,6 +232,36 @@ private slots:
         QCOMPARE(window.ui().File11->names(), QStringList());
     }
 
+    // The system finds "zel.cfg" in any letter case: such a file is read, and saved under its
+    // own name rather than replaced by empty folders.
+    void aSettingsFileInOtherLetters_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("capitals") << "ZEL.CFG";
+        QTest::newRow("mixed") << "Zel.cfg";
+    }
+
+    void aSettingsFileInOtherLetters()
+    {
+        QFETCH(QString, name);
+        WindowsBench bench;
+        const QByteArray record = readAll(bench.work.file("zel.cfg"));
+        QVERIFY(QFile::remove(bench.work.file("zel.cfg")));
+        bench.work.write(name, record);
+        Form1 &window = bench.open();
+        QCOMPARE(window.ui().File6->names(), QStringList{"engine.exe"});
+        QCOMPARE(bench.dialogs.messages, QStringList());
+
+        act(window, {"Text6=new notes", "Command1"});
+        QCOMPARE(bench.dialogs.messages, QStringList());
+        QCOMPARE(QDir(bench.work.path()).entryList({"*.cfg"}, QDir::Files), QStringList{name});
+        const SettingsReadResult saved = ReadSettingsFile(bench.work.file(name));
+        QVERIFY2(saved.ok(), qPrintable(saved.error));
+        QCOMPARE(platform::fileIdentity(saved.settings.GameEngineFolder),
+                 platform::fileIdentity(bench.engines));
+        QCOMPARE(saved.settings.NotesText, QString("new notes"));
+    }
+
     // zennode.exe builds a GL PWAD into GL_WADs and rebuilds a read-only IWAD in place, made
     // writable first; each path reaches it whole.
     void nodeBuildsWithZennodeExe()
@@ -176,6 +282,48 @@ private slots:
         QCOMPARE(log.at(0), "begin 644 [" + native(bench.pwads1) + "\\x.wad][-o][" + program +
                                 "\\GL_WADs\\x.wad]");
         QCOMPARE(log.at(2), "begin 644 [" + native(iwad) + "][-o][" + native(iwad) + "]");
+    }
+
+    // One file under many names: the IWAD folder in its short form and in other letters is
+    // still the IWAD Safe folder; "MAP01.WAD" and "map01.wad" are one GL PWAD; and a second
+    // launcher on the program folder leaves a running build and what it reads alone.
+    void oneFileUnderManyNames()
+    {
+        WindowsBench bench;
+        const QString original = bench.work.file("safe/DOOM2.WAD");
+        bench.work.write("pwads one/MAP01.WAD", "one");
+        bench.work.write("pwads2/map01.wad", "two");
+        bench.work.write("GL_WADs/x.wad", "older");
+        bench.work.write(
+            "zel.cfg",
+            settingsRecord({native(bench.engines),
+                            platform::shortPathOf(native(bench.safe)).toLower(),
+                            native(bench.pwads1), native(bench.pwads2), native(bench.safe), ""}));
+        Form1 &window = bench.open();
+        act(window, {"File11=DOOM2.WAD", "Command13"});
+        QCOMPARE(bench.dialogs.messages.size(), 1);
+        QVERIFY2(bench.dialogs.messages.takeFirst().contains("lies in the IWAD Safe folder"),
+                 qPrintable(bench.dialogs.messages.join('\n')));
+        QCOMPARE(readAll(original), QByteArray("safe IWAD"));
+
+        act(window, {"File8=MAP01.WAD", "File9=map01.wad", "Command5"});
+        QCOMPARE(bench.dialogs.messages.size(), 1);
+        QVERIFY(bench.dialogs.messages.takeFirst().contains("selected in both PWAD lists"));
+        QCOMPARE(readLines(bench.work.file("zennode.log")).size(), 2);
+
+        bench.work.write("zennode.ctl", "SLEEP=2\n");
+        Form1 second;
+        second.show();
+        QVERIFY(waitForLists(second));
+        QTimer::singleShot(500, &window, [&] {
+            act(second, {"File8=x.wad", "Command5", "File6=engine.exe", "Command12"});
+        });
+        act(window, {"File8=x.wad", "Label9", "Command5"});
+        QCOMPARE(bench.dialogs.messages.size(), 2);
+        QVERIFY2(bench.dialogs.messages.first().contains("Another launcher is building") &&
+                     bench.dialogs.messages.last().contains("another launcher"),
+                 qPrintable(bench.dialogs.messages.join('\n')));
+        QCOMPARE(readAll(bench.work.file("GL_WADs/x.wad")), builtFrom("x"));
     }
 };
 

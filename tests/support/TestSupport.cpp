@@ -191,7 +191,7 @@ namespace {
 // writes builtFrom(IN) to OUT in place, so OUT keeps its mode.
 const QByteArray NodeBuilderScript = R"sh(#!/bin/sh
 here=$(dirname "$0")
-SLEEP=0 FAIL= CODE=1 KILL= PARTIAL= WRITES= EARLY=
+SLEEP=0 FAIL= CODE=1 KILL= PARTIAL= WRITES= EARLY= LATE=
 [ -f "$here/zennode.ctl" ] && . "$here/zennode.ctl"
 args=; for a in "$@"; do args="$args[$a]"; done
 log() { echo "$1 $args" >> "$here/zennode.log"; }
@@ -206,12 +206,15 @@ if [ "$name" = "$FAIL" ]; then
   [ -n "$PARTIAL" ] && printf part > "$3"
   log end; exit "$CODE"
 fi
+build() { { printf 'PWAD\000\000\000\000\014\000\000\000'; cat "$1"; printf GL; } > "$3.part" && cat "$3.part" > "$3" && rm "$3.part"; }
+# A child writes the output once the builder itself has ended.
+if [ -n "$LATE" ]; then ( sleep "$LATE"; build "$@"; log end ) & exit 0; fi
 case "$WRITES" in
 nothing) log end; exit 0 ;;
 empty) : > "$3"; log end; exit 0 ;;
 junk) printf 'not a WAD at all' > "$3"; log end; exit 0 ;;
 esac
-{ printf 'PWAD\000\000\000\000\014\000\000\000'; cat "$1"; printf GL; } > "$3.part" && cat "$3.part" > "$3" && rm "$3.part"
+build "$@"
 echo "built $name"
 log end
 )sh";

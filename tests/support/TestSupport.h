@@ -54,16 +54,22 @@ private:
     QString m_previous;
 };
 
-// A small file system of its own (`size` as mount(8) takes it) mounted at `folder` while it
-// lives; mounting needs root (and Linux), so a test checks `mounted` and skips without it.
+// A small file system of its own mounted at `folder` while it lives; mounting needs root (and
+// Linux), so a test checks `mounted` and skips without it.
 struct SmallFileSystem
 {
-    explicit SmallFileSystem(const QString &folder, const char *size = "256k");
+    // Tmpfs takes a file's space ahead when asked to; ext2, from an image of 1 MiB on a loop
+    // device, takes it only as the blocks are written. A tmpfs is `tmpfsSize` (as mount(8)
+    // takes it) big.
+    enum class Kind { Tmpfs, Ext2 };
+    explicit SmallFileSystem(const QString &folder, Kind kind = Kind::Tmpfs,
+                             const char *tmpfsSize = "256k");
     ~SmallFileSystem();
     SmallFileSystem(const SmallFileSystem &) = delete;
     SmallFileSystem &operator=(const SmallFileSystem &) = delete;
 
     const QByteArray path;
+    QByteArray image; // the ext2 image, while there is one
     const bool mounted;
 };
 
@@ -123,7 +129,8 @@ QString writeStandInEngine(const QString &path, const QString &log);
 // Writes an executable script that stands in for `zennode IN -o OUT`: it logs each run's
 // arguments (each in brackets) and the input's mode to zennode.log beside it, obeys
 // zennode.ctl there (SLEEP=seconds, FAIL=name with CODE=exit code and PARTIAL=1 to write
-// "part" to OUT first, KILL=name, EARLY=name to write "part" to OUT before the sleep,
+// "part" to OUT first, KILL=name, EARLY=name to write "part" to OUT before the sleep, LATE=
+// seconds to end at once and leave a child that writes OUT that much later,
 // WRITES=nothing, empty or junk to end with status 0 all the same), and writes builtFrom(IN)
 // to OUT.
 QString writeStandInNodeBuilder(const QString &path);

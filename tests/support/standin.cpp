@@ -6,6 +6,7 @@
 //   touch:PATH     creates the file PATH
 //   exit:CODE      ends with CODE
 //   spawn          runs the steps after it in a child of its own and waits for that child
+//   leave          runs the steps after it in a child of its own and ends at once
 #include <QCoreApplication>
 #include <QFile>
 #include <QProcess>
@@ -52,6 +53,11 @@ int main(int argc, char *argv[])
         } else if (step.startsWith(QLatin1String("exit:"))) {
             std::fflush(stdout);
             return value.toInt();
+        } else if (step == QLatin1String("leave")) {
+            auto *child = new QProcess; // left to run on after this one
+            child->setProcessChannelMode(QProcess::ForwardedChannels);
+            child->start(QCoreApplication::applicationFilePath(), steps.mid(i + 1));
+            return child->waitForStarted(-1) ? 0 : 127;
         } else if (step == QLatin1String("spawn")) {
             QProcess child;
             child.setProcessChannelMode(QProcess::ForwardedChannels);

@@ -1,5 +1,6 @@
 #include "core/files/BusyFiles.h"
 
+#include "core/files/BuildJournal.h"
 #include "platform/Platform.h"
 
 #include <QDir>
@@ -7,25 +8,38 @@
 
 namespace {
 
-// A file as its folder's entry: the same file reached through another spelling of its folder,
-// a link to it included, is the same entry; a link in the file's own place is an entry of its
-// own, as a build replaces it rather than writing through it.
-QString entryOf(const QString &path)
+bool shareAKey(const QStringList &keys, const QStringList &held)
 {
-    const QFileInfo file(path);
-    const QString folder = QFileInfo(file.absolutePath()).canonicalFilePath();
-    return platform::comparisonKey(
-        (folder.isEmpty() ? QDir::cleanPath(file.absolutePath()) : folder) + QLatin1Char('/') +
-        file.fileName());
+    for (const QString &key : keys) {
+        if (held.contains(key))
+            return true;
+    }
+    return false;
 }
 
 } // namespace
+
+QStringList BusyFiles::keysOf(const QString &path)
+{
+    QStringList keys;
+    const QByteArray file = platform::fileIdentity(path);
+    if (!file.isEmpty())
+        keys << QStringLiteral("file ") + QString::fromLatin1(file);
+    const QFileInfo entry(path);
+    const QByteArray folder = platform::fileIdentity(entry.absolutePath());
+    keys << (folder.isEmpty()
+                 ? QStringLiteral("path ") +
+                       platform::comparisonKey(QDir::cleanPath(entry.absoluteFilePath()))
+                 : QStringLiteral("entry ") + QString::fromLatin1(folder) +
+                       platform::comparisonKey(entry.fileName()));
+    return keys;
+}
 
 void BusyFiles::hold(const QStringList &paths)
 {
     m_held.clear();
     for (const QString &path : paths)
-        m_held << entryOf(path);
+        m_held << keysOf(path);
 }
 
 void BusyFiles::release()
@@ -35,14 +49,25 @@ void BusyFiles::release()
 
 bool BusyFiles::isBusy(const QString &path) const
 {
-    return !m_held.isEmpty() && m_held.contains(entryOf(path));
+    return !refusal(path).isEmpty();
 }
 
 QString BusyFiles::refusal(const QString &path) const
 {
-    if (!isBusy(path))
-        return {};
-    return QStringLiteral("\"%1\" is being built by the node builder; wait until the build has "
-                          "ended.")
-        .arg(path);
+    const QStringList keys = keysOf(path);
+    if (shareAKey(keys, m_held)) {
+        return QStringLiteral("\"%1\" is being built by the node builder; wait until the build "
+                              "has ended.")
+            .arg(path);
+    }
+    if (!m_glWads.isEmpty()) {
+        const BuildJournal::Running other = BuildJournal::runningBuild(m_glWads);
+        if (shareAKey(keys, other.held)) {
+            return QStringLiteral("\"%1\" is being built by the node builder of another "
+                                  "launcher on this program folder; wait until that build has "
+                                  "ended.")
+                .arg(path);
+        }
+    }
+    return {};
 }

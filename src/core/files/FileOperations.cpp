@@ -1,11 +1,11 @@
 #include "core/files/FileOperations.h"
 
+#include "platform/Ending.h"
 #include "platform/Platform.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRandomGenerator>
 #include <QtEndian>
 
 namespace {
@@ -27,6 +27,11 @@ bool CopyFileReplacing(const QString &from, const QString &to, QString *reason)
         return false;
     QByteArray block;
     while (!(block = source.read(1 << 20)).isEmpty()) {
+        // An IWAD takes seconds: the half-written copy goes with the launcher, not after it.
+        if (ending::requested()) {
+            *reason = QStringLiteral("the launcher is being ended");
+            return false;
+        }
         if (!target.write(block, reason))
             return false;
     }
@@ -88,55 +93,6 @@ bool EntryExists(const QString &path)
 {
     const QFileInfo entry(path);
     return entry.exists() || entry.isSymLink();
-}
-
-SetAside::~SetAside()
-{
-    QString reason;
-    putBack(&reason);
-}
-
-bool SetAside::take(const QString &path, QString *reason)
-{
-    if (!EntryExists(path))
-        return true;
-    const QFileInfo entry(path);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        // Hidden, and no list's pattern matches it.
-        const QString aside = entry.dir().filePath(
-            QStringLiteral(".zel-%1.old").arg(QRandomGenerator::global()->generate(), 0, 36));
-        if (EntryExists(aside))
-            continue;
-        if (!QDir().rename(path, aside)) {
-            *reason = QStringLiteral("it cannot be moved aside");
-            return false;
-        }
-        m_path = path;
-        m_aside = aside;
-        return true;
-    }
-    *reason = QStringLiteral("no free name beside it");
-    return false;
-}
-
-bool SetAside::putBack(QString *reason)
-{
-    if (m_aside.isEmpty())
-        return true;
-    if (EntryExists(m_path) || !QDir().rename(m_aside, m_path)) {
-        *reason = QStringLiteral("it is kept as \"%1\"").arg(m_aside);
-        m_aside.clear();
-        return false;
-    }
-    m_aside.clear();
-    return true;
-}
-
-void SetAside::letGo()
-{
-    if (!m_aside.isEmpty())
-        QFile::remove(m_aside);
-    m_aside.clear();
 }
 
 QString RecordNameOf(const QString &demoName)

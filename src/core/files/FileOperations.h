@@ -5,8 +5,8 @@
 // Copies `from` to `to`, replacing the entry of that name (a link there is replaced, not
 // written through). The destination is written aside and renamed into place once every
 // byte is on the disk, so a failed copy leaves an existing file untouched and a file
-// copied onto itself keeps its content. A write-protected destination is not replaced.
-// Returns false with the system's reason.
+// copied onto itself keeps its content. A write-protected destination is not replaced. A
+// launcher being ended stops copying at the next block. Returns false with the system's reason.
 bool CopyFileReplacing(const QString &from, const QString &to, QString *reason);
 
 // Deletes one file, never a write-protected one. Returns false with the system's reason.
@@ -23,27 +23,6 @@ bool IsWadFile(const QString &path, QString *why);
 
 // Whether something is at `path`, a link that leads nowhere included.
 bool EntryExists(const QString &path);
-
-// An entry of a folder moved out of the way under a hidden name beside it, to be put back or
-// let go later; put back when neither happened. A link is moved, not what it points to.
-class SetAside
-{
-public:
-    SetAside() = default;
-    ~SetAside();
-    SetAside(const SetAside &) = delete;
-    SetAside &operator=(const SetAside &) = delete;
-
-    // Moves whatever is at `path` aside; true also when nothing is there.
-    bool take(const QString &path, QString *reason);
-    // Back to its place, which must be free again.
-    bool putBack(QString *reason);
-    // Removes what was set aside.
-    void letGo();
-
-private:
-    QString m_path, m_aside;
-};
 
 // The name a demo is recorded under again: its file name less the four characters of
 // its ".lmp" suffix.

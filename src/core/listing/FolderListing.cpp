@@ -156,7 +156,7 @@ bool ListFolder(const QString &folder, const ListingRule &rule, FolderNames *nam
 }
 
 bool ListFolder(const QString &folder, const std::vector<ListingRule> &rules,
-                std::vector<FolderNames> *lists, QString *reason)
+                std::vector<FolderNames> *lists, QString *reason, QStringList *leftovers)
 {
     lists->assign(rules.size(), FolderNames());
     if (folder.isEmpty())
@@ -203,7 +203,7 @@ bool ListFolder(const QString &folder, const std::vector<ListingRule> &rules,
                 kept[i].push_back(entry);
             }
         },
-        reason);
+        reason, leftovers);
     if (!read)
         return false;
 
@@ -247,7 +247,7 @@ FolderBatch::FolderBatch(std::vector<Request> requests)
                 Result &result = m_results[i];
                 result.identity = platform::fileIdentity(m_requests[i].folder);
                 result.ok = ListFolder(m_requests[i].folder, m_requests[i].rules, &result.lists,
-                                       &result.reason);
+                                       &result.reason, &result.leftovers);
             }
         }));
     }

@@ -77,9 +77,10 @@ bool ListFolder(const QString &folder, const ListingRule &rule, FolderNames *nam
                 QString *reason);
 
 // The same for several lists of one folder, which is read once: (*lists)[i] gets what
-// rules[i] admits.
+// rules[i] admits. `leftovers`, when given, gets the names of files that a launcher that died
+// left half written there.
 bool ListFolder(const QString &folder, const std::vector<ListingRule> &rules,
-                std::vector<FolderNames> *lists, QString *reason);
+                std::vector<FolderNames> *lists, QString *reason, QStringList *leftovers = nullptr);
 
 // Several folders read side by side, on no more threads than the machine has cores, in the
 // order given (put the costliest first). Reading starts at once; results() waits for it.
@@ -96,7 +97,8 @@ public:
         bool ok = false;
         std::vector<FolderNames> lists; // one for each rule
         QString reason;
-        QByteArray identity; // which folder it was (platform::fileIdentity)
+        QStringList leftovers; // half-written files of a launcher that died
+        QByteArray identity;   // which folder it was (platform::fileIdentity)
     };
 
     explicit FolderBatch(std::vector<Request> requests);

@@ -1,9 +1,13 @@
 #include "core/nodes/ShellAndWait.h"
 
+#include "platform/Ending.h"
 #include "platform/Processes.h"
 
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QProcess>
+#include <QThread>
+#include <QTimer>
 
 namespace {
 
@@ -12,6 +16,19 @@ constexpr int TailLines = 12;
 constexpr qsizetype TailLineLength = 100;
 // Enough to hold the last lines of even a chatty tool; older output is dropped as it comes.
 constexpr qsizetype KeptBytes = 16 * 1024;
+
+// How often a program that has ended is asked whether what it started has ended too.
+constexpr int StragglerPollMs = 100;
+
+// Once every process was told to end: they are gone in moments, unless one hangs in the
+// system (a lost network drive), which is not waited for without end.
+void waitUntilEmpty(platform::ProcessGroup &group)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!group.isEmpty() && clock.elapsed() < 5000)
+        QThread::msleep(10);
+}
 
 void keepTail(QByteArray &kept, const QByteArray &more)
 {
@@ -52,7 +69,20 @@ ProcessOutcome ShellAndWait(const QString &program, const QStringList &arguments
     QEventLoop loop;
     QObject::connect(&process, &QProcess::readyReadStandardOutput, &loop,
                      [&] { keepTail(output, process.readAllStandardOutput()); });
-    QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
+    // The program has ended when it and everything it started have: a child left behind may
+    // still be writing the output.
+    QTimer stragglers;
+    stragglers.setInterval(StragglerPollMs);
+    QObject::connect(&stragglers, &QTimer::timeout, &loop, [&] {
+        if (group.isEmpty())
+            loop.quit();
+    });
+    QObject::connect(&process, &QProcess::finished, &loop, [&] {
+        if (group.isEmpty())
+            loop.quit();
+        else
+            stragglers.start();
+    });
 
     process.start(program, arguments);
     if (!process.waitForStarted(-1)) {
@@ -62,22 +92,27 @@ ProcessOutcome ShellAndWait(const QString &program, const QStringList &arguments
     outcome.started = true;
 
     auto end = [&] {
-        // One that has ended by itself is reaped: its group's number may be another's now.
-        if (process.state() == QProcess::NotRunning)
+        if (group.isEmpty())
             return;
         outcome.ended = true;
         group.end();
     };
+    // Whatever ends the launcher from outside ends the program first, and waits for it.
+    ending::Undo ending([&] {
+        end();
+        // Reaped, the first of the group leaves it; what it started goes to the system.
+        process.waitForFinished(5000);
+        waitUntilEmpty(group);
+    });
     if (stop)
         QObject::connect(stop, &ProcessStop::requested, &loop, end);
-    if (process.state() != QProcess::NotRunning)
+    if (process.state() != QProcess::NotRunning || !group.isEmpty())
         loop.exec();
     // The loop also ends when the application quits. Waiting on then would leave a launcher
     // without a window for as long as the tool runs, for ever if it hangs.
-    if (process.state() != QProcess::NotRunning) {
-        end();
-        process.waitForFinished(-1);
-    }
+    end();
+    process.waitForFinished(-1);
+    waitUntilEmpty(group);
 
     keepTail(output, process.readAllStandardOutput());
     outcome.crashed = process.exitStatus() == QProcess::CrashExit;

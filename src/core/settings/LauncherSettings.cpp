@@ -30,17 +30,26 @@ void skipDelimiter(QByteArrayView data, qsizetype &pos)
 
 enum class ValueEnd { Complete, Missing, Unclosed };
 
+struct ValueRead
+{
+    ValueEnd end = ValueEnd::Missing;
+    qsizetype quote = -1;  // where its opening quote is, if it has one
+    bool endsLine = false; // its closing quote is followed by a line end or the data's end
+};
+
 // One value. Missing when the data ends before it begins; Unclosed when its quote never
 // closes, and then `value` holds what came before the end. With `doubledQuotes` a doubled
 // quote inside a quoted value stands for one quote, as this launcher writes it; without, a
 // quoted value runs to the next quote, as files of the old program read.
-ValueEnd readValue(QByteArrayView data, qsizetype &pos, QByteArray *value, bool doubledQuotes)
+ValueRead readValue(QByteArrayView data, qsizetype &pos, QByteArray *value, bool doubledQuotes)
 {
+    ValueRead read;
     while (pos < data.size() && (data[pos] == ' ' || data[pos] == '\t'))
         ++pos;
     if (pos >= data.size())
-        return ValueEnd::Missing;
+        return read;
 
+    read.end = ValueEnd::Complete;
     if (data[pos] != Quote) {
         qsizetype end = pos;
         while (end < data.size() && data[end] != ',' && !isLineEnd(data[end]))
@@ -48,17 +57,18 @@ ValueEnd readValue(QByteArrayView data, qsizetype &pos, QByteArray *value, bool 
         *value = data.sliced(pos, end - pos).toByteArray().trimmed();
         pos = end;
         skipDelimiter(data, pos);
-        return ValueEnd::Complete;
+        return read;
     }
 
-    ++pos;
+    read.quote = pos++;
     value->clear();
     for (;;) {
         const qsizetype close = data.indexOf(Quote, pos);
         if (close < 0) {
             value->append(data.sliced(pos));
             pos = data.size();
-            return ValueEnd::Unclosed;
+            read.end = ValueEnd::Unclosed;
+            return read;
         }
         value->append(data.constData() + pos, close - pos);
         pos = close + 1;
@@ -69,8 +79,10 @@ ValueEnd readValue(QByteArrayView data, qsizetype &pos, QByteArray *value, bool 
         }
         break;
     }
+    const QByteArrayView rest = data.sliced(pos);
+    read.endsLine = rest.isEmpty() || rest.startsWith("\r\n") || rest.startsWith('\n');
     skipDelimiter(data, pos);
-    return ValueEnd::Complete;
+    return read;
 }
 
 struct RawRecord
@@ -78,6 +90,7 @@ struct RawRecord
     QByteArray values[LauncherSettings::ValueCount];
     int complete = 0;
     ValueEnd stop = ValueEnd::Complete; // how the first value that is not complete ended
+    ValueRead notes;                    // how the notes were read, when they were
 };
 
 RawRecord readValues(QByteArrayView data, bool doubledQuotes)
@@ -85,8 +98,11 @@ RawRecord readValues(QByteArrayView data, bool doubledQuotes)
     RawRecord record;
     qsizetype pos = 0;
     while (record.complete < LauncherSettings::ValueCount) {
-        record.stop = readValue(data, pos, &record.values[record.complete], doubledQuotes);
-        if (record.stop != ValueEnd::Complete)
+        const ValueRead read = readValue(data, pos, &record.values[record.complete], doubledQuotes);
+        if (record.complete == LauncherSettings::ValueCount - 1)
+            record.notes = read;
+        record.stop = read.end;
+        if (read.end != ValueEnd::Complete)
             break;
         ++record.complete;
     }
@@ -171,13 +187,24 @@ ParsedSettings ParseSettingsRecord(QByteArrayView data)
     RawRecord raw = readValues(data, true);
     // Notes whose quote never closes are a file cut short, not one of the old program's,
     // whatever the old rule would make of them: that would drop the rest of the notes.
-    const bool notesCut =
+    bool notesCut =
         raw.complete == LauncherSettings::ValueCount - 1 && raw.stop == ValueEnd::Unclosed;
     // The old program always ended its record with a quote and CR LF.
-    if (raw.complete < LauncherSettings::ValueCount && !notesCut && data.endsWith("\"\r\n")) {
+    const bool oldEnd = data.endsWith("\"\r\n");
+    if (raw.complete < LauncherSettings::ValueCount && !notesCut && oldEnd) {
         RawRecord old = readValues(data, false);
         if (old.complete > raw.complete)
             raw = std::move(old);
+    }
+    // It also wrote the quotes in the notes as they were: notes that neither rule closes
+    // right at the end of the record run to the record's last quote.
+    const qsizetype lastQuote = data.size() - 3;
+    if (raw.complete >= LauncherSettings::ValueCount - 1 && raw.notes.quote >= 0 &&
+        !raw.notes.endsLine && oldEnd && lastQuote > raw.notes.quote) {
+        raw.values[LauncherSettings::ValueCount - 1] =
+            data.sliced(raw.notes.quote + 1, lastQuote - raw.notes.quote - 1).toByteArray();
+        raw.complete = LauncherSettings::ValueCount;
+        notesCut = false;
     }
     ParsedSettings parsed;
     parsed.valuesRead = raw.complete;
@@ -222,7 +249,8 @@ bool WriteSettingsFile(const QString &path, const LauncherSettings &settings, QS
 {
     // Through a link to a regular file, that file is written; anything else stays as it is.
     QString target = path;
-    switch (platform::entryKind(path)) {
+    const platform::EntryKind kind = platform::entryKind(path);
+    switch (kind) {
     case platform::EntryKind::Missing:
         break;
     case platform::EntryKind::RegularFile:
@@ -241,13 +269,22 @@ bool WriteSettingsFile(const QString &path, const LauncherSettings &settings, QS
                          .arg(path);
         return false;
     }
-    platform::ReplacingFile file(target);
     const QByteArray record = FormatSettingsRecord(settings);
+    const bool exists = kind == platform::EntryKind::RegularFile;
     QString reason;
-    if (!file.open(&reason) || !file.write(record, &reason) || !file.commit(&reason)) {
-        if (error)
-            *error = QStringLiteral("Cannot save the settings file \"%1\": %2").arg(path, reason);
-        return false;
+    bool saved;
+    // Replaced, a file of several names would keep the old record under the others.
+    if (exists && platform::linkCount(target) > 1) {
+        saved = platform::overwriteInPlace(target, record, &reason);
+    } else {
+        platform::ReplacingFile file(target);
+        saved = file.open(&reason) && file.write(record, &reason) && file.commit(&reason);
+        // A mount on the file, or a folder that takes no new file: written where it is, and
+        // should that fail too, its reason is the one that counts.
+        if (!saved && exists && file.placeRefused())
+            saved = platform::overwriteInPlace(target, record, &reason);
     }
-    return true;
+    if (!saved && error)
+        *error = QStringLiteral("Cannot save the settings file \"%1\": %2").arg(path, reason);
+    return saved;
 }

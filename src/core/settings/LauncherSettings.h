@@ -44,16 +44,20 @@ QByteArray FormatSettingsRecord(const LauncherSettings &settings);
 
 // Reads up to six values from `data`. Data that the doubled-quote rule cannot read whole is
 // read again as the old program read it (a quoted value runs to the next quote), unless it
-// ends inside the notes. A leading UTF-8 byte-order mark is skipped. Each value that is not
-// UTF-8 is in the system's 8-bit code page.
+// ends inside the notes. The old program wrote the notes' quotes as they were: notes that
+// these rules do not close right at the end of a record that ends in a quote and CR LF run
+// to that quote. A leading UTF-8 byte-order mark is skipped. Each value that is not UTF-8 is
+// in the system's 8-bit code page.
 ParsedSettings ParseSettingsRecord(QByteArrayView data);
 
 SettingsReadResult ReadSettingsFile(const QString &path);
 
 // Replaces the file only once the new record is completely on the disk, so a failed save
 // leaves the previous file as it was. Only a regular file, or one a link points to, is
-// replaced, and not when it is write-protected. Each value is in the system's 8-bit code
-// page when it fits there, UTF-8 otherwise.
+// replaced, and not when it is write-protected. A file of several names (hard links), or one
+// that cannot be replaced (a mount on it, a folder that takes no new file), is written where
+// it is once the record is known to fit. Each value is in the system's 8-bit code page when
+// it fits there, UTF-8 otherwise.
 bool WriteSettingsFile(const QString &path, const LauncherSettings &settings, QString *error);
 
 // Why a write-protected settings file was not replaced.

@@ -1,5 +1,7 @@
 #include "platform/gui/Dialogs.h"
 
+#include "platform/Ending.h"
+
 #include <QAbstractButton>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -84,6 +86,9 @@ void setDialogs(Dialogs *replacement)
 
 void showMessage(QWidget *parent, const QString &text)
 {
+    // Ended from outside, the launcher goes without holding the player up.
+    if (ending::requested())
+        return;
     // A path from a settings file can be a megabyte long: laid out whole, the box would
     // stall the window and be wider than any screen. Its two ends say what it is.
     constexpr qsizetype LongestWord = 100;

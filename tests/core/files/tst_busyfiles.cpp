@@ -1,10 +1,29 @@
+#include "core/files/BuildJournal.h"
 #include "core/files/BusyFiles.h"
+#include "platform/Platform.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+
+namespace {
+
+// The entries the launcher keeps for itself in `folder`, hidden ones included.
+QStringList ownEntries(const QString &folder)
+{
+    return QDir(folder).entryList({".zel-*"}, QDir::Files | QDir::Hidden | QDir::System);
+}
+
+QByteArray contentOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+}
+
+} // namespace
 
 class TestBusyFiles : public QObject
 {
@@ -15,9 +34,9 @@ private slots:
     void heldFilesAreBusyByAnySpelling()
     {
         QTemporaryDir dir;
-        QVERIFY(QDir(dir.path()).mkpath("pwads/sub"));
-        QVERIFY(QFile::link(dir.filePath("pwads"), dir.filePath("linked")));
-        const QString input = dir.filePath("pwads/map.wad");
+        QVERIFY(QDir(dir.path()).mkpath("patch wads/sub"));
+        QVERIFY(QFile::link(dir.filePath("patch wads"), dir.filePath("linked")));
+        const QString input = dir.filePath("patch wads/map.wad");
         const QString output = dir.filePath("GL_WADs/map.wad");
         QVERIFY(QFile(input).open(QIODevice::WriteOnly));
 
@@ -25,11 +44,14 @@ private slots:
         QVERIFY(!busy.isBusy(input));
         QVERIFY(busy.refusal(input).isEmpty());
         busy.hold({input, output});
-        QStringList spellings = {input, dir.filePath("pwads/sub/../map.wad"),
-                                 dir.filePath("pwads//map.wad"), output};
-        // Where names ignore case, in other letters too.
-        if (QFileInfo::exists(dir.filePath("PWADS/MAP.WAD")))
-            spellings << dir.filePath("PWADS/MAP.WAD");
+        QStringList spellings = {input, dir.filePath("patch wads/sub/../map.wad"),
+                                 dir.filePath("patch wads//map.wad"), output,
+                                 QDir::toNativeSeparators(input)};
+        // Where names ignore case, in other letters too, and where they have a short form,
+        // in that (the program folder and the folders picked are kept short there).
+        if (QFileInfo::exists(dir.filePath("PATCH WADS/MAP.WAD")))
+            spellings << dir.filePath("PATCH WADS/MAP.WAD");
+        spellings << platform::shortPathOf(input);
         // Where a link to a folder is a folder (not a shortcut file).
         if (QFileInfo(dir.filePath("linked")).isDir())
             spellings << dir.filePath("linked/map.wad");
@@ -38,13 +60,114 @@ private slots:
             QVERIFY(busy.refusal(spelling).contains("\"" + spelling + "\" is being built"));
         }
         // Another file of the folder, and the folder itself.
-        for (const QString &other : {dir.filePath("pwads/other.wad"), dir.filePath("pwads")})
+        for (const QString &other :
+             {dir.filePath("patch wads/other.wad"), dir.filePath("patch wads")})
             QVERIFY2(!busy.isBusy(other), qPrintable(other));
 
-        busy.hold({dir.filePath("pwads/other.wad")}); // the next build holds its own files only
+        busy.hold({dir.filePath("patch wads/other.wad")}); // the next build holds its own only
         QVERIFY(!busy.isBusy(input));
         busy.release();
-        QVERIFY(!busy.isBusy(dir.filePath("pwads/other.wad")));
+        QVERIFY(!busy.isBusy(dir.filePath("patch wads/other.wad")));
+    }
+
+    void aLauncherEndedMidWorkLeavesNothingHalfDone_data()
+    {
+        QTest::addColumn<QString>("work"); // a node build, or a copy
+        QTest::addColumn<QString>("how");  // see support/dying_launcher.cpp
+        QTest::addColumn<int>("status");
+        // clang-format off
+#ifndef Q_OS_WIN
+        QTest::newRow("build, SIGTERM") << "build" << "term" << 143;
+        QTest::newRow("build, SIGHUP") << "build" << "hup" << 129;
+        QTest::newRow("build, SIGINT") << "build" << "int" << 130;
+        QTest::newRow("copy, SIGTERM") << "copy" << "term" << 143;
+#endif
+        QTest::newRow("build, the display goes") << "build" << "exit" << 1;
+        // Nothing runs after these: the next launcher puts things right.
+        QTest::newRow("build, killed") << "build" << "kill" << -1;
+        QTest::newRow("copy, killed") << "copy" << "kill" << -1;
+        // clang-format on
+    }
+
+    // Ended from outside, the launcher undoes what it was doing before it goes; killed, it
+    // leaves that to the next launcher. Either way the builder goes with it, the GL PWAD that
+    // was there before comes back and no half-written file stays.
+    void aLauncherEndedMidWorkLeavesNothingHalfDone()
+    {
+        QFETCH(QString, work);
+        QFETCH(QString, how);
+        QFETCH(int, status);
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkpath("GL_WADs") && QDir(dir.path()).mkpath("pwads"));
+        const QString glWads = QDir::toNativeSeparators(dir.filePath("GL_WADs"));
+        const QString input = QDir::toNativeSeparators(dir.filePath("pwads/map.wad"));
+        const QString output = glWads + platform::separator() + "map.wad";
+        const QString marker = dir.filePath("builder-lived-on");
+        for (const auto &[path, content] : {std::pair{input, "map"}, {output, "older"}}) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) > 0);
+        }
+        QStringList arguments{work};
+        if (work == "build") {
+            // The builder has ended, but what it started has begun the output when the
+            // launcher is ended.
+            arguments << glWads << input << output << how << "400" << ZEL_STANDIN << "leave"
+                      << "touch:" + output << "sleep:1000"
+                      << "touch:" + marker;
+        } else {
+            QFile big(input);
+            QVERIFY(big.open(QIODevice::ReadWrite) && big.resize(qint64(2) << 30)); // sparse
+            arguments << input << output << how << "100";
+        }
+        QProcess launcher;
+        launcher.start(ZEL_DYING_LAUNCHER, arguments);
+        QVERIFY(launcher.waitForFinished(20000));
+        if (status < 0) {
+            QCOMPARE(launcher.exitStatus(), QProcess::CrashExit);
+        } else {
+            QCOMPARE(launcher.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(launcher.exitCode(), status);
+        }
+        if (work == "build") {
+            QTest::qWait(1000);
+            QVERIFY(!QFileInfo::exists(marker)); // the builder went with the launcher
+        }
+
+        if (status < 0) {
+            const QString folder = work == "build" ? glWads : dir.filePath("GL_WADs");
+            QVERIFY(!ownEntries(folder).isEmpty());
+            // A launcher that starts on the program folder later puts things right.
+            const QStringList repaired = BuildJournal::repair(glWads);
+            QCOMPARE(repaired.size(), work == "build" ? 1 : 0);
+            for (const QString &name : ownEntries(folder)) {
+                if (platform::isLeftoverName(name.toUtf8()))
+                    QVERIFY(platform::removeLeftover(folder + "/" + name));
+            }
+            if (work == "build")
+                QVERIFY2(
+                    repaired.first().contains("was ended during its node build of \"" + input) &&
+                        repaired.first().contains("is back"),
+                    qPrintable(repaired.first()));
+        }
+        QCOMPARE(contentOf(output), QByteArray("older"));
+        QCOMPARE(ownEntries(dir.filePath("GL_WADs")), QStringList());
+        QCOMPARE(BuildJournal::repair(glWads), QStringList());
+    }
+
+    // A file still being written is its writer's; one whose writer is gone is a leftover.
+    void onlyALeftoverWithoutItsWriterIsRemoved()
+    {
+        QTemporaryDir dir;
+        const QString target = QDir::toNativeSeparators(dir.filePath("zel.cfg"));
+        platform::ReplacingFile writing(target);
+        QString reason;
+        QVERIFY2(writing.open(&reason), qPrintable(reason));
+        const QStringList leftovers = ownEntries(dir.path());
+        QCOMPARE(leftovers.size(), 1);
+        QVERIFY(platform::isLeftoverName(leftovers.first().toUtf8()));
+        QVERIFY(!platform::removeLeftover(dir.filePath(leftovers.first())));
+        QVERIFY(writing.write("record", &reason) && writing.commit(&reason));
+        QCOMPARE(contentOf(target), QByteArray("record"));
     }
 };
 

@@ -60,6 +60,19 @@ private slots:
             QVERIFY2(line.size() <= 100, qPrintable(line.left(200)));
     }
 
+    // A program has ended when what it started has ended too: a child left behind may still
+    // be writing the output.
+    void whatTheProgramLeftRunningIsWaitedFor()
+    {
+        QTemporaryDir dir;
+        const QString marker = dir.filePath("marker");
+        QElapsedTimer clock;
+        clock.start();
+        const ProcessOutcome outcome = runStandIn({"leave", "sleep:1500", "touch:" + marker});
+        QVERIFY(outcome.succeeded());
+        QVERIFY2(QFileInfo::exists(marker), qPrintable(QString::number(clock.elapsed())));
+    }
+
     void aStopEndsTheProgramAndWhatItStarted()
     {
         QTemporaryDir dir;

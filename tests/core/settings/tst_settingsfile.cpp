@@ -22,7 +22,13 @@ private slots:
         QTest::newRow("text after the record is ignored") << QByteArray("\"1\",\"2\",\"3\",\"4\",\"5\",\"6\"\r\n\"7\",\"8\"\r\ngarbage") << 6 << false << QStringList{"1", "2", "3", "4", "5", "6"};
         QTest::newRow("five values") << QByteArray("\"1\",\"2\",\"3\",\"4\",\"5\"\r\n") << 5 << false << QStringList{"1", "2", "3", "4", "5", ""};
         QTest::newRow("empty file") << QByteArray() << 0 << false << QStringList{"", "", "", "", "", ""};
-        QTest::newRow("quote written unescaped by the old writer ends the notes") << QByteArray("\"1\",\"2\",\"3\",\"4\",\"5\",\"say \"hi\"\"\r\n") << 6 << false << QStringList{"1", "2", "3", "4", "5", "say "};
+        // The old writer wrote the notes' quotes as they were: they run to the record's last quote.
+        QTest::newRow("old writer's quotes in the notes") << QByteArray("\"1\",\"2\",\"3\",\"4\",\"5\",\"say \"hi\" ok\"\r\n") << 6 << false << QStringList{"1", "2", "3", "4", "5", "say \"hi\" ok"};
+        QTest::newRow("old writer's notes ending in a quoted word") << QByteArray("\"1\",\"2\",\"3\",\"4\",\"5\",\"say \"hi\"\"\r\n") << 6 << false << QStringList{"1", "2", "3", "4", "5", "say \"hi\""};
+        QTest::newRow("old writer's notes ending in a quote") << QByteArray("\"1\",\"2\",\"3\",\"4\",\"5\",\"my note \"\"\r\n") << 6 << false << QStringList{"1", "2", "3", "4", "5", "my note \""};
+        QTest::newRow("old writer's quotes in a folder and in the notes") << QByteArray("\"a\"\",\"2\",\"3\",\"4\",\"5\",\"x \"y\" z\"\r\n") << 6 << false << QStringList{"a", "2", "3", "4", "5", "x \"y\" z"};
+        QTest::newRow("old writer's notes with a line break after a quote") << QByteArray("\"1\",\"2\",\"3\",\"4\",\"5\",\"\"a\"\r\nb\"\r\n") << 6 << false << QStringList{"1", "2", "3", "4", "5", "\"a\"\r\nb"};
+        QTest::newRow("an opening quote is no last quote") << QByteArray("\"1\",\"2\",\"3\",\"4\",\"5\",\"\r\n") << 5 << true << QStringList{"1", "2", "3", "4", "5", "\r\n"};
         QTest::newRow("unquoted values and blanks around them") << QByteArray(" plain , \"q\" ,x,y,z,  last  \n") << 6 << false << QStringList{"plain", "q", "x", "y", "z", "last"};
         QTest::newRow("no line end after the record") << QByteArray("\"1\",\"2\",\"3\",\"4\",\"5\",\"6\"") << 6 << false << QStringList{"1", "2", "3", "4", "5", "6"};
         QTest::newRow("a trailing comma is no sixth value") << QByteArray("\"1\",\"2\",\"3\",\"4\",\"5\",") << 5 << false << QStringList{"1", "2", "3", "4", "5", ""};
@@ -30,8 +36,9 @@ private slots:
         // Notes whose quote never closes were cut short: what was read of them is kept.
         QTest::newRow("cut inside the notes") << QByteArray("\"1\",\"2\",\"3\",\"4\",\"5\",\"not clo") << 5 << true << QStringList{"1", "2", "3", "4", "5", "not clo"};
         QTest::newRow("ours cut short inside quoted notes") << QByteArray("\"1\",\"2\",\"3\",\"4\",\"5\",\"x \"\"y") << 5 << true << QStringList{"1", "2", "3", "4", "5", "x \"y"};
-        QTest::newRow("ours cut after a line that ends in a quote") << QByteArray("\"1\",\"2\",\"3\",\"4\",\"5\",\"\"\"q\"\" one\r\ntwo \"\"r\"\"\r\n") << 5 << true << QStringList{"1", "2", "3", "4", "5", "\"q\" one\r\ntwo \"r\"\r\n"};
-        QTest::newRow("old writer's notes ending in a quote, read as far as they go") << QByteArray("\"1\",\"2\",\"3\",\"4\",\"5\",\"my note \"\"\r\n") << 5 << true << QStringList{"1", "2", "3", "4", "5", "my note \"\r\n"};
+        // Cut right after a line that ends in a quote, ours looks like the old writer's whole.
+        QTest::newRow("ours cut after a line that ends in a quote") << QByteArray("\"1\",\"2\",\"3\",\"4\",\"5\",\"\"\"q\"\" one\r\ntwo \"\"r\"\"\r\n") << 6 << false << QStringList{"1", "2", "3", "4", "5", "\"\"q\"\" one\r\ntwo \"\"r\""};
+        QTest::newRow("ours cut after a line that ends in no quote") << QByteArray("\"1\",\"2\",\"3\",\"4\",\"5\",\"\"\"q\"\" one\r\n") << 5 << true << QStringList{"1", "2", "3", "4", "5", "\"q\" one\r\n"};
         QTest::newRow("Windows-1252") << QByteArray("\"/spiele/\xdc" "ber/\",\"\",\"\",\"\",\"\",\"caf\xe9 \x80 \x81\"\r\n") << 6 << false << QStringList{"/spiele/Über/", "", "", "", "", "café € \u0081"};
         QTest::newRow("UTF-8 text") << QByteArray("\"/spiele/Über/\",\"\",\"\",\"\",\"\",\"grüße\"\r\n") << 6 << false << QStringList{"/spiele/Über/", "", "", "", "", "grüße"};
         QTest::newRow("UTF-8 folders, one 8-bit byte in the notes") << QByteArray("\"/g/josé-eng/\",\"/g/Über/\",\"\",\"\",\"\",\"caf\xe9\"\r\n") << 6 << false << QStringList{"/g/josé-eng/", "/g/Über/", "", "", "", "café"};
