@@ -74,19 +74,33 @@ public:
     posix_spawnattr_t attributes;
 };
 
-// Reads both streams to their ends, or until `wake` has something to say.
+// What the window's thread writes to the reader's wake pipe.
+constexpr char Stop = 0, CatchUp = 1;
+
+// Reads both streams to their ends, or until told to stop; told to catch up, it says so once
+// nothing is left to read.
 void readStreams(std::shared_ptr<ProcessOutput> output, int out, int err, int wake)
 {
     pollfd fds[3] = {{out, POLLIN, 0}, {err, POLLIN, 0}, {wake, POLLIN, 0}};
     std::vector<char> buffer(size_t(ProcessOutput::TailBytes));
+    bool catchingUp = false;
     while (fds[0].fd >= 0 || fds[1].fd >= 0) {
-        if (::poll(fds, 3, -1) < 0) {
-            if (errno == EINTR)
-                continue;
+        const int ready = ::poll(fds, 3, catchingUp ? 0 : -1);
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready < 0)
             break;
+        if (ready == 0) {
+            catchingUp = false;
+            output->caughtUp();
+            continue;
         }
-        if (fds[2].revents != 0)
-            break;
+        if (fds[2].revents != 0) {
+            char word = Stop;
+            if (::read(wake, &word, 1) != 1 || word == Stop)
+                break;
+            catchingUp = true;
+        }
         for (int i = 0; i < 2; ++i) {
             if (fds[i].fd < 0 || fds[i].revents == 0)
                 continue;
@@ -99,7 +113,13 @@ void readStreams(std::shared_ptr<ProcessOutput> output, int out, int err, int wa
     }
     closeFd(fds[0].fd);
     closeFd(fds[1].fd);
-    output->finish();
+    output->caughtUp();
+}
+
+void tell(int wake, char word)
+{
+    while (::write(wake, &word, 1) < 0 && errno == EINTR) {
+    }
 }
 
 } // namespace
@@ -142,9 +162,7 @@ struct WatchedProcess::System
     {
         // The process goes on; only the launcher stops listening, and reading.
         if (reader.joinable()) {
-            const char stop = 0;
-            while (::write(wake[1], &stop, 1) < 0 && errno == EINTR) {
-            }
+            tell(wake[1], Stop);
             reader.join();
         }
         closeFd(wake[0]);
@@ -249,7 +267,7 @@ WatchedProcess *WatchedProcess::start(const QString &program, const QStringList 
         }
     }
     if (!system.reader.joinable())
-        process->m_output->finish(); // the program's output is lost, but it runs
+        process->m_output->caughtUp(); // the program's output is lost, but it runs
 
     // The system call itself: this glibc's header declares it without C linkage.
     system.pidFd = int(::syscall(SYS_pidfd_open, pid, 0));
@@ -269,6 +287,9 @@ void WatchedProcess::reap()
     ProcessEnd end;
     end.signalled = info.si_code == CLD_KILLED || info.si_code == CLD_DUMPED;
     end.code = info.si_status;
+    // All it wrote is in the pipes now, but a program it started may keep them open.
+    if (m_system->reader.joinable())
+        tell(m_system->wake[1], CatchUp);
     heardEnd(end);
 }
 

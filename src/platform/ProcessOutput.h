@@ -33,13 +33,15 @@ public:
     // The program did not start: its logs go.
     void removeLogs();
 
-    // The reader's side: `size` bytes of stream 1 (output) or 2 (errors); and the end of both.
+    // The reader's side: `size` bytes of stream 1 (output) or 2 (errors); and that it has taken
+    // in all the program wrote before its end: its streams ended, or, asked once the program had
+    // ended, it found them empty (what a program it started writes later is not waited for).
     void take(int stream, const char *bytes, qsizetype size);
-    void finish();
+    void caughtUp();
 
-    // The window's side. `done` runs on `context`'s thread once finish() has come (soon, when it
-    // has); forget() before `context` goes.
-    void whenFinished(QObject *context, std::function<void()> done);
+    // The window's side. `done` runs on `context`'s thread once caughtUp() has come (soon, when
+    // it has); forget() before `context` goes.
+    void whenCaughtUp(QObject *context, std::function<void()> done);
     void forget();
     // The last bytes of stream 1 or 2; `cut` tells whether there was more before.
     QByteArray tail(int stream, bool *cut) const;
@@ -60,7 +62,7 @@ private:
 
     mutable QMutex m_mutex;
     std::array<Stream, 2> m_streams;
-    bool m_finished = false;
+    bool m_caughtUp = false;
     QObject *m_context = nullptr;
     std::function<void()> m_done;
 };

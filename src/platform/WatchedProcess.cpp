@@ -13,8 +13,9 @@ namespace platform {
 
 namespace {
 
-// Once the program has ended, what it wrote last may still be in the pipes; a child of the
-// program that holds them open must not hold up the message about its end for longer.
+// Once the program has ended, what it wrote last may still be in the pipes; a reader that
+// cannot catch up with a program's child that writes on must not hold up the message for
+// longer.
 constexpr int ReaderGraceMs = 1000;
 
 // Which start writes each log now. It guards every log's handle, too.
@@ -128,20 +129,20 @@ void ProcessOutput::write(Stream &stream, const char *bytes, qsizetype size)
                          : LogBytes; // unknown: emptied again at the next write
 }
 
-void ProcessOutput::finish()
+void ProcessOutput::caughtUp()
 {
     QMutexLocker lock(&m_mutex);
-    m_finished = true;
+    m_caughtUp = true;
     if (m_context)
         QMetaObject::invokeMethod(m_context, m_done, Qt::QueuedConnection);
 }
 
-void ProcessOutput::whenFinished(QObject *context, std::function<void()> done)
+void ProcessOutput::whenCaughtUp(QObject *context, std::function<void()> done)
 {
     QMutexLocker lock(&m_mutex);
     m_context = context;
     m_done = std::move(done);
-    if (m_finished)
+    if (m_caughtUp)
         QMetaObject::invokeMethod(m_context, m_done, Qt::QueuedConnection);
 }
 
@@ -163,7 +164,7 @@ QByteArray ProcessOutput::tail(int stream, bool *cut) const
 void WatchedProcess::heardEnd(ProcessEnd end)
 {
     m_end = end;
-    m_output->whenFinished(this, [this] { tellEnd(); });
+    m_output->whenCaughtUp(this, [this] { tellEnd(); });
     QTimer::singleShot(ReaderGraceMs, this, &WatchedProcess::tellEnd);
 }
 

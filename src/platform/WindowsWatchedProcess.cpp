@@ -68,8 +68,35 @@ struct PipeRead
     }
 };
 
-// Reads both streams to their ends, or until `stop` is set.
-void readStreams(std::shared_ptr<ProcessOutput> output, HANDLE out, HANDLE err, HANDLE stop)
+// Takes in what has come on `read`'s pipe; false once nothing more is there for now (or ever).
+bool takeWaiting(PipeRead &read, int stream, ProcessOutput &output)
+{
+    for (int tries = 0; read.pending; ++tries) {
+        DWORD got = 0;
+        if (::GetOverlappedResult(read.pipe.get(), &read.overlapped, &got, FALSE)) {
+            if (got > 0)
+                output.take(stream, read.buffer.data(), qsizetype(got));
+            read.issue();
+            continue;
+        }
+        if (::GetLastError() != ERROR_IO_INCOMPLETE) {
+            read.pending = false; // the stream has ended
+            break;
+        }
+        DWORD waiting = 0;
+        if (!::PeekNamedPipe(read.pipe.get(), nullptr, 0, nullptr, &waiting, nullptr) ||
+            waiting == 0 || tries > 100)
+            break;
+        // Bytes that came just now: the read takes them in a moment.
+        ::WaitForSingleObject(read.event.get(), 10);
+    }
+    return read.pending;
+}
+
+// Reads both streams to their ends, or until `stop` is set; when `catchUp` is set, it says so
+// once nothing is left to read.
+void readStreams(std::shared_ptr<ProcessOutput> output, HANDLE out, HANDLE err, HANDLE stop,
+                 HANDLE catchUp)
 {
     PipeRead reads[2];
     reads[0].pipe.reset(out);
@@ -79,18 +106,24 @@ void readStreams(std::shared_ptr<ProcessOutput> output, HANDLE out, HANDLE err, 
             read.issue();
     }
     for (;;) {
-        HANDLE waits[3] = {stop};
-        int stream[3] = {0};
-        DWORD count = 1;
+        HANDLE waits[4] = {stop, catchUp};
+        int stream[4] = {0};
+        DWORD count = 2;
         for (int i = 0; i < 2; ++i) {
             if (reads[i].pending) {
                 stream[count] = i;
                 waits[count++] = reads[i].event.get();
             }
         }
-        if (count == 1)
+        if (count == 2)
             break;
         const DWORD woken = ::WaitForMultipleObjects(count, waits, FALSE, INFINITE);
+        if (woken == WAIT_OBJECT_0 + 1) {
+            for (int i = 0; i < 2; ++i)
+                takeWaiting(reads[i], i + 1, *output);
+            output->caughtUp();
+            continue;
+        }
         if (woken <= WAIT_OBJECT_0 || woken >= WAIT_OBJECT_0 + count)
             break;
         PipeRead &read = reads[stream[woken - WAIT_OBJECT_0]];
@@ -110,7 +143,7 @@ void readStreams(std::shared_ptr<ProcessOutput> output, HANDLE out, HANDLE err, 
             ::GetOverlappedResult(read.pipe.get(), &read.overlapped, &got, TRUE);
         }
     }
-    output->finish();
+    output->caughtUp();
 }
 
 } // namespace
@@ -166,6 +199,7 @@ struct WatchedProcess::System
     Handle process;
     QWinEventNotifier *notifier = nullptr;
     Handle stop{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    Handle catchUp{::CreateEventW(nullptr, FALSE, FALSE, nullptr)};
     std::thread reader;
 };
 
@@ -230,17 +264,17 @@ WatchedProcess *WatchedProcess::start(const QString &program, const QStringList 
     ::CloseHandle(started.hThread);
     system.process.reset(started.hProcess);
 
-    if (system.stop.valid()) {
+    if (system.stop.valid() && system.catchUp.valid()) {
         try {
             system.reader = std::thread(readStreams, process->m_output, outRead.get(),
-                                        errRead.get(), system.stop.get());
+                                        errRead.get(), system.stop.get(), system.catchUp.get());
             outRead.release(); // the reader's now
             errRead.release();
         } catch (const std::system_error &) {
         }
     }
     if (!system.reader.joinable())
-        process->m_output->finish(); // the program's output is lost, but it runs
+        process->m_output->caughtUp(); // the program's output is lost, but it runs
 
     system.notifier = new QWinEventNotifier(started.hProcess, process);
     connect(system.notifier, &QWinEventNotifier::activated, process, &WatchedProcess::reap);
@@ -258,6 +292,9 @@ void WatchedProcess::reap()
     // the same test as QProcess makes, so both runners tell a crash alike.
     end.signalled = code >= 0x80000000u && code < 0xD0000000u;
     end.code = int(code);
+    // All it wrote is in the pipes now, but a program it started may keep them open.
+    if (m_system->reader.joinable())
+        ::SetEvent(m_system->catchUp.get());
     heardEnd(end);
 }
 
