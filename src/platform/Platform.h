@@ -169,6 +169,11 @@ QString localFileArgument(const QString &name);
 // two spellings of one file give the same key.
 QString comparisonKey(const QString &path);
 
+// How the people of this system expect what they type to be split into words: as a POSIX
+// shell does, or as a Windows program's C runtime does.
+enum class WordRule { PosixShell, WindowsRuntime };
+WordRule typedWordRule();
+
 // Processor time this process has used so far, in seconds.
 double processorSeconds();
 

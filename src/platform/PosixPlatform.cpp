@@ -99,6 +99,11 @@ QString programDialogPattern()
     return QStringLiteral("*");
 }
 
+WordRule typedWordRule()
+{
+    return WordRule::PosixShell;
+}
+
 QString currentFolder(QString *unspellable)
 {
     QByteArray name(4096, '\0');

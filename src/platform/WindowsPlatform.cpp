@@ -135,6 +135,11 @@ QString programDialogPattern()
     return QStringLiteral("*.exe");
 }
 
+WordRule typedWordRule()
+{
+    return WordRule::WindowsRuntime;
+}
+
 QString currentFolder(QString *unspellable)
 {
     const std::wstring name = grownAnswer(

@@ -45,6 +45,11 @@ void keepToOurselves(const Handle &handle)
 
 } // namespace
 
+QString shownCommandLine(const QString &program, const QStringList &arguments)
+{
+    return windowsCommandLine(QDir::toNativeSeparators(program), arguments);
+}
+
 struct WatchedProcess::System
 {
     Handle process;
@@ -85,8 +90,7 @@ WatchedProcess *WatchedProcess::start(const QString &program, const QStringList 
     startup.hStdError = system.errors.valid() ? system.errors.get() : discard.get();
 
     const std::wstring application = native(program);
-    std::wstring line =
-        windowsCommandLine(QDir::toNativeSeparators(program), arguments).toStdWString();
+    std::wstring line = shownCommandLine(program, arguments).toStdWString();
     const std::wstring folder = native(workingFolder);
     PROCESS_INFORMATION started{};
     // No console window for a console engine: its output goes to the logs.

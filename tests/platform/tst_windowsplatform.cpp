@@ -1,6 +1,8 @@
+#include "core/launch/TypedWords.h"
 #include "core/listing/FolderListing.h"
 #include "core/settings/LauncherSettings.h"
 #include "platform/Platform.h"
+#include "platform/Processes.h"
 #include "platform/WatchedProcess.h"
 
 #include <QDir>
@@ -55,6 +57,27 @@ QStringList valuesOf(const QList<QPair<QString, QString>> &record, const QString
             values << value;
     }
     return values;
+}
+
+// Runs the stand-in engine, copied to `folder`, with the command line `line` as it stands.
+bool runEngine(const QString &folder, const QString &line)
+{
+    const QString engine = QDir::toNativeSeparators(folder + "/engine.exe");
+    if (!QFile::exists(engine) && !QFile::copy(ZEL_STANDIN_ENGINE, engine))
+        return false;
+    std::wstring command = line.toStdWString();
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    if (!::CreateProcessW(engine.toStdWString().c_str(), command.data(), nullptr, nullptr, FALSE,
+                          CREATE_NO_WINDOW, nullptr,
+                          QDir::toNativeSeparators(folder).toStdWString().c_str(), &startup,
+                          &started))
+        return false;
+    ::WaitForSingleObject(started.hProcess, 20000);
+    ::CloseHandle(started.hThread);
+    ::CloseHandle(started.hProcess);
+    return true;
 }
 
 } // namespace
@@ -345,10 +368,40 @@ private slots:
         const auto record = engineRecord(folder);
         QCOMPARE(valuesOf(record, "folder"), QStringList{QDir::toNativeSeparators(folder)});
         QCOMPARE(valuesOf(record, "show"), QStringList{QString::number(shown)});
+        // What debug mode shows is the very line the engine gets.
+        QCOMPARE(valuesOf(record, "line"),
+                 QStringList{platform::shownCommandLine(engine, arguments)});
         QCOMPARE(valuesOf(record, "shell"), arguments);
         QCOMPARE(valuesOf(record, "crt"), arguments);
         QCOMPARE(process->lastLines(8, 160), QStringList{"engine errors"});
         QCOMPARE(readAll(dir.filePath("engine.log")).trimmed(), QByteArray("engine output"));
+    }
+
+    // What the player types is split as the engine's C runtime splits it. Wine's
+    // CommandLineToArgvW reads "" inside quotes as runtimes before 2008 did.
+    void typedWordsAsTheRuntimeSplitsThem_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("shellAgrees"); // CommandLineToArgvW too
+        QTest::newRow("a path in quotes") << "-config \"C:\\My Games\\doom.cfg\"" << true;
+        QTest::newRow("empty and inner quotes") << "\"1 2\" \"\" a\"\"b 'x y'\t-z" << true;
+        QTest::newRow("backslashes")
+            << "C:\\GAMES\\ \"C:\\my games\\\\\" \\\"hi\\\" a\\\\\\\"b" << true;
+        QTest::newRow("an open quote") << "x \"a b" << true;
+        QTest::newRow("a doubled quote inside quotes") << "\"a\"\"b c\" \"\"\"d\"" << false;
+    }
+
+    void typedWordsAsTheRuntimeSplitsThem()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, shellAgrees);
+        QTemporaryDir dir;
+        QVERIFY(runEngine(dir.path(), "engine.exe " + text));
+        const QStringList words = SplitLikeWindowsRuntime(text);
+        QCOMPARE(valuesOf(engineRecord(dir.path()), "crt"), words);
+        if (shellAgrees)
+            QCOMPARE(valuesOf(engineRecord(dir.path()), "shell"), words);
+        QCOMPARE(TypedWords(text), words);
     }
 
     void tellsACrashAndAMissingEngine()
