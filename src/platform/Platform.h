@@ -26,6 +26,12 @@ bool isProgramFile(const QString &path);
 // The wildcard the engine folder's file-open dialog offers.
 QString programDialogPattern();
 
+// `path` made absolute as the system reads it, against the launcher's current folder (and on
+// Windows a drive's own current folder, as for "D:games" or "\games"), with the system's
+// separators. The empty text stays empty, and a relative path stays as it is when the
+// current folder cannot be named.
+QString absolutePath(const QString &path);
+
 // The current folder as text. The empty text when it is gone, or when its name is no text
 // in the system's encoding: then `unspellable` gets the name as near as text comes.
 QString currentFolder(QString *unspellable = nullptr);

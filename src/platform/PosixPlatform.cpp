@@ -65,6 +65,14 @@ QString shortPathOf(const QString &path)
     return QDir::isAbsolutePath(path) ? path : QDir::current().absoluteFilePath(path);
 }
 
+QString absolutePath(const QString &path)
+{
+    if (path.isEmpty() || QDir::isAbsolutePath(path))
+        return path;
+    const QString current = currentFolder();
+    return current.isEmpty() ? path : current + separator() + path;
+}
+
 namespace {
 bool isProgram(const struct stat &st)
 {

@@ -118,18 +118,41 @@ private slots:
         QCOMPARE(platform::shortPathOf(folder + "/gone"), QString());
     }
 
-    void pathsComeBackWithTheSystemsSeparators()
+    // A folder from zel.cfg is made whole as Windows reads it, against the current folder
+    // of its drive; "D:" stands for the work folder's drive, "W" for the work folder.
+    void foldersAsWindowsReadsThem_data()
     {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("absolute");
+        QTest::newRow("relative") << "sub/x"
+                                  << "W\\sub\\x";
+        QTest::newRow("drive-relative") << "D:..\\iwads"
+                                        << "W\\..\\iwads";
+        QTest::newRow("drive-relative, here") << "D:iwads"
+                                              << "W\\iwads";
+        QTest::newRow("from the drive's root") << "\\iwads"
+                                               << "D:\\iwads";
+        QTest::newRow("whole, as typed") << "D:/a//b"
+                                         << "D:\\a\\\\b";
+    }
+
+    void foldersAsWindowsReadsThem()
+    {
+        QFETCH(QString, folder);
+        QFETCH(QString, absolute);
         QTemporaryDir dir;
         const QString previous = QDir::currentPath();
         QVERIFY(QDir::setCurrent(dir.path()));
-        const QString current = platform::currentFolder();
+        const QString work = platform::currentFolder(), drive = work.left(2);
+        const QString made = AbsoluteFolder(folder.replace("D:", drive));
         const QString shortRelative = platform::shortPathOf(".");
         QVERIFY(QDir::setCurrent(previous));
-        QCOMPARE(current, QDir::toNativeSeparators(dir.path()));
-        QVERIFY2(!shortRelative.contains('/') && QDir::isAbsolutePath(shortRelative),
-                 qPrintable(shortRelative));
-        QCOMPARE(platform::separator(), QString("\\"));
+        absolute.replace("W", work).replace("D:", drive);
+        if (absolute.contains(".."))
+            absolute = QDir::toNativeSeparators(QDir::cleanPath(absolute));
+        QCOMPARE(made, absolute);
+        QCOMPARE(work, QDir::toNativeSeparators(dir.path()));
+        QCOMPARE(platform::fileIdentity(shortRelative), platform::fileIdentity(work));
     }
 
     // Short forms longer than a first guess at their size come back whole.
@@ -146,6 +169,22 @@ private slots:
         QCOMPARE(shortPath.count('\\'),
                  QDir::toNativeSeparators(platform::shortPathOf(dir.path())).count('\\') +
                      int(folder.mid(dir.path().size()).count('/')));
+    }
+
+    // A share whose server will not list its shares has no short form; it is there all the
+    // same. Wine shows such a share for each folder in dosdevices\\unc.
+    void aShareWithoutShortFormKeepsItsLongForm()
+    {
+        const QString wine = qEnvironmentVariable("WINECONFIGDIR").remove("\\??\\");
+        if (wine.isEmpty())
+            QSKIP("shares are made here only under Wine");
+        const QString server = "zel" + QString::number(::GetCurrentProcessId());
+        QVERIFY(QDir().mkpath(wine + "\\dosdevices\\unc\\" + server + "\\share\\games"));
+        const QString share = "\\\\" + server + "\\share\\games";
+        const QString shortPath = platform::shortPathOf(share);
+        QVERIFY(QDir(wine + "\\dosdevices\\unc\\" + server).removeRecursively());
+        QCOMPARE(shortPath, share);
+        QCOMPARE(platform::shortPathOf(share), QString());
     }
 
     // The IWAD "del" and "make GL IWAD" clear the flag; a copy or a save onto the file is

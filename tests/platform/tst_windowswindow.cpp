@@ -173,12 +173,20 @@ private slots:
     }
 
     // The engine starts in its folder, maximized, each argument whole; a demo's name needs no
-    // "./" here, and one that looks like an option gets ".\"; typed words are split as the C
-    // runtime splits them.
+    // "./" here, and one that looks like an option gets ".\". A drive-relative folder in
+    // zel.cfg is read against its drive's current folder, as Windows reads it, and passed
+    // whole; typed words are split as the C runtime splits them.
     void playStartsTheEngineMaximizedWithWholeArguments()
     {
         WindowsBench bench;
         bench.work.write(QString::fromUtf8("my engines Движки/-fast.lmp"), "demo");
+        const QString work = native(bench.work.path());
+        const QByteArray settings = readAll(bench.work.file("zel.cfg"));
+        bench.work.write(
+            "zel.cfg",
+            QByteArray(settings).replace(
+                bench.iwads.toUtf8(),
+                (work.left(2) + "..\\" + work.section('\\', -1) + "\\my iwads").toUtf8()));
         Form1 &window = bench.open();
         const QString iwad = native(bench.iwads) + "\\DOOM2.WAD";
         act(window,
