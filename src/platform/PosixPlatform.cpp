@@ -112,6 +112,14 @@ WordRule typedWordRule()
     return WordRule::PosixShell;
 }
 
+// Qt prefixes the reason with the failing call ("execv: ..."); the player needs the reason.
+QString startErrorReason(const QProcess &process)
+{
+    const QString error = process.errorString();
+    const qsizetype colon = error.indexOf(QLatin1String(": "));
+    return colon < 0 ? error : error.mid(colon + 2);
+}
+
 QString currentFolder(QString *unspellable)
 {
     QByteArray name(4096, '\0');

@@ -38,7 +38,8 @@ private:
     int m_guardPipe = -1;
 };
 
-// The system's reason why `process` could not be started, as the player should read it.
+// The system's reason why `process` could not be started, as the player should read it: in
+// the system's words, the program's path in place of the blank they leave for it.
 QString startErrorReason(const QProcess &process);
 
 // The line that shows how `program` runs with `arguments`: on Windows the very command line

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 
 #include <fcntl.h>
 #include <io.h>
@@ -649,6 +650,21 @@ WindowFont windowFont()
     // loses "i" and "l" at 10 pixels, Liberation Sans "I" and "!" at 11). DirectWrite also
     // takes the fractions of a point that a smaller caption is set in.
     return {{QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Tahoma")}, true};
+}
+
+QString startErrorReason(const QProcess &process)
+{
+    // Qt asks the system for its words with the blanks to be filled, which fails for an
+    // error whose words have one ("%1 is not a valid Win32 application"), and then gives
+    // only the number: such words are asked for again, with the program's path.
+    static const QRegularExpression unknown(QStringLiteral("Unknown error 0x([0-9a-fA-F]{1,8})"));
+    const QString error = process.errorString();
+    const QRegularExpressionMatch number = unknown.match(error);
+    if (number.hasMatch())
+        return reasonFor(DWORD(number.captured(1).toULong(nullptr, 16)), process.program());
+    // Qt puts its own words before the system's ("Process failed to start: ...").
+    const qsizetype colon = error.indexOf(QLatin1String(": "));
+    return colon < 0 ? error : error.mid(colon + 2);
 }
 
 ProcessGroup::~ProcessGroup()

@@ -369,29 +369,37 @@ private slots:
     // The engine gets each argument whole, its folder, its window maximized and its logs.
     void startsAnEngineAsAsked_data()
     {
+        QTest::addColumn<QString>("name"); // of the engine's folder
         QTest::addColumn<int>("style");
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("shown");
         QTest::newRow("maximized, awkward arguments")
-            << int(platform::WindowStyle::Maximized)
+            << QString::fromUtf8("my engines Движки") << int(platform::WindowStyle::Maximized)
             << QStringList{"-file",          "C:\\my games\\doom2.wad",
                            "say \"hi\"",     "C:\\GAMES\\",
                            "C:\\my games\\", "",
                            "a\\\\\"b",       QString::fromUtf8("Игры\tゲーム")}
             << int(SW_SHOWMAXIMIZED);
-        QTest::newRow("normal") << int(platform::WindowStyle::Normal) << QStringList{"-warp", "1"}
-                                << int(SW_SHOWNORMAL);
+        QTest::newRow("normal") << "engines" << int(platform::WindowStyle::Normal)
+                                << QStringList{"-warp", "1"} << int(SW_SHOWNORMAL);
+        // Windows takes a working folder of 258 characters at most: past them, its short form
+        // serves.
+        QTest::newRow("a folder past MAX_PATH")
+            << QString("a long folder name/").repeated(14) << int(platform::WindowStyle::Normal)
+            << QStringList{"-warp", "1"} << int(SW_SHOWNORMAL);
     }
 
     void startsAnEngineAsAsked()
     {
+        QFETCH(QString, name);
         QFETCH(int, style);
         QFETCH(QStringList, arguments);
         QFETCH(int, shown);
         QTemporaryDir dir;
-        const QString folder = dir.filePath(QString::fromUtf8("my engines Движки"));
-        QVERIFY(QDir().mkdir(folder));
-        const QString engine = folder + "/engine.exe";
+        const QString folder = QDir::cleanPath(dir.filePath(name));
+        QVERIFY(QDir().mkpath(folder));
+        // In the first folder of the row's: Wine starts no program whose path is past MAX_PATH.
+        const QString engine = dir.filePath(name.section('/', 0, 0)) + "/engine.exe";
         QVERIFY(QFile::copy(ZEL_STANDIN_ENGINE, engine));
 
         QString reason;
@@ -405,7 +413,9 @@ private slots:
         QVERIFY(!end.signalled && end.code == 0);
 
         const auto record = engineRecord(folder);
-        QCOMPARE(valuesOf(record, "folder"), QStringList{QDir::toNativeSeparators(folder)});
+        QCOMPARE(valuesOf(record, "folder").size(), 1);
+        QCOMPARE(platform::fileIdentity(valuesOf(record, "folder").first()),
+                 platform::fileIdentity(folder));
         QCOMPARE(valuesOf(record, "show"), QStringList{QString::number(shown)});
         // What debug mode shows is the very line the engine gets.
         QCOMPARE(valuesOf(record, "line"),
@@ -441,6 +451,30 @@ private slots:
         if (shellAgrees)
             QCOMPARE(valuesOf(engineRecord(dir.path()), "shell"), words);
         QCOMPARE(TypedWords(text), words);
+    }
+
+    // Past the lengths Windows allows, a start is refused in words (or, for a program's path,
+    // made by its short form where the system can). Folders of 8.3 names are their own short
+    // forms: a working folder that fits with a program's path that does not (Wine starts none
+    // such), and a working folder that does not fit.
+    void pathsTooLongForWindows()
+    {
+        QTemporaryDir dir;
+        QString reason;
+        QString deep = dir.path();
+        while (deep.size() < 250)
+            deep += "/FOLDER12";
+        const QString deeper = deep + QString("/FOLDER12").repeated(5);
+        QVERIFY(QDir().mkpath(deeper));
+        for (const QString &folder : {deep, deeper}) {
+            QVERIFY(QFile::copy(ZEL_STANDIN_ENGINE, folder + "/engine.exe"));
+            const std::unique_ptr<platform::WatchedProcess> started(platform::WatchedProcess::start(
+                folder + "/engine.exe", {}, folder, platform::WindowStyle::Normal, QString(),
+                QString(), nullptr, &reason));
+            QVERIFY2(folder == deep ? started || reason.contains("259 characters")
+                                    : !started && reason.contains("258 characters"),
+                     qPrintable(reason));
+        }
     }
 
     void tellsACrashAndAMissingEngine()

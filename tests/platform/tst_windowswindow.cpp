@@ -210,6 +210,28 @@ private slots:
         QCOMPARE(bench.dialogs.messages, engineRecord(bench.engines, "line"));
     }
 
+    // The system's words, with the path where they leave a blank for it ("%1"), for the
+    // engine's start and for the node builder's.
+    void startErrorsInTheSystemsWords()
+    {
+        WindowsBench bench;
+        bench.work.write(QString::fromUtf8("my engines Движки/broken.exe"), "no program");
+        bench.work.write("zennode.exe", "no program");
+        Form1 &window = bench.open();
+        act(window, {"File6=broken.exe", "Command12", "File8=x.wad", "Command5"});
+        const QString engine = native(bench.engines) + "\\broken.exe";
+        const QString builder = window.paths().programFolder() + "\\zennode.exe";
+        QCOMPARE(bench.dialogs.messages.size(), 2);
+        const QString started = bench.dialogs.messages.first(),
+                      built = bench.dialogs.messages.last();
+        QVERIFY2(started.startsWith("Cannot start \"" + engine + "\": ") &&
+                     started.count(engine) == 2 && !started.contains("%1"),
+                 qPrintable(started));
+        QVERIFY2(built.startsWith("Cannot start the node builder \"" + builder + "\": ") &&
+                     built.count(builder) == 2 && !built.contains("Unknown error"),
+                 qPrintable(built));
+    }
+
     // The read-only attribute: "del" beside the IWAD list clears it and deletes; the demo's
     // "delete", a copy onto such a file and "store" onto such a zel.cfg refuse, and change
     // nothing.
