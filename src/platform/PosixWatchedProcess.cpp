@@ -1,5 +1,7 @@
 #include "platform/WatchedProcess.h"
 
+#include "platform/Processes.h"
+
 #include <QFile>
 #include <QSocketNotifier>
 
@@ -63,6 +65,11 @@ public:
 };
 
 } // namespace
+
+QString shownCommandLine(const QString &program, const QStringList &arguments)
+{
+    return posixShellLine(QStringList{program} + arguments);
+}
 
 struct WatchedProcess::System
 {

@@ -1,5 +1,6 @@
 #include "platform/WatchedProcess.h"
 
+#include "platform/Platform.h"
 #include "platform/Processes.h"
 #include "platform/WindowsSystem.h"
 
@@ -36,6 +37,23 @@ Handle nullDevice(DWORD access)
                                 OPEN_EXISTING, 0, nullptr));
 }
 
+// The longest a program's path, and its working folder without the closing "\", may be.
+constexpr qsizetype LongestProgram = MAX_PATH - 1;
+constexpr qsizetype LongestFolder = MAX_PATH - 2;
+
+// `path` as CreateProcessW takes it: as it is while it is no longer than `longest`, else in its
+// short form where that is shorter.
+QString fitting(const QString &path, qsizetype longest)
+{
+    QString text = QDir::toNativeSeparators(path);
+    while (text.size() > 3 && text.endsWith(QLatin1Char('\\')))
+        text.chop(1);
+    if (text.size() <= longest)
+        return text;
+    const QString shortPath = shortPathOf(text);
+    return shortPath.isEmpty() || shortPath.size() >= text.size() ? text : shortPath;
+}
+
 // Handed to this start only: a later engine must not hold this one's logs open.
 void keepToOurselves(const Handle &handle)
 {
@@ -44,6 +62,11 @@ void keepToOurselves(const Handle &handle)
 }
 
 } // namespace
+
+QString shownCommandLine(const QString &program, const QStringList &arguments)
+{
+    return windowsCommandLine(fitting(program, LongestProgram), arguments);
+}
 
 struct WatchedProcess::System
 {
@@ -69,6 +92,23 @@ WatchedProcess *WatchedProcess::start(const QString &program, const QStringList 
             return nullptr;
         }
     }
+    // Past these lengths the system refuses the program, or starts it in a folder of its own
+    // choosing; their short forms may fit.
+    const QString application = fitting(program, LongestProgram);
+    const QString folder =
+        workingFolder.isEmpty() ? QString() : fitting(workingFolder, LongestFolder);
+    const QString folderTooLong =
+        QStringLiteral("its folder is longer than the %1 characters Windows allows for a "
+                       "program's working folder")
+            .arg(LongestFolder);
+    const QString pathTooLong =
+        QStringLiteral("its path is longer than the %1 characters Windows allows for a program")
+            .arg(LongestProgram);
+    if (folder.size() > LongestFolder || application.size() > LongestProgram) {
+        if (reason)
+            *reason = folder.size() > LongestFolder ? folderTooLong : pathTooLong;
+        return nullptr;
+    }
     auto *process = new WatchedProcess(parent);
     System &system = *process->m_system;
     system.output = createLog(outputLog);
@@ -84,21 +124,25 @@ WatchedProcess *WatchedProcess::start(const QString &program, const QStringList 
     startup.hStdOutput = system.output.valid() ? system.output.get() : discard.get();
     startup.hStdError = system.errors.valid() ? system.errors.get() : discard.get();
 
-    const std::wstring application = native(program);
-    std::wstring line =
-        windowsCommandLine(QDir::toNativeSeparators(program), arguments).toStdWString();
-    const std::wstring folder = native(workingFolder);
+    const std::wstring applicationName = application.toStdWString();
+    std::wstring line = windowsCommandLine(application, arguments).toStdWString();
+    const std::wstring folderName = folder.toStdWString();
     PROCESS_INFORMATION started{};
     // No console window for a console engine: its output goes to the logs.
-    const bool ok = ::CreateProcessW(application.c_str(), line.data(), nullptr, nullptr, TRUE,
-                                     CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW, nullptr,
-                                     folder.empty() ? nullptr : folder.c_str(), &startup, &started);
+    const bool ok =
+        ::CreateProcessW(applicationName.c_str(), line.data(), nullptr, nullptr, TRUE,
+                         CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW, nullptr,
+                         folderName.empty() ? nullptr : folderName.c_str(), &startup, &started);
     const DWORD error = ::GetLastError();
     keepToOurselves(system.output);
     keepToOurselves(system.errors);
     if (!ok) {
+        // Wine looks for a program by its long path even when given the short one.
+        const bool shortened = QDir::toNativeSeparators(program).size() > LongestProgram;
+        const bool notFound = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+                              error == ERROR_INVALID_NAME || error == ERROR_FILENAME_EXCED_RANGE;
         if (reason)
-            *reason = windows::reasonFor(error);
+            *reason = shortened && notFound ? pathTooLong : windows::reasonFor(error, program);
         // No start, no log of it.
         system.output.reset();
         system.errors.reset();
