@@ -1,7 +1,10 @@
-// Random selections into the command-line composer: no crash, no empty argument, and every
-// path the launcher builds arrives as one argument, whole.
+// Random selections into the command-line composer: no crash, every path the launcher
+// builds arrives as one argument, whole, and the line shown is the line that runs. Typed
+// words come back whole through either system's quoting.
 #include "core/launch/EngineCommandLine.h"
+#include "core/launch/TypedWords.h"
 #include "platform/Platform.h"
+#include "platform/Processes.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -51,8 +54,6 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
     const EngineCommand command = ComposeEngineCommandLine(s);
     const QString sep = platform::separator();
     check(command.program == s.engineFolder + sep + s.engineName);
-    for (const QString &argument : command.arguments)
-        check(!argument.isEmpty());
 
     const auto wholeIfSelected = [&](const QString &folder, const QString &name) {
         check(name.isEmpty() || command.arguments.contains(folder + sep + name));
@@ -78,8 +79,10 @@ extern "C" int LLVMFuzzerTestOneInput(const unsigned char *data, size_t size)
                                    : QStringLiteral("./") + demo;
         check(command.arguments.contains(passed));
     }
-    check(command.line.startsWith(s.engineName.contains(QLatin1Char(' '))
-                                      ? QLatin1Char('"') + s.engineName + QLatin1Char('"')
-                                      : s.engineName));
+    check(SplitLikePosixShell(command.line) == QStringList{command.program} + command.arguments);
+
+    const QStringList windowsWords = SplitLikeWindowsRuntime(s.extraParameter);
+    const QString line = platform::windowsCommandLine(QStringLiteral("e"), windowsWords);
+    check(SplitLikeWindowsRuntime(line.mid(3)) == windowsWords);
     return 0;
 }

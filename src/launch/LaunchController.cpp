@@ -11,7 +11,6 @@
 #include "platform/gui/Dialogs.h"
 
 #include <QCheckBox>
-#include <QDir>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -145,8 +144,8 @@ LaunchController::Check LaunchController::check(const LaunchSelections &chosen)
 bool LaunchController::LaunchEngine(const LaunchSelections &chosen)
 {
     const EngineCommand command = ComposeEngineCommandLine(chosen);
-    const QString program =
-        QDir::toNativeSeparators(QDir::current().absoluteFilePath(command.program));
+    // The list holds its folder whole, so this is the program the line names.
+    const QString &program = command.program;
 
     if (m_ui.Text6->toPlainText() == QLatin1String("debug")) {
         report(command.line);

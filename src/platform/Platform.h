@@ -26,6 +26,12 @@ bool isProgramFile(const QString &path);
 // The wildcard the engine folder's file-open dialog offers.
 QString programDialogPattern();
 
+// `path` made absolute as the system reads it, against the launcher's current folder (and on
+// Windows a drive's own current folder, as for "D:games" or "\games"), with the system's
+// separators. The empty text stays empty, and a relative path stays as it is when the
+// current folder cannot be named.
+QString absolutePath(const QString &path);
+
 // The current folder as text. The empty text when it is gone, or when its name is no text
 // in the system's encoding: then `unspellable` gets the name as near as text comes.
 QString currentFolder(QString *unspellable = nullptr);
@@ -168,6 +174,11 @@ QString localFileArgument(const QString &name);
 // `path` as the file system compares it: itself, or case-folded where names ignore case, so
 // two spellings of one file give the same key.
 QString comparisonKey(const QString &path);
+
+// How the people of this system expect what they type to be split into words: as a POSIX
+// shell does, or as a Windows program's C runtime does.
+enum class WordRule { PosixShell, WindowsRuntime };
+WordRule typedWordRule();
 
 // Processor time this process has used so far, in seconds.
 double processorSeconds();

@@ -65,6 +65,14 @@ QString shortPathOf(const QString &path)
     return QDir::isAbsolutePath(path) ? path : QDir::current().absoluteFilePath(path);
 }
 
+QString absolutePath(const QString &path)
+{
+    if (path.isEmpty() || QDir::isAbsolutePath(path))
+        return path;
+    const QString current = currentFolder();
+    return current.isEmpty() ? path : current + separator() + path;
+}
+
 namespace {
 bool isProgram(const struct stat &st)
 {
@@ -97,6 +105,19 @@ bool FolderEntry::isProgram() const
 QString programDialogPattern()
 {
     return QStringLiteral("*");
+}
+
+WordRule typedWordRule()
+{
+    return WordRule::PosixShell;
+}
+
+// Qt prefixes the reason with the failing call ("execv: ..."); the player needs the reason.
+QString startErrorReason(const QProcess &process)
+{
+    const QString error = process.errorString();
+    const qsizetype colon = error.indexOf(QLatin1String(": "));
+    return colon < 0 ? error : error.mid(colon + 2);
 }
 
 QString currentFolder(QString *unspellable)

@@ -1,6 +1,7 @@
 #include "platform/WatchedProcess.h"
 
 #include "platform/ProcessOutput.h"
+#include "platform/Processes.h"
 
 #include <QFile>
 #include <QSocketNotifier>
@@ -123,6 +124,11 @@ void tell(int wake, char word)
 }
 
 } // namespace
+
+QString shownCommandLine(const QString &program, const QStringList &arguments)
+{
+    return posixShellLine(QStringList{program} + arguments);
+}
 
 qintptr createLog(const QString &path)
 {

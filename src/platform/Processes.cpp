@@ -1,16 +1,8 @@
 #include "platform/Processes.h"
 
-#include <QProcess>
+#include <algorithm>
 
 namespace platform {
-
-// Qt prefixes the reason with the failing call ("execv: ..."); the player needs the reason.
-QString startErrorReason(const QProcess &process)
-{
-    const QString error = process.errorString();
-    const qsizetype colon = error.indexOf(QLatin1String(": "));
-    return colon < 0 ? error : error.mid(colon + 2);
-}
 
 namespace {
 
@@ -37,7 +29,33 @@ QString quoted(const QString &argument)
     return out + QString(backslashes * 2, QLatin1Char('\\')) + QLatin1Char('"');
 }
 
+// Characters no POSIX shell does anything with, anywhere in a word.
+bool plainForShells(QChar c)
+{
+    return c.unicode() >= 0x80 || c.isLetterOrNumber() || QStringView(u"_@%+=:,./-").contains(c);
+}
+
 } // namespace
+
+QString posixShellLine(const QStringList &words)
+{
+    QString line;
+    for (const QString &word : words) {
+        if (!line.isEmpty())
+            line += QLatin1Char(' ');
+        // A first word with "=" would be read as a variable's value, not as the program.
+        const bool plain = !word.isEmpty() &&
+                           std::all_of(word.begin(), word.end(), plainForShells) &&
+                           !(line.isEmpty() && word.contains(QLatin1Char('=')));
+        if (plain)
+            line += word;
+        else
+            line += QLatin1Char('\'') +
+                    QString(word).replace(QLatin1Char('\''), QLatin1String("'\\''")) +
+                    QLatin1Char('\'');
+    }
+    return line;
+}
 
 QString windowsCommandLine(const QString &program, const QStringList &arguments)
 {

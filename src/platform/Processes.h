@@ -38,8 +38,17 @@ private:
     int m_guardPipe = -1;
 };
 
-// The system's reason why `process` could not be started, as the player should read it.
+// The system's reason why `process` could not be started, as the player should read it: in
+// the system's words, the program's path in place of the blank they leave for it.
 QString startErrorReason(const QProcess &process);
+
+// The line that shows how `program` runs with `arguments`: on Windows the very command line
+// the program gets; on POSIX its argument vector as a shell would read it back, word by word.
+QString shownCommandLine(const QString &program, const QStringList &arguments);
+
+// `words` as a POSIX shell reads them back unchanged: a word that the shell would split,
+// expand or take as an operator, and the empty word, in single quotes.
+QString posixShellLine(const QStringList &words);
 
 // The command line that hands `program` and `arguments` to a Windows program whole, as
 // CommandLineToArgvW and the Microsoft C runtime split it: each word with a blank, a tab or

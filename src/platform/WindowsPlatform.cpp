@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 
 #include <fcntl.h>
 #include <io.h>
@@ -102,17 +103,53 @@ QString separator()
     return QStringLiteral("\\");
 }
 
+QString absolutePath(const QString &path)
+{
+    const QString native = QDir::toNativeSeparators(path);
+    // "C:\x" and "\\server\share" stand on their own, as typed; "C:x" and "\x" lean on
+    // a current folder, which the system keeps one of for each drive.
+    const bool whole =
+        native.startsWith(QLatin1String("\\\\")) ||
+        (native.size() >= 3 && native[1] == QLatin1Char(':') && native[2] == QLatin1Char('\\'));
+    if (native.isEmpty() || whole || native.contains(QChar(0)))
+        return native;
+    const std::wstring relative = native.toStdWString();
+    const std::wstring full = grownAnswer([&](wchar_t *buffer, DWORD size) {
+        return ::GetFullPathNameW(relative.c_str(), size, buffer, nullptr);
+    });
+    const QString text = fileNameText(windows::wtf8(full.data(), qsizetype(full.size())));
+    return text.isEmpty() ? native : text;
+}
+
 QString shortPathOf(const QString &path)
 {
     if (path.isEmpty() || path.contains(QChar(0)))
         return QString();
-    const std::wstring full =
-        native(QDir::isAbsolutePath(path) ? path : QDir::current().absoluteFilePath(path));
+    const QString full = absolutePath(path);
+    // Past MAX_PATH only the long-path form of a name reaches the file; it must be whole
+    // already, without "." or "..".
+    std::wstring name = full.toStdWString();
+    const bool prefixed = full.size() >= MAX_PATH && !full.startsWith(QLatin1String("\\\\?\\"));
+    if (prefixed) {
+        name = grownAnswer([&](wchar_t *buffer, DWORD size) {
+            return ::GetFullPathNameW(name.c_str(), size, buffer, nullptr);
+        });
+        name = name.rfind(L"\\\\", 0) == 0 ? L"\\\\?\\UNC" + name.substr(1) : L"\\\\?\\" + name;
+    }
     // The wide call: a name outside the 8-bit code page keeps its letters.
     const std::wstring shortPath = grownAnswer([&](wchar_t *buffer, DWORD size) {
-        return ::GetShortPathNameW(full.c_str(), buffer, size);
+        return ::GetShortPathNameW(name.c_str(), buffer, size);
     });
-    return nativeText(shortPath);
+    if (!shortPath.empty()) {
+        QString text = nativeText(shortPath);
+        if (prefixed && text.startsWith(QLatin1String("\\\\?\\UNC\\")))
+            text.replace(0, 8, QStringLiteral("\\\\"));
+        else if (prefixed)
+            text.remove(0, 4);
+        return text;
+    }
+    // A share whose server will not list its shares has no short form, yet it is there.
+    return ::GetFileAttributesW(name.c_str()) != INVALID_FILE_ATTRIBUTES ? full : QString();
 }
 
 // Programs are found by their name, "*.exe": Windows has no execute bit.
@@ -133,6 +170,11 @@ bool FolderEntry::isProgram() const
 QString programDialogPattern()
 {
     return QStringLiteral("*.exe");
+}
+
+WordRule typedWordRule()
+{
+    return WordRule::WindowsRuntime;
 }
 
 QString currentFolder(QString *unspellable)
@@ -608,6 +650,21 @@ WindowFont windowFont()
     // loses "i" and "l" at 10 pixels, Liberation Sans "I" and "!" at 11). DirectWrite also
     // takes the fractions of a point that a smaller caption is set in.
     return {{QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Tahoma")}, true};
+}
+
+QString startErrorReason(const QProcess &process)
+{
+    // Qt asks the system for its words with the blanks to be filled, which fails for an
+    // error whose words have one ("%1 is not a valid Win32 application"), and then gives
+    // only the number: such words are asked for again, with the program's path.
+    static const QRegularExpression unknown(QStringLiteral("Unknown error 0x([0-9a-fA-F]{1,8})"));
+    const QString error = process.errorString();
+    const QRegularExpressionMatch number = unknown.match(error);
+    if (number.hasMatch())
+        return reasonFor(DWORD(number.captured(1).toULong(nullptr, 16)), process.program());
+    // Qt puts its own words before the system's ("Process failed to start: ...").
+    const qsizetype colon = error.indexOf(QLatin1String(": "));
+    return colon < 0 ? error : error.mid(colon + 2);
 }
 
 ProcessGroup::~ProcessGroup()

@@ -2,6 +2,9 @@
 
 #include <QDir>
 
+#include <algorithm>
+#include <iterator>
+
 namespace platform::windows {
 
 std::wstring native(const QString &path)
@@ -14,12 +17,18 @@ QString fromNative(const wchar_t *text, qsizetype length)
     return QString::fromWCharArray(text, length);
 }
 
-QString reasonFor(DWORD error)
+QString reasonFor(DWORD error, const QString &subject)
 {
+    // Every blank the words may leave (at most %99) gets the subject: a blank left unfilled
+    // would be read from beyond the array.
+    const std::wstring filler = subject.isEmpty() ? std::wstring(L"the file") : native(subject);
+    DWORD_PTR inserts[99];
+    std::fill(std::begin(inserts), std::end(inserts), DWORD_PTR(filler.c_str()));
     wchar_t *words = nullptr;
     const DWORD length = ::FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, error, 0, reinterpret_cast<wchar_t *>(&words), 0, nullptr);
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ARGUMENT_ARRAY,
+        nullptr, error, 0, reinterpret_cast<wchar_t *>(&words), 0,
+        reinterpret_cast<va_list *>(inserts));
     QString text = length ? fromNative(words, length).trimmed() : QString();
     ::LocalFree(words);
     if (text.endsWith(QLatin1Char('.')))

@@ -14,8 +14,9 @@ namespace platform::windows {
 std::wstring native(const QString &path);
 QString fromNative(const wchar_t *text, qsizetype length);
 
-// The system's words for an error code, without the full stop and line break.
-QString reasonFor(DWORD error);
+// The system's words for an error code, without the full stop and line break. The words of
+// some errors leave a blank for the file they concern ("%1"): `subject` fills it.
+QString reasonFor(DWORD error, const QString &subject = QString());
 
 // UTF-8 for valid UTF-16; a lone surrogate becomes three bytes of its own that are no UTF-8,
 // so the name stays the system's and is still told from every other.

@@ -1,5 +1,6 @@
 #include "platform/WatchedProcess.h"
 
+#include "platform/Platform.h"
 #include "platform/ProcessOutput.h"
 #include "platform/Processes.h"
 #include "platform/WindowsSystem.h"
@@ -25,6 +26,23 @@ Handle nullDevice(DWORD access)
     SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
     return Handle(::CreateFileW(L"NUL", access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited,
                                 OPEN_EXISTING, 0, nullptr));
+}
+
+// The longest a program's path, and its working folder without the closing "\", may be.
+constexpr qsizetype LongestProgram = MAX_PATH - 1;
+constexpr qsizetype LongestFolder = MAX_PATH - 2;
+
+// `path` as CreateProcessW takes it: as it is while it is no longer than `longest`, else in its
+// short form where that is shorter.
+QString fitting(const QString &path, qsizetype longest)
+{
+    QString text = QDir::toNativeSeparators(path);
+    while (text.size() > 3 && text.endsWith(QLatin1Char('\\')))
+        text.chop(1);
+    if (text.size() <= longest)
+        return text;
+    const QString shortPath = shortPathOf(text);
+    return shortPath.isEmpty() || shortPath.size() >= text.size() ? text : shortPath;
 }
 
 // A pipe the program writes into through the end it inherits, and the launcher reads from
@@ -148,6 +166,11 @@ void readStreams(std::shared_ptr<ProcessOutput> output, HANDLE out, HANDLE err, 
 
 } // namespace
 
+QString shownCommandLine(const QString &program, const QStringList &arguments)
+{
+    return windowsCommandLine(fitting(program, LongestProgram), arguments);
+}
+
 qintptr createLog(const QString &path)
 {
     if (path.contains(QChar(0)))
@@ -222,6 +245,23 @@ WatchedProcess *WatchedProcess::start(const QString &program, const QStringList 
             return nullptr;
         }
     }
+    // Past these lengths the system refuses the program, or starts it in a folder of its own
+    // choosing; their short forms may fit.
+    const QString application = fitting(program, LongestProgram);
+    const QString folder =
+        workingFolder.isEmpty() ? QString() : fitting(workingFolder, LongestFolder);
+    const QString folderTooLong =
+        QStringLiteral("its folder is longer than the %1 characters Windows allows for a "
+                       "program's working folder")
+            .arg(LongestFolder);
+    const QString pathTooLong =
+        QStringLiteral("its path is longer than the %1 characters Windows allows for a program")
+            .arg(LongestProgram);
+    if (folder.size() > LongestFolder || application.size() > LongestProgram) {
+        if (reason)
+            *reason = folder.size() > LongestFolder ? folderTooLong : pathTooLong;
+        return nullptr;
+    }
     Handle outRead, outWrite, errRead, errWrite;
     if (!makePipe(&outRead, &outWrite) || !makePipe(&errRead, &errWrite)) {
         if (reason)
@@ -241,22 +281,26 @@ WatchedProcess *WatchedProcess::start(const QString &program, const QStringList 
     startup.hStdOutput = outWrite.get();
     startup.hStdError = errWrite.get();
 
-    const std::wstring application = native(program);
-    std::wstring line =
-        windowsCommandLine(QDir::toNativeSeparators(program), arguments).toStdWString();
-    const std::wstring folder = native(workingFolder);
+    const std::wstring applicationName = application.toStdWString();
+    std::wstring line = windowsCommandLine(application, arguments).toStdWString();
+    const std::wstring folderName = folder.toStdWString();
     PROCESS_INFORMATION started{};
     // No console window for a console engine: its output goes to the launcher.
-    const bool ok = ::CreateProcessW(application.c_str(), line.data(), nullptr, nullptr, TRUE,
-                                     CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW, nullptr,
-                                     folder.empty() ? nullptr : folder.c_str(), &startup, &started);
+    const bool ok =
+        ::CreateProcessW(applicationName.c_str(), line.data(), nullptr, nullptr, TRUE,
+                         CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW, nullptr,
+                         folderName.empty() ? nullptr : folderName.c_str(), &startup, &started);
     const DWORD error = ::GetLastError();
     // Only the program writes into the pipes now, so their ends come with its end.
     outWrite.reset();
     errWrite.reset();
     if (!ok) {
+        // Wine looks for a program by its long path even when given the short one.
+        const bool shortened = QDir::toNativeSeparators(program).size() > LongestProgram;
+        const bool notFound = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+                              error == ERROR_INVALID_NAME || error == ERROR_FILENAME_EXCED_RANGE;
         if (reason)
-            *reason = windows::reasonFor(error);
+            *reason = shortened && notFound ? pathTooLong : windows::reasonFor(error, program);
         process->m_output->removeLogs(); // no start, no log of it
         delete process;
         return nullptr;

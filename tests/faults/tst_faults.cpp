@@ -896,8 +896,8 @@ private slots:
             QFile::remove(log);
             act(window, {"File8=" + name, "Command12"});
             QCOMPARE(waitForLog(log).mid(1),
-                     (QStringList{"-file", bench.pwads1 + "/" + name, "\"a", "b\"", ";", "$(touch",
-                                  "pwned)", "`touch", "pwned`", "'a", "-x"}));
+                     (QStringList{"-file", bench.pwads1 + "/" + name, "a b", ";", "$(touch",
+                                  "pwned)", "`touch", "pwned`", "a -x"}));
         }
         QVERIFY(!QFileInfo::exists(bench.engines + "/pwned"));
         QVERIFY(!QFileInfo::exists(bench.work.file("pwned")));

@@ -190,8 +190,8 @@ private slots:
         QVERIFY(QFileInfo(folder + "/zennode").isExecutable());
 
         act(window, {"File6:=chocolate-doom", "File11:=freedoom2.wad", "Text6=debug", "Command12"});
-        QCOMPARE(dialogs.messages,
-                 QStringList{"chocolate-doom -iwad \"" + folder + "/iwads//freedoom2.wad\""});
+        QCOMPARE(dialogs.messages, QStringList{"'" + folder + "/engines//chocolate-doom' -iwad '" +
+                                               folder + "/iwads//freedoom2.wad'"});
     }
 
     void ownSettingsFileStays()

@@ -1,7 +1,8 @@
 // Stands in for a Windows engine: writes down how it was started to "standin-engine.txt" in
 // the folder it runs in, one "what<TAB>value" a line in UTF-8: the folder ("folder"), the
-// show-window flag it was given ("show", -1 for none), each argument as CommandLineToArgvW
-// splits the command line ("shell") and as the C runtime gives it to wmain ("crt"). It
+// show-window flag it was given ("show", -1 for none), its command line ("line"), each
+// argument as CommandLineToArgvW splits the command line ("shell") and as the C runtime gives
+// it to wmain ("crt"). It
 // prints a line on each output stream; "-crash" as its first argument ends it as an access
 // violation would.
 #include "StandinText.h"
@@ -26,6 +27,7 @@ int wmain(int argc, wchar_t *argv[])
         "show\t" +
         std::to_string((startup.dwFlags & STARTF_USESHOWWINDOW) ? int(startup.wShowWindow) : -1) +
         "\n";
+    record += "line\t" + utf8(::GetCommandLineW()) + "\n";
     int count = 0;
     wchar_t **split = ::CommandLineToArgvW(::GetCommandLineW(), &count);
     for (int i = 1; split && i < count; ++i)

@@ -1,6 +1,8 @@
+#include "core/launch/TypedWords.h"
 #include "core/listing/FolderListing.h"
 #include "core/settings/LauncherSettings.h"
 #include "platform/Platform.h"
+#include "platform/Processes.h"
 #include "platform/WatchedProcess.h"
 
 #include <QDir>
@@ -57,6 +59,27 @@ QStringList valuesOf(const QList<QPair<QString, QString>> &record, const QString
     return values;
 }
 
+// Runs the stand-in engine, copied to `folder`, with the command line `line` as it stands.
+bool runEngine(const QString &folder, const QString &line)
+{
+    const QString engine = QDir::toNativeSeparators(folder + "/engine.exe");
+    if (!QFile::exists(engine) && !QFile::copy(ZEL_STANDIN_ENGINE, engine))
+        return false;
+    std::wstring command = line.toStdWString();
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    if (!::CreateProcessW(engine.toStdWString().c_str(), command.data(), nullptr, nullptr, FALSE,
+                          CREATE_NO_WINDOW, nullptr,
+                          QDir::toNativeSeparators(folder).toStdWString().c_str(), &startup,
+                          &started))
+        return false;
+    ::WaitForSingleObject(started.hProcess, 20000);
+    ::CloseHandle(started.hThread);
+    ::CloseHandle(started.hProcess);
+    return true;
+}
+
 } // namespace
 
 class TestWindowsPlatform : public QObject
@@ -95,18 +118,41 @@ private slots:
         QCOMPARE(platform::shortPathOf(folder + "/gone"), QString());
     }
 
-    void pathsComeBackWithTheSystemsSeparators()
+    // A folder from zel.cfg is made whole as Windows reads it, against the current folder
+    // of its drive; "D:" stands for the work folder's drive, "W" for the work folder.
+    void foldersAsWindowsReadsThem_data()
     {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("absolute");
+        QTest::newRow("relative") << "sub/x"
+                                  << "W\\sub\\x";
+        QTest::newRow("drive-relative") << "D:..\\iwads"
+                                        << "W\\..\\iwads";
+        QTest::newRow("drive-relative, here") << "D:iwads"
+                                              << "W\\iwads";
+        QTest::newRow("from the drive's root") << "\\iwads"
+                                               << "D:\\iwads";
+        QTest::newRow("whole, as typed") << "D:/a//b"
+                                         << "D:\\a\\\\b";
+    }
+
+    void foldersAsWindowsReadsThem()
+    {
+        QFETCH(QString, folder);
+        QFETCH(QString, absolute);
         QTemporaryDir dir;
         const QString previous = QDir::currentPath();
         QVERIFY(QDir::setCurrent(dir.path()));
-        const QString current = platform::currentFolder();
+        const QString work = platform::currentFolder(), drive = work.left(2);
+        const QString made = AbsoluteFolder(folder.replace("D:", drive));
         const QString shortRelative = platform::shortPathOf(".");
         QVERIFY(QDir::setCurrent(previous));
-        QCOMPARE(current, QDir::toNativeSeparators(dir.path()));
-        QVERIFY2(!shortRelative.contains('/') && QDir::isAbsolutePath(shortRelative),
-                 qPrintable(shortRelative));
-        QCOMPARE(platform::separator(), QString("\\"));
+        absolute.replace("W", work).replace("D:", drive);
+        if (absolute.contains(".."))
+            absolute = QDir::toNativeSeparators(QDir::cleanPath(absolute));
+        QCOMPARE(made, absolute);
+        QCOMPARE(work, QDir::toNativeSeparators(dir.path()));
+        QCOMPARE(platform::fileIdentity(shortRelative), platform::fileIdentity(work));
     }
 
     // Short forms longer than a first guess at their size come back whole.
@@ -123,6 +169,22 @@ private slots:
         QCOMPARE(shortPath.count('\\'),
                  QDir::toNativeSeparators(platform::shortPathOf(dir.path())).count('\\') +
                      int(folder.mid(dir.path().size()).count('/')));
+    }
+
+    // A share whose server will not list its shares has no short form; it is there all the
+    // same. Wine shows such a share for each folder in dosdevices\\unc.
+    void aShareWithoutShortFormKeepsItsLongForm()
+    {
+        const QString wine = qEnvironmentVariable("WINECONFIGDIR").remove("\\??\\");
+        if (wine.isEmpty())
+            QSKIP("shares are made here only under Wine");
+        const QString server = "zel" + QString::number(::GetCurrentProcessId());
+        QVERIFY(QDir().mkpath(wine + "\\dosdevices\\unc\\" + server + "\\share\\games"));
+        const QString share = "\\\\" + server + "\\share\\games";
+        const QString shortPath = platform::shortPathOf(share);
+        QVERIFY(QDir(wine + "\\dosdevices\\unc\\" + server).removeRecursively());
+        QCOMPARE(shortPath, share);
+        QCOMPARE(platform::shortPathOf(share), QString());
     }
 
     // The IWAD "del" and "make GL IWAD" clear the flag; a copy or a save onto the file is
@@ -307,29 +369,37 @@ private slots:
     // The engine gets each argument whole, its folder, its window maximized and its logs.
     void startsAnEngineAsAsked_data()
     {
+        QTest::addColumn<QString>("name"); // of the engine's folder
         QTest::addColumn<int>("style");
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("shown");
         QTest::newRow("maximized, awkward arguments")
-            << int(platform::WindowStyle::Maximized)
+            << QString::fromUtf8("my engines Движки") << int(platform::WindowStyle::Maximized)
             << QStringList{"-file",          "C:\\my games\\doom2.wad",
                            "say \"hi\"",     "C:\\GAMES\\",
                            "C:\\my games\\", "",
                            "a\\\\\"b",       QString::fromUtf8("Игры\tゲーム")}
             << int(SW_SHOWMAXIMIZED);
-        QTest::newRow("normal") << int(platform::WindowStyle::Normal) << QStringList{"-warp", "1"}
-                                << int(SW_SHOWNORMAL);
+        QTest::newRow("normal") << "engines" << int(platform::WindowStyle::Normal)
+                                << QStringList{"-warp", "1"} << int(SW_SHOWNORMAL);
+        // Windows takes a working folder of 258 characters at most: past them, its short form
+        // serves.
+        QTest::newRow("a folder past MAX_PATH")
+            << QString("a long folder name/").repeated(14) << int(platform::WindowStyle::Normal)
+            << QStringList{"-warp", "1"} << int(SW_SHOWNORMAL);
     }
 
     void startsAnEngineAsAsked()
     {
+        QFETCH(QString, name);
         QFETCH(int, style);
         QFETCH(QStringList, arguments);
         QFETCH(int, shown);
         QTemporaryDir dir;
-        const QString folder = dir.filePath(QString::fromUtf8("my engines Движки"));
-        QVERIFY(QDir().mkdir(folder));
-        const QString engine = folder + "/engine.exe";
+        const QString folder = QDir::cleanPath(dir.filePath(name));
+        QVERIFY(QDir().mkpath(folder));
+        // In the first folder of the row's: Wine starts no program whose path is past MAX_PATH.
+        const QString engine = dir.filePath(name.section('/', 0, 0)) + "/engine.exe";
         QVERIFY(QFile::copy(ZEL_STANDIN_ENGINE, engine));
 
         QString reason;
@@ -343,12 +413,68 @@ private slots:
         QVERIFY(!end.signalled && end.code == 0);
 
         const auto record = engineRecord(folder);
-        QCOMPARE(valuesOf(record, "folder"), QStringList{QDir::toNativeSeparators(folder)});
+        QCOMPARE(valuesOf(record, "folder").size(), 1);
+        QCOMPARE(platform::fileIdentity(valuesOf(record, "folder").first()),
+                 platform::fileIdentity(folder));
         QCOMPARE(valuesOf(record, "show"), QStringList{QString::number(shown)});
+        // What debug mode shows is the very line the engine gets.
+        QCOMPARE(valuesOf(record, "line"),
+                 QStringList{platform::shownCommandLine(engine, arguments)});
         QCOMPARE(valuesOf(record, "shell"), arguments);
         QCOMPARE(valuesOf(record, "crt"), arguments);
         QCOMPARE(process->lastLines(8, 160), QStringList{"engine errors"});
         QCOMPARE(readAll(dir.filePath("engine.log")).trimmed(), QByteArray("engine output"));
+    }
+
+    // What the player types is split as the engine's C runtime splits it. Wine's
+    // CommandLineToArgvW reads "" inside quotes as runtimes before 2008 did.
+    void typedWordsAsTheRuntimeSplitsThem_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("shellAgrees"); // CommandLineToArgvW too
+        QTest::newRow("a path in quotes") << "-config \"C:\\My Games\\doom.cfg\"" << true;
+        QTest::newRow("empty and inner quotes") << "\"1 2\" \"\" a\"\"b 'x y'\t-z" << true;
+        QTest::newRow("backslashes")
+            << "C:\\GAMES\\ \"C:\\my games\\\\\" \\\"hi\\\" a\\\\\\\"b" << true;
+        QTest::newRow("an open quote") << "x \"a b" << true;
+        QTest::newRow("a doubled quote inside quotes") << "\"a\"\"b c\" \"\"\"d\"" << false;
+    }
+
+    void typedWordsAsTheRuntimeSplitsThem()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, shellAgrees);
+        QTemporaryDir dir;
+        QVERIFY(runEngine(dir.path(), "engine.exe " + text));
+        const QStringList words = SplitLikeWindowsRuntime(text);
+        QCOMPARE(valuesOf(engineRecord(dir.path()), "crt"), words);
+        if (shellAgrees)
+            QCOMPARE(valuesOf(engineRecord(dir.path()), "shell"), words);
+        QCOMPARE(TypedWords(text), words);
+    }
+
+    // Past the lengths Windows allows, a start is refused in words (or, for a program's path,
+    // made by its short form where the system can). Folders of 8.3 names are their own short
+    // forms: a working folder that fits with a program's path that does not (Wine starts none
+    // such), and a working folder that does not fit.
+    void pathsTooLongForWindows()
+    {
+        QTemporaryDir dir;
+        QString reason;
+        QString deep = dir.path();
+        while (deep.size() < 250)
+            deep += "/FOLDER12";
+        const QString deeper = deep + QString("/FOLDER12").repeated(5);
+        QVERIFY(QDir().mkpath(deeper));
+        for (const QString &folder : {deep, deeper}) {
+            QVERIFY(QFile::copy(ZEL_STANDIN_ENGINE, folder + "/engine.exe"));
+            const std::unique_ptr<platform::WatchedProcess> started(platform::WatchedProcess::start(
+                folder + "/engine.exe", {}, folder, platform::WindowStyle::Normal, QString(),
+                QString(), nullptr, &reason));
+            QVERIFY2(folder == deep ? started || reason.contains("259 characters")
+                                    : !started && reason.contains("258 characters"),
+                     qPrintable(reason));
+        }
     }
 
     void tellsACrashAndAMissingEngine()

@@ -173,11 +173,20 @@ private slots:
     }
 
     // The engine starts in its folder, maximized, each argument whole; a demo's name needs no
-    // "./" here, and one that looks like an option gets ".\".
+    // "./" here, and one that looks like an option gets ".\". A drive-relative folder in
+    // zel.cfg is read against its drive's current folder, as Windows reads it, and passed
+    // whole; typed words are split as the C runtime splits them.
     void playStartsTheEngineMaximizedWithWholeArguments()
     {
         WindowsBench bench;
         bench.work.write(QString::fromUtf8("my engines Движки/-fast.lmp"), "demo");
+        const QString work = native(bench.work.path());
+        const QByteArray settings = readAll(bench.work.file("zel.cfg"));
+        bench.work.write(
+            "zel.cfg",
+            QByteArray(settings).replace(
+                bench.iwads.toUtf8(),
+                (work.left(2) + "..\\" + work.section('\\', -1) + "\\my iwads").toUtf8()));
         Form1 &window = bench.open();
         const QString iwad = native(bench.iwads) + "\\DOOM2.WAD";
         act(window,
@@ -190,16 +199,37 @@ private slots:
         QCOMPARE(engineRecord(bench.engines, "crt"), arguments);
 
         QFile::remove(bench.engines + "/standin-engine.txt");
-        act(window, {"File7=-fast.lmp", "Command12"});
+        act(window, {"File7=-fast.lmp", "Check8", "Text2=-config \"C:\\My Games\\doom.cfg\" \"\"",
+                     "Command12"});
         QCOMPARE(engineRecord(bench.engines, "crt"),
-                 (QStringList{"-iwad", iwad, "-playdemo", ".\\-fast.lmp", "-skill", "4"}));
+                 (QStringList{"-iwad", iwad, "-playdemo", ".\\-fast.lmp", "-skill", "4", "-config",
+                              "C:\\My Games\\doom.cfg", ""}));
 
-        // The debug line shows what would run, in the system's spelling.
+        // The debug line is the very command line the engine got.
         act(window, {"Text6=debug", "Command12"});
-        QCOMPARE(bench.dialogs.messages.size(), 1);
-        QVERIFY2(bench.dialogs.messages.first().contains(iwad) &&
-                     !bench.dialogs.messages.first().contains('/'),
-                 qPrintable(bench.dialogs.messages.first()));
+        QCOMPARE(bench.dialogs.messages, engineRecord(bench.engines, "line"));
+    }
+
+    // The system's words, with the path where they leave a blank for it ("%1"), for the
+    // engine's start and for the node builder's.
+    void startErrorsInTheSystemsWords()
+    {
+        WindowsBench bench;
+        bench.work.write(QString::fromUtf8("my engines Движки/broken.exe"), "no program");
+        bench.work.write("zennode.exe", "no program");
+        Form1 &window = bench.open();
+        act(window, {"File6=broken.exe", "Command12", "File8=x.wad", "Command5"});
+        const QString engine = native(bench.engines) + "\\broken.exe";
+        const QString builder = window.paths().programFolder() + "\\zennode.exe";
+        QCOMPARE(bench.dialogs.messages.size(), 2);
+        const QString started = bench.dialogs.messages.first(),
+                      built = bench.dialogs.messages.last();
+        QVERIFY2(started.startsWith("Cannot start \"" + engine + "\": ") &&
+                     started.count(engine) == 2 && !started.contains("%1"),
+                 qPrintable(started));
+        QVERIFY2(built.startsWith("Cannot start the node builder \"" + builder + "\": ") &&
+                     built.count(builder) == 2 && !built.contains("Unknown error"),
+                 qPrintable(built));
     }
 
     // The read-only attribute: "del" beside the IWAD list clears it and deletes; the demo's

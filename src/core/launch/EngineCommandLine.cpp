@@ -1,19 +1,13 @@
 #include "core/launch/EngineCommandLine.h"
 
+#include "core/launch/TypedWords.h"
 #include "core/listing/FolderListing.h"
 #include "platform/Platform.h"
+#include "platform/Processes.h"
 
 namespace {
 
 using Piece = QStringList;
-
-const QChar Blank = QLatin1Char(' ');
-
-// A text the player typed: its words.
-Piece typed(const QString &text)
-{
-    return text.split(Blank, Qt::SkipEmptyParts);
-}
 
 QString join(const QString &folder, const QString &name)
 {
@@ -23,11 +17,6 @@ QString join(const QString &folder, const QString &name)
 Piece selectedFile(const QString &folder, const QString &name)
 {
     return name.isEmpty() ? Piece() : Piece{join(folder, name)};
-}
-
-QString shown(const QString &argument)
-{
-    return argument.contains(Blank) ? QLatin1Char('"') + argument + QLatin1Char('"') : argument;
 }
 
 } // namespace
@@ -55,11 +44,11 @@ EngineCommand ComposeEngineCommandLine(const LaunchSelections &s)
 
     Piece maxDemo, warp, turbo;
     if (!s.maxDemo.isEmpty())
-        maxDemo = Piece{QStringLiteral("-maxdemo")} + typed(s.maxDemo);
+        maxDemo = Piece{QStringLiteral("-maxdemo")} + TypedWords(s.maxDemo);
     if (!s.warp.isEmpty())
-        warp = Piece{QStringLiteral("-warp")} + typed(s.warp);
+        warp = Piece{QStringLiteral("-warp")} + TypedWords(s.warp);
     if (!s.turbo.isEmpty())
-        turbo = Piece{QStringLiteral("-turbo")} + typed(s.turbo);
+        turbo = Piece{QStringLiteral("-turbo")} + TypedWords(s.turbo);
 
     Piece demo;
     if (!s.recordName.isEmpty()) {
@@ -80,14 +69,12 @@ EngineCommand ComposeEngineCommandLine(const LaunchSelections &s)
             switches << QString::fromLatin1(SwitchWords[box]);
     }
     if (s.extraParameterOn)
-        switches += typed(s.extraParameter);
+        switches += TypedWords(s.extraParameter);
 
     EngineCommand command;
     command.program = join(s.engineFolder, s.engineName);
     command.arguments = iwad + file + warp + maxDemo + demo + skillOrLoad + switches + turbo;
-    command.line = shown(s.engineName);
-    for (const QString &argument : command.arguments)
-        command.line += Blank + shown(argument);
+    command.line = platform::shownCommandLine(command.program, command.arguments);
     return command;
 }
 

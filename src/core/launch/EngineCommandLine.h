@@ -27,15 +27,16 @@ struct LaunchSelections
 
 struct EngineCommand
 {
-    // The engine's name and its arguments joined by blanks; an argument holding a blank
-    // is shown in double quotes, so the text reads as what runs.
+    // The line that runs, as the system gives it to the engine (Windows) or as a shell would
+    // read it back into the same words (POSIX).
     QString line;
     QString program; // the engine folder, a separator and the engine's name
     QStringList arguments;
 };
 
 // Paths, the record name and the playback demo stay one argument each, blanks and all; the
-// other texts the player typed are split at blanks, as a command line would split them.
+// other texts the player typed are split into words as this system's people expect
+// (TypedWords), each box on its own.
 EngineCommand ComposeEngineCommandLine(const LaunchSelections &selections);
 
 // Whether the name selected in the engine list can be started: a name ending in "exe" in

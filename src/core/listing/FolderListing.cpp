@@ -59,12 +59,8 @@ QByteArray sortKey(QByteArrayView name)
 QString AbsoluteFolder(const QString &folder)
 {
     // In the system's spelling, so that no mixed "C:/x\\y" reaches a file, a tooltip or an
-    // engine.
-    const QString native = QDir::toNativeSeparators(folder);
-    if (native.isEmpty() || QDir::isAbsolutePath(native))
-        return native;
-    const QString current = platform::currentFolder();
-    return current.isEmpty() ? native : current + platform::separator() + native;
+    // engine; and whole, as the engine runs in a folder of its own.
+    return platform::absolutePath(QDir::toNativeSeparators(folder));
 }
 
 bool IsDataFileName(QByteArrayView name)

@@ -34,7 +34,8 @@ struct ValueRead
 {
     ValueEnd end = ValueEnd::Missing;
     qsizetype quote = -1;  // where its opening quote is, if it has one
-    bool endsLine = false; // its closing quote is followed by a line end or the data's end
+    // Its closing quote ends the value: a comma, a line end or the data's end follows it.
+    bool endsValue = false;
 };
 
 // One value. Missing when the data ends before it begins; Unclosed when its quote never
@@ -79,8 +80,10 @@ ValueRead readValue(QByteArrayView data, qsizetype &pos, QByteArray *value, bool
         }
         break;
     }
-    const QByteArrayView rest = data.sliced(pos);
-    read.endsLine = rest.isEmpty() || rest.startsWith("\r\n") || rest.startsWith('\n');
+    qsizetype next = pos;
+    while (next < data.size() && (data[next] == ' ' || data[next] == '\t'))
+        ++next;
+    read.endsValue = next == data.size() || data[next] == ',' || isLineEnd(data[next]);
     skipDelimiter(data, pos);
     return read;
 }
@@ -196,11 +199,12 @@ ParsedSettings ParseSettingsRecord(QByteArrayView data)
         if (old.complete > raw.complete)
             raw = std::move(old);
     }
-    // It also wrote the quotes in the notes as they were: notes that neither rule closes
-    // right at the end of the record run to the record's last quote.
+    // It also wrote the quotes in the notes as they were: notes whose closing quote is
+    // followed by more text run to the record's last quote. A comma after it starts a value
+    // beyond the six, which is not read.
     const qsizetype lastQuote = data.size() - 3;
     if (raw.complete >= LauncherSettings::ValueCount - 1 && raw.notes.quote >= 0 &&
-        !raw.notes.endsLine && oldEnd && lastQuote > raw.notes.quote) {
+        !raw.notes.endsValue && oldEnd && lastQuote > raw.notes.quote) {
         raw.values[LauncherSettings::ValueCount - 1] =
             data.sliced(raw.notes.quote + 1, lastQuote - raw.notes.quote - 1).toByteArray();
         raw.complete = LauncherSettings::ValueCount;

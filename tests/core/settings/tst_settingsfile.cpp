@@ -20,6 +20,7 @@ private slots:
         QTest::newRow("multi-line notes") << QByteArray("\"C:\\G\\\",\"C:\\I\\\",\"\",\"\",\"C:\\S\\\",\"one\r\ntwo\r\n\"\r\n") << 6 << false << QStringList{"C:\\G\\", "C:\\I\\", "", "", "C:\\S\\", "one\r\ntwo\r\n"};
         QTest::newRow("comma inside a folder") << QByteArray("\"/a,b/\",\"\",\"\",\"\",\"\",\"n\"\r\n") << 6 << false << QStringList{"/a,b/", "", "", "", "", "n"};
         QTest::newRow("text after the record is ignored") << QByteArray("\"1\",\"2\",\"3\",\"4\",\"5\",\"6\"\r\n\"7\",\"8\"\r\ngarbage") << 6 << false << QStringList{"1", "2", "3", "4", "5", "6"};
+        QTest::newRow("a seventh value is ignored") << QByteArray("\"1\",\"2\",\"3\",\"4\",\"5\",\"6\",\"7\"\r\n") << 6 << false << QStringList{"1", "2", "3", "4", "5", "6"};
         QTest::newRow("five values") << QByteArray("\"1\",\"2\",\"3\",\"4\",\"5\"\r\n") << 5 << false << QStringList{"1", "2", "3", "4", "5", ""};
         QTest::newRow("empty file") << QByteArray() << 0 << false << QStringList{"", "", "", "", "", ""};
         // The old writer wrote the notes' quotes as they were: they run to the record's last quote.
