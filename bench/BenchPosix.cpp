@@ -68,6 +68,14 @@ QString makeMarkingEngine(const QString &folder, const QString &name, const QStr
     return name;
 }
 
+QString makeTalkingEngine(const QString &folder, const QString &name)
+{
+    writeScript(folder + QLatin1Char('/') + name,
+                "#!/bin/sh\nyes 'W_Init: a line of an engine that talks a lot, 64 bytes long' | "
+                "head -c 100000000\necho 'I_Error: bench' >&2\n");
+    return name;
+}
+
 // The gate is a FIFO: the engine blocks reading it, the bench blocks opening it for writing
 // until the engine reads, and closing it ends the engine's read.
 FailingEngine::FailingEngine(const QString &folder, const QString &name, const QString &gate)

@@ -20,6 +20,11 @@ long residentKb();
 // its name as the engine list shows it, or the empty text where the bench has none.
 QString makeMarkingEngine(const QString &folder, const QString &name, const QString &mark);
 
+// A stand-in engine `name` in `folder` that writes 100 MB on its standard output in lines of
+// 64 bytes, says "I_Error: bench" on its error output and ends. Gives its name as the engine
+// list shows it, or the empty text where the bench has none.
+QString makeTalkingEngine(const QString &folder, const QString &name);
+
 // A stand-in engine that waits until its gate opens, then says "I_Error: bench" on its error
 // output and ends with status 3.
 class FailingEngine

@@ -8,14 +8,17 @@
 #include "lists/FolderList.h"
 #include "lists/FolderWatch.h"
 #include "platform/Platform.h"
+#include "platform/WatchedProcess.h"
 #include "platform/gui/Dialogs.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QListView>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QStringListModel>
 #include <QTemporaryDir>
@@ -280,6 +283,42 @@ int main(int argc, char *argv[])
         std::sort(times.begin(), times.end());
         std::printf("%-44s %10.1f ms   (reported, no goal)\n",
                     "an engine's failing end to its message", times[times.size() / 2]);
+    }
+    // 8. A stand-in engine that writes 100 MB: the disk its logs take, and its time beside the
+    // same engine writing into the null device.
+    if (const QString talker = bench::makeTalkingEngine(engines, QStringLiteral("talker"));
+        talker.isEmpty()) {
+        std::printf("%-44s (not measured: no stand-in engine here)\n",
+                    "disk used by the logs of 100 MB of output");
+    } else {
+        QDir::setCurrent(program);
+        Form1 window;
+        showAndPaint(&window);
+        window.ui().File6->setFileName(talker);
+        QElapsedTimer clock;
+        clock.start();
+        window.ui().Command12->click();
+        bool ended = false;
+        QObject::connect(window.findChild<platform::WatchedProcess *>(),
+                         &platform::WatchedProcess::ended, &window, [&] { ended = true; });
+        while (!ended)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        const double seconds = double(clock.nsecsElapsed()) / 1e9;
+        clock.restart();
+        QProcess bare;
+        bare.setStandardOutputFile(QProcess::nullDevice());
+        bare.setStandardErrorFile(QProcess::nullDevice());
+        bare.setWorkingDirectory(engines);
+        bare.start(engines + QLatin1Char('/') + talker);
+        bare.waitForFinished(-1);
+        const double bareSeconds = double(clock.nsecsElapsed()) / 1e9;
+        double used = 0;
+        for (const char *log : {"/engine-output.log", "/engine-errors.log"})
+            used += double(QFileInfo(program + QLatin1String(log)).size()) / (1024 * 1024);
+        std::printf("%-44s %10.1f MB   goal < 5 MB             %s (%.2f s, to the null device "
+                    "%.2f s)\n",
+                    "disk used by the logs of 100 MB of output", used, used < 5 ? "met" : "MISSED",
+                    seconds, bareSeconds);
     }
     // 6. The window while a shown folder of 100,000 files keeps changing, beside a bare window
     // under the same changes and reads: how long the system itself holds a window up.

@@ -243,7 +243,7 @@ void Form1::showStartUpSettings(const QString &notes, FolderReads &reads)
         const QString &folder = reads.batch->folder(r);
         for (qsizetype i = 0; i < reads.lists[r].size(); ++i) {
             FolderList::Listing listing{results[r].ok, std::move(results[r].lists[size_t(i)]),
-                                        results[r].reason};
+                                        results[r].reason, results[r].identity};
             findChild<FolderList *>(reads.lists[r][i])->setPathListed(folder, listing);
         }
         // These join the other start-up problems in one message.

@@ -37,7 +37,8 @@ void FileOpsController::DeleteGlPwad()
 {
     const Controls &ui = m_ui;
     const QString name = ui.File10->fileName();
-    if (!name.isEmpty() && !remove(m_paths.glWads() + platform::separator() + name))
+    const QString path = m_paths.glWads() + platform::separator() + name;
+    if (!name.isEmpty() && !(exists(ui.File10, path) && remove(path)))
         return;
     RefreshList(ui.File10, m_messages);
 }
@@ -47,7 +48,8 @@ void FileOpsController::DeleteDemo()
     const Controls &ui = m_ui;
     const QString name = ui.File7->fileName();
     // The demos lie in the engine folder, which the engine list names.
-    if (!name.isEmpty() && !remove(ui.File6->path() + platform::separator() + name))
+    const QString path = ui.File6->path() + platform::separator() + name;
+    if (!name.isEmpty() && !(exists(ui.File7, path) && remove(path)))
         return;
     RefreshList(ui.File7, m_messages);
 }
@@ -56,8 +58,11 @@ void FileOpsController::ReRecordDemo()
 {
     const Controls &ui = m_ui;
     const QString name = ui.File7->fileName();
-    if (!name.isEmpty())
-        ui.Text1->setText(RecordNameOf(name));
+    if (name.isEmpty() ||
+        !ChosenFilesExist({{ui.File7, ui.File6->path() + platform::separator() + name}},
+                          QStringLiteral("the record name stays as it was"), m_messages))
+        return;
+    ui.Text1->setText(RecordNameOf(name));
 }
 
 void FileOpsController::CopyIwadToEngineFolder()
@@ -73,7 +78,7 @@ void FileOpsController::DeleteEngineFolderWad()
     if (!name.isEmpty()) {
         const QString path = ui.File6->path() + platform::separator() + name;
         // Any selected file is made normal first; only then does the name decide.
-        if (!makeNormal(path))
+        if (!exists(ui.File6, path) || !makeNormal(path))
             return;
         if (!IsWadName(name))
             report(QStringLiteral("Only WADs can be deleted."));
@@ -95,7 +100,7 @@ void FileOpsController::DeleteIwad()
     const QString name = ui.File11->fileName();
     if (!name.isEmpty()) {
         const QString path = ui.File11->path() + platform::separator() + name;
-        if (!makeNormal(path) || !remove(path))
+        if (!exists(ui.File11, path) || !makeNormal(path) || !remove(path))
             return;
     }
     RefreshList(ui.File11, m_messages);
@@ -115,7 +120,8 @@ void FileOpsController::copySelected(FolderList *from, FolderList *to)
         return;
     }
     const QString target = to->path() + sep + name;
-    if (!isFree(source) || !isFree(target))
+    if (!ChosenFilesExist({{from, source}}, QStringLiteral("nothing was copied"), m_messages) ||
+        !isFree(source) || !isFree(target))
         return;
     QString reason;
     if (!CopyFileReplacing(source, target, &reason)) {
@@ -131,6 +137,11 @@ bool FileOpsController::isFree(const QString &path)
     if (!refusal.isEmpty())
         report(refusal);
     return refusal.isEmpty();
+}
+
+bool FileOpsController::exists(FolderList *list, const QString &path)
+{
+    return ChosenFilesExist({{list, path}}, QStringLiteral("nothing was deleted"), m_messages);
 }
 
 bool FileOpsController::remove(const QString &path)

@@ -47,6 +47,8 @@ private:
     void copySelected(FolderList *from, FolderList *to);
     // Each reports its failure and returns false.
     bool isFree(const QString &path);
+    // Whether the file picked in `list` is still there to delete.
+    bool exists(FolderList *list, const QString &path);
     bool remove(const QString &path);
     bool makeNormal(const QString &path);
     void report(const QString &message);

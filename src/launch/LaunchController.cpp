@@ -5,6 +5,7 @@
 #include "core/files/BusyFiles.h"
 #include "core/launch/EngineEnd.h"
 #include "lists/FolderList.h"
+#include "lists/RefreshList.h"
 #include "platform/Platform.h"
 #include "platform/WatchedProcess.h"
 #include "platform/gui/Dialogs.h"
@@ -18,6 +19,8 @@
 
 #include <array>
 #include <limits>
+#include <tuple>
+#include <vector>
 
 namespace {
 
@@ -88,33 +91,58 @@ void LaunchController::report(const QString &message)
 
 void LaunchController::Play()
 {
-    if (!engineSelected()) {
+    const LaunchSelections chosen = selections();
+    const Check checked = check(chosen);
+    if (checked == Check::NoEngine)
         report(NoEngine);
-        return;
-    }
-    LaunchEngine();
+    if (checked == Check::Ready)
+        LaunchEngine(chosen);
 }
 
 void LaunchController::PlayAndExit()
 {
-    if (!engineSelected()) {
+    const LaunchSelections chosen = selections();
+    switch (check(chosen)) {
+    case Check::NoEngine:
         report(NoEngine);
         emit closeRequested();
-        return;
+        break;
+    case Check::FilesGone:
+        break; // the player picks again
+    case Check::Ready:
+        // An engine that did not start leaves the player where they were.
+        if (LaunchEngine(chosen))
+            emit closeRequested();
+        break;
     }
-    // An engine that did not start leaves the player where they were.
-    if (LaunchEngine())
-        emit closeRequested();
 }
 
-bool LaunchController::engineSelected() const
+LaunchController::Check LaunchController::check(const LaunchSelections &chosen)
 {
-    return PassesEngineCheck(m_ui.File6->path(), m_ui.File6->fileName());
+    if (chosen.engineName.isEmpty())
+        return Check::NoEngine;
+    const QString sep = platform::separator();
+    // The demo list shows the engine's folder too: gone with it, it is read again with it.
+    const QString engine = chosen.engineFolder + sep + chosen.engineName;
+    std::vector<ChosenFile> files{{m_ui.File6, engine}, {m_ui.File7, engine}};
+    for (const auto &[list, folder, name] :
+         {std::tuple{m_ui.File11, chosen.iwadFolder, chosen.iwadName},
+          {m_ui.File8, chosen.pwad1Folder, chosen.pwad1Name},
+          {m_ui.File9, chosen.pwad2Folder, chosen.pwad2Name},
+          {m_ui.File10, m_paths.glWads(), chosen.glName},
+          {m_ui.File7, chosen.engineFolder, chosen.playDemo}}) {
+        if (!name.isEmpty())
+            files.push_back({list, folder + sep + name});
+    }
+    // A game started without the WAD the player picked is not the game they chose.
+    if (!ChosenFilesExist(files, QStringLiteral("nothing was started"), m_messages))
+        return Check::FilesGone;
+    return PassesEngineCheck(chosen.engineFolder, chosen.engineName) ? Check::Ready
+                                                                     : Check::NoEngine;
 }
 
-bool LaunchController::LaunchEngine()
+bool LaunchController::LaunchEngine(const LaunchSelections &chosen)
 {
-    const LaunchSelections chosen = selections();
     const EngineCommand command = ComposeEngineCommandLine(chosen);
     // The list holds its folder whole, so this is the program the line names.
     const QString &program = command.program;

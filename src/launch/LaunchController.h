@@ -56,9 +56,12 @@ signals:
     void closeRequested();
 
 private:
-    bool engineSelected() const;
+    enum class Check { Ready, NoEngine, FilesGone };
+    // Whether an engine is chosen that can start, and whether every file chosen is still
+    // there (a missing one has been reported).
+    Check check(const LaunchSelections &chosen);
     // False when the engine could not be started; the window then stays as it was.
-    bool LaunchEngine();
+    bool LaunchEngine(const LaunchSelections &chosen);
     LaunchSelections selections() const;
     // False, after saying so, while the node builder works on a file the engine would get.
     bool filesAreFree(const LaunchSelections &chosen);

@@ -1,6 +1,7 @@
 #include "lists/FolderList.h"
 
 #include "lists/FolderWatch.h"
+#include "platform/Platform.h"
 
 #include <QAbstractListModel>
 #include <QElapsedTimer>
@@ -122,6 +123,7 @@ void FolderList::setWatch(FolderWatch *watch)
         if (folder == m_watched)
             folderChanged();
     });
+    connect(watch, &FolderWatch::lookAgain, this, &FolderList::lookAgain);
     this->watch();
 }
 
@@ -144,6 +146,17 @@ void FolderList::folderChanged()
 {
     if (!m_settle->isActive())
         m_settle->start(int(qMax<qint64>(SettleMs, BusyFactor * m_lastReadMs)));
+}
+
+void FolderList::lookAgain()
+{
+    // A read under way takes the folder's identity anew.
+    if (m_path.isEmpty() || isReading() || platform::fileIdentity(m_path) == m_identity)
+        return;
+    // The names shown are those of a folder elsewhere now: a file picked there is not here.
+    show(FolderNames());
+    m_watch->rewatch(m_path);
+    refresh();
 }
 
 QString FolderList::fileName() const
@@ -181,7 +194,13 @@ void FolderList::refresh(Done done)
     watcher->setFuture(QtConcurrent::run([reader = m_reader, folder = m_path, rule = m_rule] {
         QElapsedTimer clock;
         clock.start();
-        Listing listing = folder.isEmpty() ? Listing() : reader(folder, rule);
+        Listing listing;
+        if (!folder.isEmpty()) {
+            // Taken first: a folder moved during the read is looked at again.
+            const QByteArray identity = platform::fileIdentity(folder);
+            listing = reader(folder, rule);
+            listing.identity = identity;
+        }
         return Result{std::move(listing), clock.elapsed()};
     }));
 }
@@ -189,6 +208,7 @@ void FolderList::refresh(Done done)
 void FolderList::shown(const Listing &listing, qint64 readMs)
 {
     show(listing.ok ? listing.names : FolderNames());
+    m_identity = listing.identity;
     // The watch is renewed in case the folder came back after it was gone.
     watch();
     m_lastReadMs = readMs;

@@ -27,6 +27,8 @@ public:
         bool ok = true;
         FolderNames names;
         QString reason;
+        // Which folder the path named when it was read (platform::fileIdentity).
+        QByteArray identity;
     };
     // What reads a folder; tests put a slow or scripted one in its place.
     using Reader = std::function<Listing(const QString &folder, const ListingRule &rule)>;
@@ -58,7 +60,8 @@ public:
     QStringList names() const;
 
     // Follows the folder through `watch` (owned by the window), so files that come or go
-    // show without a click.
+    // show without a click. When the path names another folder, or none, as a move of the
+    // folder or of one above it leaves it, the names and the selection go at once.
     void setWatch(FolderWatch *watch);
     void setReader(Reader reader);
 
@@ -74,6 +77,7 @@ private:
     void shown(const Listing &listing, qint64 readMs);
     void watch();
     void folderChanged();
+    void lookAgain();
 
     ListingRule m_rule;
     QString m_path;
@@ -86,6 +90,7 @@ private:
     // The list follows its folder: changes are gathered and read once they settle.
     FolderWatch *m_watch = nullptr;
     QString m_watched;
+    QByteArray m_identity; // of the folder whose names are shown
     QTimer *m_settle;
     qint64 m_lastReadMs = 0;
 };

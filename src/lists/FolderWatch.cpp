@@ -1,10 +1,10 @@
 #include "lists/FolderWatch.h"
 
-#include <QFileInfo>
 #include <QFileSystemWatcher>
 #include <QTimer>
 
 namespace {
+// A stat call per list: cheap enough to notice a moved folder within a second.
 constexpr int LookAgainMs = 1000;
 } // namespace
 
@@ -14,33 +14,12 @@ FolderWatch::FolderWatch(bool paused, QObject *parent)
 {
     connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, &FolderWatch::changed);
     m_lookAgain->setInterval(LookAgainMs);
-    connect(m_lookAgain, &QTimer::timeout, this, &FolderWatch::lookForTheGone);
+    connect(m_lookAgain, &QTimer::timeout, this, &FolderWatch::lookAgain);
 }
 
 void FolderWatch::changed(const QString &folder)
 {
-    if (!QFileInfo(folder).isDir() && m_users.contains(folder) && !m_gone.contains(folder)) {
-        m_gone << folder;
-        m_lookAgain->start();
-    }
     emit folderChanged(folder);
-}
-
-void FolderWatch::lookForTheGone()
-{
-    for (const QString &folder : QStringList(m_gone)) {
-        if (!m_users.contains(folder)) {
-            m_gone.removeAll(folder);
-        } else if (QFileInfo(folder).isDir()) {
-            m_gone.removeAll(folder);
-            if (m_watcher->directories().contains(folder))
-                m_watcher->removePath(folder);
-            renew(folder);
-            emit folderChanged(folder); // it may hold files already
-        }
-    }
-    if (m_gone.isEmpty())
-        m_lookAgain->stop();
 }
 
 void FolderWatch::start()
@@ -50,12 +29,16 @@ void FolderWatch::start()
     m_paused = false;
     for (auto it = m_users.cbegin(); it != m_users.cend(); ++it)
         renew(it.key());
+    if (!m_users.isEmpty())
+        m_lookAgain->start();
 }
 
 void FolderWatch::add(const QString &folder)
 {
     ++m_users[folder];
     renew(folder);
+    if (!m_paused && !m_lookAgain->isActive())
+        m_lookAgain->start();
 }
 
 void FolderWatch::remove(const QString &folder)
@@ -66,6 +49,8 @@ void FolderWatch::remove(const QString &folder)
     m_users.erase(it);
     if (m_watcher->directories().contains(folder))
         m_watcher->removePath(folder);
+    if (m_users.isEmpty())
+        m_lookAgain->stop();
 }
 
 void FolderWatch::renew(const QString &folder)
@@ -73,4 +58,11 @@ void FolderWatch::renew(const QString &folder)
     // A folder that cannot be watched (yet) is still listed; refreshes try again.
     if (!m_paused && m_users.contains(folder) && !m_watcher->directories().contains(folder))
         m_watcher->addPath(folder);
+}
+
+void FolderWatch::rewatch(const QString &folder)
+{
+    if (m_watcher->directories().contains(folder))
+        m_watcher->removePath(folder);
+    renew(folder);
 }

@@ -24,19 +24,21 @@ public:
     void remove(const QString &folder);
     // Watches `folder` again if it went away and came back.
     void renew(const QString &folder);
+    // Watches whatever folder `folder` names now: the system's watch stays with the folder
+    // it was given, wherever that folder is moved.
+    void rewatch(const QString &folder);
 
 signals:
     void folderChanged(const QString &folder);
+    // Now and then, for the lists to look whether their paths still name the folders they
+    // show: a move of a folder, or of one above it, tells the watch of that folder nothing.
+    void lookAgain();
 
 private:
     void changed(const QString &folder);
-    void lookForTheGone();
 
     QFileSystemWatcher *m_watcher;
     QHash<QString, int> m_users;
-    // The system drops the watch of a folder that is removed; until one of that name is made
-    // again, it is looked for now and then.
-    QStringList m_gone;
     QTimer *m_lookAgain;
     bool m_paused;
 };

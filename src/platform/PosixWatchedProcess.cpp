@@ -1,5 +1,6 @@
 #include "platform/WatchedProcess.h"
 
+#include "platform/ProcessOutput.h"
 #include "platform/Processes.h"
 
 #include <QFile>
@@ -9,11 +10,15 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
+#include <system_error>
+#include <thread>
 #include <unistd.h>
+#include <vector>
 
 extern char **environ;
 
@@ -23,18 +28,8 @@ namespace {
 
 QString reasonFor(int error)
 {
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
-// A log of this start only. The old entry is removed first: an engine still running from an
-// earlier start keeps its own file, and a link in its place is never followed.
-int createLog(const QString &path)
-{
-    if (path.isEmpty())
-        return -1;
-    const QByteArray name = QFile::encodeName(path);
-    ::unlink(name.constData());
-    return ::open(name.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    char buffer[256];
+    return QString::fromLocal8Bit(strerror_r(error, buffer, sizeof buffer));
 }
 
 void closeFd(int &fd)
@@ -43,6 +38,22 @@ void closeFd(int &fd)
         ::close(fd);
     fd = -1;
 }
+
+// Both ends closed on exec: only the program gets the one it is given.
+struct Pipe
+{
+    Pipe() { ok = ::pipe2(ends, O_CLOEXEC) == 0; }
+    ~Pipe()
+    {
+        closeFd(ends[0]);
+        closeFd(ends[1]);
+    }
+    Pipe(const Pipe &) = delete;
+    Pipe &operator=(const Pipe &) = delete;
+
+    int ends[2] = {-1, -1};
+    bool ok;
+};
 
 class SpawnSetup
 {
@@ -64,6 +75,54 @@ public:
     posix_spawnattr_t attributes;
 };
 
+// What the window's thread writes to the reader's wake pipe.
+constexpr char Stop = 0, CatchUp = 1;
+
+// Reads both streams to their ends, or until told to stop; told to catch up, it says so once
+// nothing is left to read.
+void readStreams(std::shared_ptr<ProcessOutput> output, int out, int err, int wake)
+{
+    pollfd fds[3] = {{out, POLLIN, 0}, {err, POLLIN, 0}, {wake, POLLIN, 0}};
+    std::vector<char> buffer(size_t(ProcessOutput::TailBytes));
+    bool catchingUp = false;
+    while (fds[0].fd >= 0 || fds[1].fd >= 0) {
+        const int ready = ::poll(fds, 3, catchingUp ? 0 : -1);
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready < 0)
+            break;
+        if (ready == 0) {
+            catchingUp = false;
+            output->caughtUp();
+            continue;
+        }
+        if (fds[2].revents != 0) {
+            char word = Stop;
+            if (::read(wake, &word, 1) != 1 || word == Stop)
+                break;
+            catchingUp = true;
+        }
+        for (int i = 0; i < 2; ++i) {
+            if (fds[i].fd < 0 || fds[i].revents == 0)
+                continue;
+            const ssize_t got = ::read(fds[i].fd, buffer.data(), buffer.size());
+            if (got > 0)
+                output->take(i + 1, buffer.data(), qsizetype(got));
+            else if (got == 0 || errno != EINTR)
+                closeFd(fds[i].fd); // a closed one is left out of the poll
+        }
+    }
+    closeFd(fds[0].fd);
+    closeFd(fds[1].fd);
+    output->caughtUp();
+}
+
+void tell(int wake, char word)
+{
+    while (::write(wake, &word, 1) < 0 && errno == EINTR) {
+    }
+}
+
 } // namespace
 
 QString shownCommandLine(const QString &program, const QStringList &arguments)
@@ -71,26 +130,65 @@ QString shownCommandLine(const QString &program, const QStringList &arguments)
     return posixShellLine(QStringList{program} + arguments);
 }
 
+qintptr createLog(const QString &path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    ::unlink(name.constData());
+    return ::open(name.constData(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                  0644);
+}
+
+bool appendToLog(qintptr log, const char *bytes, qint64 size)
+{
+    while (size > 0) {
+        const ssize_t written = ::write(int(log), bytes, size_t(size));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        bytes += written;
+        size -= written;
+    }
+    return true;
+}
+
+bool emptyLog(qintptr log)
+{
+    return ::ftruncate(int(log), 0) == 0;
+}
+
+void closeLog(qintptr log)
+{
+    ::close(int(log));
+}
+
 struct WatchedProcess::System
 {
     ~System()
     {
-        // The process goes on; only the launcher stops listening.
+        // The process goes on; only the launcher stops listening, and reading.
+        if (reader.joinable()) {
+            tell(wake[1], Stop);
+            reader.join();
+        }
+        closeFd(wake[0]);
+        closeFd(wake[1]);
         closeFd(pidFd);
-        closeFd(output);
-        closeFd(errors);
     }
 
     int pid = -1;
     int pidFd = -1;
-    int output = -1;
-    int errors = -1;
     QSocketNotifier *notifier = nullptr;
+    int wake[2] = {-1, -1};
+    std::thread reader;
 };
 
 WatchedProcess::WatchedProcess(QObject *parent) : QObject(parent), m_system(new System) {}
 
-WatchedProcess::~WatchedProcess() = default;
+WatchedProcess::~WatchedProcess()
+{
+    m_output->forget();
+}
 
 WatchedProcess *WatchedProcess::start(const QString &program, const QStringList &arguments,
                                       const QString &workingFolder, WindowStyle,
@@ -99,35 +197,33 @@ WatchedProcess *WatchedProcess::start(const QString &program, const QStringList 
 {
     const QByteArray folderName = QFile::encodeName(workingFolder);
     const int folder = ::open(folderName.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder < 0) {
+    Pipe out, err;
+    if (folder < 0 || !out.ok || !err.ok) {
         if (reason)
             *reason = reasonFor(errno);
+        if (folder >= 0)
+            ::close(folder);
         return nullptr;
     }
 
     auto *process = new WatchedProcess(parent);
+    process->m_output = std::make_shared<ProcessOutput>(outputLog, errorLog);
     System &system = *process->m_system;
-    system.output = createLog(outputLog);
-    system.errors = createLog(errorLog);
 
     SpawnSetup setup;
     posix_spawn_file_actions_addopen(&setup.actions, 0, "/dev/null", O_RDONLY, 0);
-    const int streams[] = {system.output, system.errors};
-    for (int target : {1, 2}) {
-        const int log = streams[target - 1];
-        if (log >= 0)
-            posix_spawn_file_actions_adddup2(&setup.actions, log, target);
-        else
-            posix_spawn_file_actions_addopen(&setup.actions, target, "/dev/null", O_WRONLY, 0);
-    }
+    posix_spawn_file_actions_adddup2(&setup.actions, out.ends[1], 1);
+    posix_spawn_file_actions_adddup2(&setup.actions, err.ends[1], 2);
     posix_spawn_file_actions_addfchdir_np(&setup.actions, folder);
 
     // A session of its own: a terminal's hang-up or Ctrl-C for the launcher is not the
-    // engine's. Signals start as the system sets them, whatever the launcher changed.
+    // engine's. Signals start as the system sets them, whatever the launcher changed; but a
+    // broken pipe is ignored, so that once the launcher is gone and reads no more, the engine
+    // gets an error for what it writes rather than its end.
     sigset_t none, defaults;
     sigemptyset(&none);
     sigemptyset(&defaults);
-    for (int signal : {SIGPIPE, SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGCHLD})
+    for (int signal : {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGCHLD})
         sigaddset(&defaults, signal);
     posix_spawnattr_setsigmask(&setup.attributes, &none);
     posix_spawnattr_setsigdefault(&setup.attributes, &defaults);
@@ -143,22 +239,42 @@ WatchedProcess *WatchedProcess::start(const QString &program, const QStringList 
         argv.push_back(word.data());
     argv.push_back(nullptr);
 
+    // An ignored signal stays ignored through exec. Ignored here only for the spawn: the
+    // launcher's own handling, and that of the node builder it starts, stay as they were.
+    struct sigaction ignore
+    {
+    }, previous{};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    ::sigaction(SIGPIPE, &ignore, &previous);
     pid_t pid = -1;
     const int error = posix_spawn(&pid, path.constData(), &setup.actions, &setup.attributes,
                                   argv.data(), environ);
+    ::sigaction(SIGPIPE, &previous, nullptr);
     ::close(folder);
+    // Only the program writes into the pipes now, so their ends come with its end.
+    closeFd(out.ends[1]);
+    closeFd(err.ends[1]);
     if (error != 0) {
         if (reason)
             *reason = reasonFor(error);
-        // No start, no log of it.
-        for (const QString &log : {outputLog, errorLog}) {
-            if (!log.isEmpty())
-                ::unlink(QFile::encodeName(log).constData());
-        }
+        process->m_output->removeLogs(); // no start, no log of it
         delete process;
         return nullptr;
     }
     system.pid = pid;
+
+    if (::pipe2(system.wake, O_CLOEXEC) == 0) {
+        try {
+            system.reader = std::thread(readStreams, process->m_output, out.ends[0], err.ends[0],
+                                        system.wake[0]);
+            out.ends[0] = err.ends[0] = -1; // the reader's now
+        } catch (const std::system_error &) {
+        }
+    }
+    if (!system.reader.joinable())
+        process->m_output->caughtUp(); // the program's output is lost, but it runs
+
     // The system call itself: this glibc's header declares it without C linkage.
     system.pidFd = int(::syscall(SYS_pidfd_open, pid, 0));
     if (system.pidFd < 0)
@@ -177,24 +293,10 @@ void WatchedProcess::reap()
     ProcessEnd end;
     end.signalled = info.si_code == CLD_KILLED || info.si_code == CLD_DUMPED;
     end.code = info.si_status;
-    emit ended(end);
-}
-
-QByteArray WatchedProcess::logTail(int stream, qint64 window, bool *cut) const
-{
-    const int fd = stream == 2 ? m_system->errors : m_system->output;
-    struct stat st;
-    *cut = false;
-    if (fd < 0 || ::fstat(fd, &st) != 0 || st.st_size == 0)
-        return {};
-    const off_t from = st.st_size > window ? st.st_size - off_t(window) : 0;
-    QByteArray bytes(qsizetype(st.st_size - from), '\0');
-    const ssize_t got = ::pread(fd, bytes.data(), size_t(bytes.size()), from);
-    if (got <= 0)
-        return {};
-    bytes.truncate(qsizetype(got));
-    *cut = from > 0;
-    return bytes;
+    // All it wrote is in the pipes now, but a program it started may keep them open.
+    if (m_system->reader.joinable())
+        tell(m_system->wake[1], CatchUp);
+    heardEnd(end);
 }
 
 } // namespace platform

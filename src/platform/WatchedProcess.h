@@ -19,19 +19,24 @@ struct ProcessEnd
 // How the started program's window opens, where the system has windows for it to open.
 enum class WindowStyle { Normal, Maximized };
 
-// A program started to run on its own: it gets no pipe that could fill, no terminal signal
-// and nothing from the launcher's end; its two output streams go to files. The launcher
-// hears of its end from the system, without polling, for as long as this object lives.
+class ProcessOutput;
+
+// A program started to run on its own, in a session of its own, with nothing on its input.
+// The launcher reads its two output streams on a thread of its own, so a full pipe never
+// stalls the program, keeps their last lines, and writes them to logs that stay small however
+// much the program writes. It hears of the program's end from the system, without polling,
+// for as long as this object lives; when it goes, the program runs on, and what it writes
+// after that is lost.
 class WatchedProcess : public QObject
 {
     Q_OBJECT
 
 public:
     // Starts `program` with `arguments` in `workingFolder`, its window opened as `window`
-    // asks (POSIX leaves that to the program). Each log is created anew (a file
-    // of that name is replaced, never written through); one that cannot be created leaves
-    // its stream unwritten. No shell sees the arguments. Returns nullptr with the system's
-    // reason when the program cannot start.
+    // asks (POSIX leaves that to the program). Each log is created anew (a file of that name
+    // is replaced, never written through) and from then on is this start's, not an earlier
+    // one's; one that cannot be created leaves its stream in memory only. No shell sees the
+    // arguments. Returns nullptr with the system's reason when the program cannot start.
     static WatchedProcess *start(const QString &program, const QStringList &arguments,
                                  const QString &workingFolder, WindowStyle window,
                                  const QString &outputLog, const QString &errorLog, QObject *parent,
@@ -43,16 +48,20 @@ public:
     QStringList lastLines(int count, int width) const;
 
 signals:
+    // Once what the program wrote before its end has been read (or a second later, when
+    // something it started still holds its streams).
     void ended(platform::ProcessEnd end);
 
 private:
     explicit WatchedProcess(QObject *parent);
     void reap();
-    // The last bytes of the log of stream 1 (output) or 2 (errors), at most `window` of
-    // them; `cut` tells whether there was more before.
-    QByteArray logTail(int stream, qint64 window, bool *cut) const;
+    void heardEnd(ProcessEnd end);
+    void tellEnd();
 
-    // The process, its two logs and what hears of its end: each system's own.
+    std::shared_ptr<ProcessOutput> m_output;
+    ProcessEnd m_end;
+    bool m_told = false;
+    // The process, its streams' reader and what hears of its end: each system's own.
     struct System;
     std::unique_ptr<System> m_system;
 };

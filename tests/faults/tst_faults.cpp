@@ -9,6 +9,7 @@
 
 #include <QCheckBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -26,6 +27,7 @@
 #include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <thread>
@@ -354,13 +356,14 @@ private slots:
         const QString gone = "No such file or directory";
         // clang-format off
         QTest::newRow("copy onto a folder") << "Command17" << "File11" << "" << QStringList{"%1/engines/DOOM2.WAD"};
-        QTest::newRow("copy IWAD to engines, source gone") << "Command17" << "File11" << "iwads/DOOM2.WAD" << QStringList{"Cannot copy \"%1/iwads/DOOM2.WAD\"", gone};
-        QTest::newRow("copy safe IWAD, source gone") << "Command19" << "File5" << "safe/DOOM2.WAD" << QStringList{"Cannot copy \"%1/safe/DOOM2.WAD\"", gone};
+        QTest::newRow("copy IWAD to engines, source gone") << "Command17" << "File11" << "iwads/DOOM2.WAD" << QStringList{"\"%1/iwads/DOOM2.WAD\" is gone: nothing was copied."};
+        QTest::newRow("copy safe IWAD, source gone") << "Command19" << "File5" << "safe/DOOM2.WAD" << QStringList{"\"%1/safe/DOOM2.WAD\" is gone: nothing was copied."};
         QTest::newRow("copy safe IWAD, now a pipe") << "Command19" << "File5" << "|safe/DOOM2.WAD" << QStringList{"Cannot copy \"%1/safe/DOOM2.WAD\"", "not a regular file"};
-        QTest::newRow("delete GL PWAD, gone") << "Command6" << "File10" << "GL_WADs/map01.wad" << QStringList{"%1/GL_WADs/map01.wad", gone};
-        QTest::newRow("delete demo, gone") << "Command7" << "File7" << "engines/DEMO1.LMP" << QStringList{"%1/engines/DEMO1.LMP", gone};
-        QTest::newRow("del engine WAD, gone") << "Command18" << "File6" << "engines/MAP01.WAD" << QStringList{"%1/engines/MAP01.WAD", gone};
-        QTest::newRow("del IWAD, gone") << "Command20" << "File11" << "iwads/DOOM2.WAD" << QStringList{"%1/iwads/DOOM2.WAD", gone};
+        QTest::newRow("delete GL PWAD, gone") << "Command6" << "File10" << "GL_WADs/map01.wad" << QStringList{"\"%1/GL_WADs/map01.wad\" is gone: nothing was deleted."};
+        QTest::newRow("delete demo, gone") << "Command7" << "File7" << "engines/DEMO1.LMP" << QStringList{"\"%1/engines/DEMO1.LMP\" is gone: nothing was deleted."};
+        QTest::newRow("rec, demo gone") << "Command16" << "File7" << "engines/DEMO1.LMP" << QStringList{"\"%1/engines/DEMO1.LMP\" is gone: the record name stays as it was."};
+        QTest::newRow("del engine WAD, gone") << "Command18" << "File6" << "engines/MAP01.WAD" << QStringList{"\"%1/engines/MAP01.WAD\" is gone: nothing was deleted."};
+        QTest::newRow("del IWAD, gone") << "Command20" << "File11" << "iwads/DOOM2.WAD" << QStringList{"\"%1/iwads/DOOM2.WAD\" is gone: nothing was deleted."};
         QTest::newRow("make GL IWAD, gone") << "Command13" << "File11" << "iwads/DOOM2.WAD" << QStringList{"Cannot make \"%1/iwads/DOOM2.WAD\" writable", gone};
         // clang-format on
     }
@@ -406,47 +409,70 @@ private slots:
         verifyOneMessage(bench.dialogs.messages, named.replaceInStrings("%1", bench.work.path()));
         QVERIFY(QFile::remove(bench.work.file("iwads/late.wad")));
         QCOMPARE(bench.files(), before);
-        QCOMPARE(shown->names(), listed); // the operation stopped before its refresh
+        // A file found gone has its list read again; a failing step stops before its refresh.
+        if (named.first().contains(" is gone: "))
+            QVERIFY(!shown->names().contains(QFileInfo(file).fileName()));
+        else
+            QCOMPARE(shown->names(), listed);
+        QCOMPARE(window.ui().Text1->text(), QString());
         verifyAnswers(window);
     }
 
-    void enginesThatCannotStart_data()
+    // Nothing starts, the message names the fault, and what is gone is shown no more; "play 'n'
+    // exit" does not close the window over an engine that did not start.
+    void startsThatCannotBe_data()
     {
-        QTest::addColumn<QString>("fault");
-        QTest::addColumn<QString>("reason");
+        QTest::addColumn<QStringList>("chosen");
+        QTest::addColumn<QString>("fault"); // "-FILE" removes, "FROM>TO" renames; ";" apart
+        QTest::addColumn<QStringList>("named");
+        const QStringList engine = {"File6=engine"};
+        const QString none = "nothing was started.";
         // clang-format off
-        QTest::newRow("removed") << "removed" << "No such file or directory";
-        QTest::newRow("not executable") << "plain" << "Permission denied";
-        QTest::newRow("folder gone") << "folder" << "No such file or directory";
-        QTest::newRow("not a program") << "garbage" << "Exec format error";
+        QTest::newRow("not executable") << QStringList{"File6=doom.exe"} << "" << QStringList{"%1/engines/doom.exe", "Permission denied"};
+        QTest::newRow("not a program") << QStringList{"File6=garbage.exe"} << "" << QStringList{"%1/engines/garbage.exe", "Exec format error"};
+        QTest::newRow("engine removed") << engine << "-engines/engine" << QStringList{"\"%1/engines/engine\" is gone: " + none};
+        QTest::newRow("engine folder renamed") << engine << "engines>old" << QStringList{"\"%1/engines/engine\" is gone: " + none};
+        QTest::newRow("IWAD removed") << engine + QStringList{"File11=DOOM2.WAD"} << "-iwads/DOOM2.WAD" << QStringList{"\"%1/iwads/DOOM2.WAD\" is gone: " + none};
+        QTest::newRow("PWAD 1 folder renamed") << engine + QStringList{"File8=x.wad"} << "pwads1>old" << QStringList{"\"%1/pwads1/x.wad\" is gone: " + none};
+        QTest::newRow("GL PWAD removed") << engine + QStringList{"File10=gl.wad"} << "-GL_WADs/gl.wad" << QStringList{"\"%1/GL_WADs/gl.wad\" is gone: " + none};
+        QTest::newRow("demo removed") << engine + QStringList{"File7:=demo.lmp"} << "-engines/demo.lmp" << QStringList{"\"%1/engines/demo.lmp\" is gone: " + none};
+        QTest::newRow("IWAD and PWAD 2 gone") << engine + QStringList{"File11=DOOM2.WAD", "File8=x.wad", "File9=y.wad"} << "-iwads/DOOM2.WAD;pwads2>old" << QStringList{"\"%1/iwads/DOOM2.WAD\" and \"%1/pwads2/y.wad\" are gone: " + none};
         // clang-format on
     }
 
-    void enginesThatCannotStart()
+    void startsThatCannotBe()
     {
+        QFETCH(QStringList, chosen);
         QFETCH(QString, fault);
-        QFETCH(QString, reason);
-        FaultBench bench;
-        const QString engine = bench.engines + "/doom.exe";
-        fault == "garbage" ? writeProgram(engine, "\177ELF") : bench.work.write("engines/doom.exe");
-        Form1 &window = bench.open();
-        act(window, {"File6=doom.exe"});
-        window.ui().Text1->setText("keep");
-        if (fault == "removed")
-            QFile::remove(engine);
-        if (fault == "folder")
-            QDir(bench.engines).removeRecursively();
-        const auto before = bench.files();
-
-        // "play 'n' exit" does not close the window over an engine that did not start.
+        QFETCH(QStringList, named);
         for (const char *button : {"Command12", "Command11"}) {
-            bench.dialogs.messages.clear();
+            FaultBench bench;
+            writeProgram(bench.engines + "/garbage.exe", "\177ELF");
+            for (const char *file : {"engines/doom.exe", "engines/demo.lmp", "iwads/DOOM2.WAD",
+                                     "pwads1/x.wad", "pwads2/y.wad", "GL_WADs/gl.wad"})
+                bench.work.write(file);
+            Form1 &window = bench.open();
+            act(window, QStringList{"Text1=keep"} + chosen);
+            for (const QString &step : fault.split(';', Qt::SkipEmptyParts)) {
+                QVERIFY(step.startsWith('-')
+                            ? QFile::remove(bench.work.file(step.mid(1)))
+                            : QDir(bench.work.path())
+                                  .rename(step.section('>', 0, 0), step.section('>', 1)));
+            }
+            const auto before = bench.files();
+
             act(window, {button});
-            verifyOneMessage(bench.dialogs.messages, {engine, reason});
+            verifyOneMessage(bench.dialogs.messages,
+                             QStringList(named).replaceInStrings("%1", bench.work.path()));
             QCOMPARE(window.ui().Text1->text(), QString("keep"));
             verifyAnswers(window);
+            QVERIFY(!QFileInfo::exists(bench.work.file("engine.log")));
+            QCOMPARE(bench.files(), before);
+            for (const FolderList *list : window.findChildren<FolderList *>()) {
+                for (const QString &name : list->names())
+                    QVERIFY2(QFileInfo::exists(list->path() + "/" + name), qPrintable(name));
+            }
         }
-        QCOMPARE(bench.files(), before);
     }
 
     void enginesThatEnd_data()
@@ -462,8 +488,11 @@ private slots:
         QTest::newRow("a full demo buffer, a long demo name") << QByteArray("echo \"Demo $(head -c 170 /dev/zero | tr '\\0' d).lmp recorded\" >&2; exit 255") << QStringList();
         QTest::newRow("a finished time demo") << QByteArray("echo 'timed 249 gametics in 49 realtics (177.857147 fps)' >&2; exit 255") << QStringList();
         QTest::newRow("a normal end") << QByteArray("echo 'warning: no music' >&2; sleep 1") << QStringList();
-        // No pipe fills up: the output goes to files.
+        // The launcher reads on, so a full pipe never stalls the engine.
         QTest::newRow("much output") << QByteArray("head -c 20000000 /dev/zero") << QStringList();
+        // What the engine wrote is in at once, whatever a program it started does with the pipes.
+        QTest::newRow("something it started holds its output") << QByteArray("sleep 8 & echo 'I_Error: held' >&2; exit 1") << QStringList{"status 1", "I_Error: held"};
+        QTest::newRow("something it started writes on") << QByteArray("yes & echo 'I_Error: chatty' >&2; exit 1") << QStringList{"status 1", "I_Error: chatty"};
         // clang-format on
     }
 
@@ -479,7 +508,13 @@ private slots:
         Form1 &window = bench.open();
         act(window, {"File6=crash", "Command12"});
         verifyAnswers(window); // while the engine runs
-        QVERIFY(waitForChildren(20000));
+        QVERIFY(QTest::qWaitFor([] { return childProcesses().isEmpty(); }, 20000));
+        // Told once the reader has caught up, or a second later when it cannot.
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(waitForChildren(5000));
+        const qint64 told = clock.elapsed();
+        QVERIFY2(told < (script.startsWith("yes") ? 2000 : 500), qPrintable(QString::number(told)));
         QCOMPARE(readAll(victim), QByteArray("mine"));
         if (named.isEmpty())
             QCOMPARE(bench.dialogs.messages, QStringList());
@@ -487,13 +522,15 @@ private slots:
             verifyOneMessage(bench.dialogs.messages, named);
     }
 
-    // Closing the launcher neither ends nor signals an engine; it runs in a session of its own.
+    // Closing the launcher neither ends nor signals an engine; it runs in a session of its own,
+    // and writes on when nobody reads what it writes.
     void engineOutlivesTheLauncher()
     {
         FaultBench bench;
         writeProgram(bench.engines + "/long",
                      "#!/bin/sh\ntrap 'echo signalled > ../signalled' HUP INT TERM\n"
-                     "cut -d' ' -f6 /proc/$$/stat > ../session; sleep 1; echo on > ../alive\n");
+                     "cut -d' ' -f6 /proc/$$/stat > ../session; sleep 1\n"
+                     "echo on; echo on >&2; echo on > ../alive\n");
         Form1 &window = bench.open();
         act(window, {"File6=long", "Command11"});
         QVERIFY(!window.isVisible());
@@ -602,6 +639,60 @@ private slots:
                          {disk + "/iwads/DOOM2.WAD", "No space left on device"});
         QCOMPARE(snapshot(disk, {"filler"}), before);
         verifyAnswers(window);
+    }
+
+    // However much engines write, each log stays within a few MB and keeps the last lines, and
+    // an engine started before the last start writes into no removed log: the disk of the
+    // program folder does not fill up.
+    void engineLogsStaySmall()
+    {
+        LaunchBench bench;
+        const QString disk = bench.work.mkdir("disk");
+        const SmallFileSystem small(disk, SmallFileSystem::Kind::Tmpfs, "16m");
+        if (!small.mounted)
+            QSKIP("cannot mount a small file system here");
+        const auto leave = qScopeGuard([&] { QDir::setCurrent(bench.work.path()); });
+        QVERIFY(QDir::setCurrent(disk));
+        // 100 MB on each stream in lines of 2 MB.
+        writeProgram(bench.engines + "/flood",
+                     "#!/bin/sh\nline=$(head -c 2000000 /dev/zero | tr '\\0' x)\n"
+                     "for i in $(seq 50); do echo \"$line\"; echo \"$line\" >&2; sleep 0.05; done\n"
+                     "echo 'I_Error: last words' >&2; exit 3\n");
+        bench.work.write("disk/zel.cfg", settingsRecord({bench.engines, "", "", "", "", "n"}));
+        Form1 &window = bench.open();
+        act(window, {"File6=flood", "Command12"});
+        QTest::qWait(1000);
+        act(window, {"Command12"}); // the logs are this start's now
+        QTest::qWait(300);
+        QCOMPARE(childProcesses().size(), 2); // the first writes on
+        // Neither the engines nor the launcher hold a log that was removed.
+        for (const int process : QList<int>{::getpid()} + childProcesses()) {
+            const QString fds = QStringLiteral("/proc/%1/fd/").arg(process);
+            for (const QString &fd :
+                 QDir(fds).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
+                char target[4096];
+                const ssize_t size = ::readlink(QFile::encodeName(fds + fd), target, sizeof target);
+                const QByteArray name(target, size > 0 ? int(size) : 0);
+                QVERIFY2(!(name.contains("/engine-") && name.endsWith("(deleted)")), name);
+            }
+        }
+        QVERIFY(waitForChildren(60000));
+
+        QCOMPARE(bench.dialogs.messages.size(), 2);
+        for (const QString &message : bench.dialogs.messages)
+            QVERIFY2(message.contains("status 3") && message.endsWith("I_Error: last words") &&
+                         message.size() < 2000,
+                     qPrintable(message.left(2000)));
+        for (const char *log : {"/engine-output.log", "/engine-errors.log"})
+            QVERIFY(QFileInfo(disk + log).size() <= 3 * 1024 * 1024);
+        QVERIFY(readAll(disk + "/engine-errors.log").endsWith("xx\nI_Error: last words\n"));
+        struct statvfs fs;
+        QCOMPARE(::statvfs(QFile::encodeName(disk).constData(), &fs), 0);
+        const qint64 used = qint64(fs.f_blocks - fs.f_bfree) * qint64(fs.f_frsize);
+        QVERIFY2(used < 7 * 1024 * 1024, qPrintable(QString::number(used)));
+        act(window, {"Text6=stored", "Command1"});
+        QCOMPARE(bench.dialogs.messages.size(), 2);
+        QVERIFY(readAll(disk + "/zel.cfg").contains("stored"));
     }
 
     void settingsFileThatCannotBeReplaced_data()

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QScrollBar>
 #include <QSemaphore>
 #include <QTemporaryDir>
@@ -151,28 +152,59 @@ private slots:
         QCOMPARE(list.names(), QStringList());
     }
 
-    // A shown folder that is removed and made again is followed again, without a click.
-    void aFolderMadeAgainIsFollowedAgain()
+    // However the path comes to name another folder, or none, the names and the selection of
+    // the old one go without a click, and the folder it names now is followed.
+    void followsWhatItsPathNames_data()
     {
+        QTest::addColumn<QString>("shown"); // the list's path, below the test's folder
+        QTest::addColumn<QString>("moves"); // "from>to" renames, ";" apart; "-from" removes
+        QTest::addColumn<QStringList>("names");
+        const QStringList other = {"first.wad", "other.wad"};
+        // clang-format off
+        QTest::newRow("removed") << "p2" << "-p2" << QStringList();
+        QTest::newRow("renamed") << "p2" << "p2>p2.old" << QStringList();
+        QTest::newRow("a folder above renamed") << "top/p2" << "top>top.old" << QStringList();
+        // A file of the selected name there is another file.
+        QTest::newRow("another put in its place") << "p2" << "p2>p2.old;other>p2" << other;
+        QTest::newRow("a link pointed elsewhere") << "link" << "-link;to-other>link" << other;
+        // clang-format on
+    }
+
+    void followsWhatItsPathNames()
+    {
+        QFETCH(QString, shown);
+        QFETCH(QString, moves);
+        QFETCH(QStringList, names);
         QTemporaryDir dir;
-        const QString folder = dir.filePath("p2");
-        QVERIFY(QDir().mkpath(folder));
-        touch(folder + "/first.wad");
+        QDir root(dir.path());
+        QVERIFY(root.mkpath("top/p2") && root.mkpath("p2") && root.mkpath("other"));
+        for (const char *file :
+             {"top/p2/first.wad", "p2/first.wad", "other/first.wad", "other/other.wad"})
+            touch(dir.filePath(file));
+        QVERIFY(QFile::link("p2", dir.filePath("link")));
+        QVERIFY(QFile::link("other", dir.filePath("to-other")));
+        if (shown == "link" && !QFileInfo(dir.filePath("link")).isDir())
+            QSKIP("links here are shortcut files, which name no folder");
         QWidget window;
         FolderWatch watch(false, &window);
         FolderList list(ListingRule("*.wad"), &window);
         list.setWatch(&watch);
-        list.setPath(folder);
+        list.setPath(dir.filePath(shown));
         QVERIFY(waitForRead(list));
-        QCOMPARE(list.names(), QStringList{"first.wad"});
+        QVERIFY(list.setFileName("first.wad"));
 
-        QVERIFY(QDir(folder).removeRecursively());
-        QTRY_COMPARE(list.names(), QStringList());
-        QVERIFY(QDir().mkpath(folder));
-        touch(folder + "/again.wad");
-        QTRY_COMPARE(list.names(), QStringList{"again.wad"});
-        touch(folder + "/later.wad");
-        QTRY_COMPARE(list.names(), (QStringList{"again.wad", "later.wad"}));
+        for (const QString &move : moves.split(';')) {
+            if (move.startsWith('-'))
+                QVERIFY(QFile::remove(dir.filePath(move.mid(1))) ||
+                        QDir(dir.filePath(move.mid(1))).removeRecursively());
+            else
+                QVERIFY(root.rename(move.section('>', 0, 0), move.section('>', 1)));
+        }
+        QTRY_COMPARE(list.names(), names);
+        QCOMPARE(list.fileName(), QString());
+        QVERIFY(root.mkpath(shown));
+        touch(dir.filePath(shown + "/zlater.wad"));
+        QTRY_COMPARE(list.names(), QStringList(names) << "zlater.wad");
     }
 
     // Each read of a folder that cannot be shown says so once, several lists in one message.

@@ -501,6 +501,41 @@ private slots:
         QVERIFY(!reason.isEmpty());
         QVERIFY(!QFile::exists(log));
     }
+
+    // However much a program writes, its logs stay small and keep its last lines; its end is
+    // told once what it wrote is in, and a newer start takes the logs over.
+    void keepsItsLogsSmall()
+    {
+        QTemporaryDir dir;
+        const QString output = dir.filePath("engine-output.log");
+        const QString errors = dir.filePath("engine-errors.log");
+        const auto start = [&](const QStringList &steps) {
+            QString reason;
+            std::unique_ptr<platform::WatchedProcess> process(platform::WatchedProcess::start(
+                ZEL_STANDIN, steps, dir.path(), platform::WindowStyle::Normal, output, errors,
+                nullptr, &reason));
+            if (!process)
+                qWarning("%s", qPrintable(reason));
+            return process;
+        };
+        const auto first = start({"fill:8000000:xxxxxxxxxxxxxxx\\n", "sleep:4000",
+                                  "fill:8000000:yyyyyyyyyyyyyyy\\n", "last"});
+        QVERIFY(first);
+        QSignalSpy firstEnded(first.get(), &platform::WatchedProcess::ended);
+        QTest::qWait(2000);
+        const auto second = start({"fill:30000000:zzzzzzzzzzzzzzz\\n", "I_Error"});
+        QVERIFY(second);
+        QSignalSpy secondEnded(second.get(), &platform::WatchedProcess::ended);
+        QVERIFY(secondEnded.wait(60000));
+        QVERIFY(firstEnded.count() == 1 || firstEnded.wait(60000));
+
+        QCOMPARE(first->lastLines(8, 80), QStringList{"unknown step last"});
+        QCOMPARE(second->lastLines(8, 80), QStringList{"unknown step I_Error"});
+        const QByteArray written = readAll(output);
+        QVERIFY2(written.size() <= 3 * 1024 * 1024, qPrintable(QString::number(written.size())));
+        QVERIFY(written.trimmed().endsWith("zzzz") && !written.contains('y'));
+        QCOMPARE(readAll(errors).trimmed(), QByteArray("unknown step I_Error"));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestWindowsPlatform)

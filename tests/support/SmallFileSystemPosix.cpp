@@ -30,17 +30,18 @@ bool mountExt2(const QByteArray &path, QByteArray *image)
            run("mount", {"-o", "loop", QFile::decodeName(name), QFile::decodeName(path)});
 }
 
-bool mount(const QByteArray &path, SmallFileSystem::Kind kind, QByteArray *image)
+bool mount(const QByteArray &path, SmallFileSystem::Kind kind, const char *size, QByteArray *image)
 {
     if (kind == SmallFileSystem::Kind::Ext2)
         return mountExt2(path, image);
-    return ::mount("tmpfs", path.constData(), "tmpfs", 0, "size=256k") == 0;
+    return ::mount("tmpfs", path.constData(), "tmpfs", 0,
+                   (QByteArray("size=") + size).constData()) == 0;
 }
 
 } // namespace
 
-SmallFileSystem::SmallFileSystem(const QString &folder, Kind kind)
-    : path(QFile::encodeName(folder)), mounted(mount(path, kind, &image))
+SmallFileSystem::SmallFileSystem(const QString &folder, Kind kind, const char *tmpfsSize)
+    : path(QFile::encodeName(folder)), mounted(mount(path, kind, tmpfsSize, &image))
 {
 }
 

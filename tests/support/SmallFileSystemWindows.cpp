@@ -3,7 +3,7 @@
 #include <QFile>
 
 // Windows mounts no small file system for a test: those tests skip.
-SmallFileSystem::SmallFileSystem(const QString &folder, Kind)
+SmallFileSystem::SmallFileSystem(const QString &folder, Kind, const char *)
     : path(QFile::encodeName(folder)), mounted(false)
 {
 }

@@ -3,8 +3,10 @@
 #include "app/FormDesign.h"
 #include "core/settings/LauncherSettings.h"
 #include "lists/FolderList.h"
+#include "platform/WatchedProcess.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
@@ -253,7 +255,17 @@ QList<int> childProcesses()
 
 bool waitForChildren(int timeout)
 {
-    return QTest::qWaitFor([] { return childProcesses().isEmpty(); }, timeout);
+    return QTest::qWaitFor(
+        [] {
+            if (!childProcesses().isEmpty())
+                return false;
+            // The launcher lets go of an engine once it has told of its end.
+            const QWidgetList windows = QApplication::topLevelWidgets();
+            return std::all_of(windows.begin(), windows.end(), [](const QWidget *window) {
+                return window->findChildren<platform::WatchedProcess *>().isEmpty();
+            });
+        },
+        timeout);
 }
 
 QStringList waitForLog(const QString &log)

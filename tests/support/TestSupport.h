@@ -54,14 +54,16 @@ private:
     QString m_previous;
 };
 
-// A small file system of its own (256 KiB) mounted at `folder` while it lives; mounting
-// needs root (and Linux), so a test checks `mounted` and skips without it.
+// A small file system of its own mounted at `folder` while it lives; mounting needs root (and
+// Linux), so a test checks `mounted` and skips without it.
 struct SmallFileSystem
 {
     // Tmpfs takes a file's space ahead when asked to; ext2, from an image of 1 MiB on a loop
-    // device, takes it only as the blocks are written.
+    // device, takes it only as the blocks are written. A tmpfs is `tmpfsSize` (as mount(8)
+    // takes it) big.
     enum class Kind { Tmpfs, Ext2 };
-    explicit SmallFileSystem(const QString &folder, Kind kind = Kind::Tmpfs);
+    explicit SmallFileSystem(const QString &folder, Kind kind = Kind::Tmpfs,
+                             const char *tmpfsSize = "256k");
     ~SmallFileSystem();
     SmallFileSystem(const SmallFileSystem &) = delete;
     SmallFileSystem &operator=(const SmallFileSystem &) = delete;
@@ -136,8 +138,8 @@ QString writeStandInNodeBuilder(const QString &path);
 QByteArray builtFrom(const QByteArray &input);
 // The ids of the processes this test started that have not been reaped.
 QList<int> childProcesses();
-// Waits until every process this test started has ended and been reaped, that is until
-// the launcher heard of each end; false after `timeout` ms.
+// Waits until every process this test started has ended and been reaped, and the launcher
+// has told of each end; false after `timeout` ms.
 bool waitForChildren(int timeout);
 // The lines of the log, once it appeared (empty after 10 s without it).
 QStringList waitForLog(const QString &log);

@@ -241,6 +241,7 @@ FolderBatch::FolderBatch(std::vector<Request> requests)
         m_workers.push_back(std::async(std::launch::async, [this] {
             for (size_t i = m_next++; i < m_requests.size(); i = m_next++) {
                 Result &result = m_results[i];
+                result.identity = platform::fileIdentity(m_requests[i].folder);
                 result.ok = ListFolder(m_requests[i].folder, m_requests[i].rules, &result.lists,
                                        &result.reason, &result.leftovers);
             }

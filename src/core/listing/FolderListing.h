@@ -80,8 +80,7 @@ bool ListFolder(const QString &folder, const ListingRule &rule, FolderNames *nam
 // rules[i] admits. `leftovers`, when given, gets the names of files that a launcher that died
 // left half written there.
 bool ListFolder(const QString &folder, const std::vector<ListingRule> &rules,
-                std::vector<FolderNames> *lists, QString *reason,
-                QStringList *leftovers = nullptr);
+                std::vector<FolderNames> *lists, QString *reason, QStringList *leftovers = nullptr);
 
 // Several folders read side by side, on no more threads than the machine has cores, in the
 // order given (put the costliest first). Reading starts at once; results() waits for it.
@@ -99,6 +98,7 @@ public:
         std::vector<FolderNames> lists; // one for each rule
         QString reason;
         QStringList leftovers; // half-written files of a launcher that died
+        QByteArray identity;   // which folder it was (platform::fileIdentity)
     };
 
     explicit FolderBatch(std::vector<Request> requests);
