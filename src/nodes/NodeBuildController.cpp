@@ -54,7 +54,10 @@ void NodeBuildController::MakeGlPwad()
             break;
         }
         firstOutput = output;
-        if (!runNodeBuilder(command))
+        // Read again meanwhile, or moved: a list can show a file that is gone.
+        if (!ChosenFilesExist({{list, command.arguments.first()}},
+                              QStringLiteral("nothing was built"), m_messages) ||
+            !runNodeBuilder(command))
             return;
     }
     RefreshList(ui.File8, m_messages);
@@ -72,6 +75,8 @@ void NodeBuildController::MakeGlIwad()
     const NodeBuilderCommand command =
         GlIwadCommand(m_paths.programFolder(), ui.File11->path(), name);
     const QString iwad = command.arguments.first();
+    if (!ChosenFilesExist({{ui.File11, iwad}}, QStringLiteral("nothing was rebuilt"), m_messages))
+        return;
     // The IWAD Safe keeps the originals that "copy" brings back: none may be rebuilt, by
     // whatever spelling of its folder, link or second name the IWAD list reaches it.
     const QByteArray safeFolder = platform::fileIdentity(ui.File5->path());

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -649,10 +650,56 @@ void ProcessGroup::releaseGuard()
     m_guard = 0;
 }
 
-bool ProcessGroup::isEmpty()
+namespace {
+
+// Whether a process of `group` still runs. A member that has ended but that nobody has reaped
+// yet is still in its group, for as long as the system's first process lets it be; it writes
+// nothing more.
+bool hasRunningMember(pid_t group)
 {
     // A member that changed its user cannot be signalled, but is there (EPERM).
-    if (m_handle > 0 && ::kill(-pid_t(m_handle), 0) == -1 && errno == ESRCH) {
+    if (::kill(-group, 0) == -1 && errno == ESRCH)
+        return false;
+#ifdef __linux__
+    DIR *proc = ::opendir("/proc");
+    if (!proc)
+        return true;
+    bool running = false;
+    while (const dirent *entry = ::readdir(proc)) {
+        if (entry->d_name[0] < '1' || entry->d_name[0] > '9')
+            continue;
+        const int fd = ::openat(::dirfd(proc), (QByteArray(entry->d_name) + "/stat").constData(),
+                                O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        char stat[512];
+        const ssize_t n = ::read(fd, stat, sizeof stat - 1);
+        ::close(fd);
+        if (n <= 0)
+            continue;
+        stat[n] = '\0';
+        // "pid (name) state ppid pgrp ...": the name may hold anything but the last ')'.
+        const char *fields = std::strrchr(stat, ')');
+        char state = 0;
+        long parent = 0, itsGroup = 0;
+        if (fields && std::sscanf(fields + 1, " %c %ld %ld", &state, &parent, &itsGroup) == 3 &&
+            itsGroup == group && state != 'Z' && state != 'X') {
+            running = true;
+            break;
+        }
+    }
+    ::closedir(proc);
+    return running;
+#else
+    return true;
+#endif
+}
+
+} // namespace
+
+bool ProcessGroup::isEmpty()
+{
+    if (m_handle > 0 && !hasRunningMember(pid_t(m_handle))) {
         m_handle = 0;
         releaseGuard();
     }

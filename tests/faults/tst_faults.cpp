@@ -364,7 +364,8 @@ private slots:
         QTest::newRow("rec, demo gone") << "Command16" << "File7" << "engines/DEMO1.LMP" << QStringList{"\"%1/engines/DEMO1.LMP\" is gone: the record name stays as it was."};
         QTest::newRow("del engine WAD, gone") << "Command18" << "File6" << "engines/MAP01.WAD" << QStringList{"\"%1/engines/MAP01.WAD\" is gone: nothing was deleted."};
         QTest::newRow("del IWAD, gone") << "Command20" << "File11" << "iwads/DOOM2.WAD" << QStringList{"\"%1/iwads/DOOM2.WAD\" is gone: nothing was deleted."};
-        QTest::newRow("make GL IWAD, gone") << "Command13" << "File11" << "iwads/DOOM2.WAD" << QStringList{"Cannot make \"%1/iwads/DOOM2.WAD\" writable", gone};
+        QTest::newRow("make GL IWAD, gone") << "Command13" << "File11" << "iwads/DOOM2.WAD" << QStringList{"\"%1/iwads/DOOM2.WAD\" is gone: nothing was rebuilt."};
+        QTest::newRow("make GL PWAD, gone") << "Command5" << "File8" << "pwads1/x.wad" << QStringList{"\"%1/pwads1/x.wad\" is gone: nothing was built."};
         // clang-format on
     }
 

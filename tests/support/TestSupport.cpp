@@ -131,6 +131,7 @@ void writeWadFiles(const WorkFolder &work)
     work.write("iwads/DOOM2.WAD", "rebuilt IWAD");
     work.write("safe/DOOM2.WAD", "IWAD");
     work.write("GL_WADs/map01.wad", "GL");
+    work.write("pwads1/x.wad", "PWAD");
 }
 
 QByteArray readAll(const QString &path)

@@ -109,7 +109,7 @@ struct LaunchBench : Bench
 
 // Files for the copy, delete and "rec" buttons in a default LaunchBench: a demo, three WADs
 // whose names differ in letter case only, an engine without ".exe" and an older DOOM2.WAD
-// in the engine folder, the IWAD DOOM2.WAD and its safe copy, and a GL-node PWAD.
+// in the engine folder, the IWAD DOOM2.WAD and its safe copy, a GL-node PWAD and a PWAD.
 void writeWadFiles(const WorkFolder &work);
 
 QByteArray readAll(const QString &path);
