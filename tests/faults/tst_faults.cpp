@@ -353,7 +353,6 @@ private slots:
         QTest::addColumn<QString>("list");
         QTest::addColumn<QString>("file"); // selected, then removed ("" keeps it, "|" a pipe there)
         QTest::addColumn<QStringList>("named");
-        const QString gone = "No such file or directory";
         // clang-format off
         QTest::newRow("copy onto a folder") << "Command17" << "File11" << "" << QStringList{"%1/engines/DOOM2.WAD"};
         QTest::newRow("copy IWAD to engines, source gone") << "Command17" << "File11" << "iwads/DOOM2.WAD" << QStringList{"\"%1/iwads/DOOM2.WAD\" is gone: nothing was copied."};
