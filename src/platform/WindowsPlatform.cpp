@@ -223,6 +223,12 @@ QString fromSystemCodePage(QByteArrayView bytes)
     return nativeText(text);
 }
 
+bool systemCodePageIsSingleByte()
+{
+    CPINFO info{};
+    return ::GetCPInfo(CP_ACP, &info) && info.MaxCharSize == 1;
+}
+
 bool toSystemCodePage(const QString &text, QByteArray *bytes)
 {
     if (::GetACP() == CP_UTF8)
@@ -287,6 +293,41 @@ bool openRegularFile(const QString &path, QFile *file, QString *reason)
         return false;
     }
     return true;
+}
+
+FileLock::Result FileLock::take(bool create, QString *reason)
+{
+    release();
+    if (!spellable(m_path, reason))
+        return Result::Failed;
+    // Shared in every way: the builder may write, rename or replace the file meanwhile.
+    const HANDLE file =
+        ::CreateFileW(native(m_path).c_str(), GENERIC_READ, ShareAll, nullptr,
+                      create ? OPEN_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_HIDDEN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        *reason = reasonFor(::GetLastError());
+        return Result::Failed;
+    }
+    // One byte far beyond any data, so reading and writing the file are never in its way.
+    OVERLAPPED far{};
+    far.OffsetHigh = 0x7FFFFFFF;
+    if (!::LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &far)) {
+        const DWORD error = ::GetLastError();
+        ::CloseHandle(file);
+        if (error == ERROR_LOCK_VIOLATION || error == ERROR_IO_PENDING)
+            return Result::HeldElsewhere;
+        *reason = reasonFor(error);
+        return Result::Failed;
+    }
+    m_handle = qintptr(file);
+    return Result::Taken;
+}
+
+void FileLock::release()
+{
+    if (m_handle != -1)
+        ::CloseHandle(HANDLE(m_handle));
+    m_handle = -1;
 }
 
 ReplacingFile::~ReplacingFile()

@@ -175,14 +175,15 @@ private slots:
 
         Form1 &window = bench.open();
         verifyOneMessage(bench.dialogs.messages,
-                         {"was ended during its node build of \"" + input + "\"", "is back",
+                         {"A node build of \"" + input + "\" was left unfinished", "is back",
                           "half written; removed: \"" + bench.iwads + "/.zel-"});
         QCOMPARE(readAll(glWad), QByteArray("older"));
         QCOMPARE(readAll(iwad), QByteArray("IWAD"));
         QCOMPARE(window.ui().File10->names(), QStringList{"x.wad"});
-        for (const QString &folder : {bench.work.file("GL_WADs"), bench.iwads})
-            QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden),
-                     QDir(folder).entryList(QDir::Files));
+        // Nothing hidden is left but the builder's lock, which stays.
+        QCOMPARE(QDir(bench.work.file("GL_WADs")).entryList({".*"}, QDir::Files | QDir::Hidden),
+                 QStringList{".zel-build.lock"});
+        QCOMPARE(QDir(bench.iwads).entryList({".*"}, QDir::Files | QDir::Hidden), QStringList());
         verifyAnswers(window);
     }
 
