@@ -58,15 +58,6 @@ bool setImmutable(const QString &path, bool on)
     return done;
 }
 
-void verifyOneMessage(const QStringList &messages, const QStringList &fragments)
-{
-    QCOMPARE(messages.size(), 1);
-    QVERIFY(messages.first().size() < 2000); // it fits on a screen
-    for (const QString &fragment : fragments)
-        QVERIFY2(messages.first().contains(fragment),
-                 qPrintable(messages.first() + "\n  lacks: " + fragment));
-}
-
 // The launch folders with an engine that logs its start.
 struct FaultBench : LaunchBench
 {

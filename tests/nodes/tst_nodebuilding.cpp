@@ -180,11 +180,9 @@ private slots:
         // A failed build that wrote over the IWAD has left it unfit to play.
         bench.work.write("zennode.ctl", "FAIL=DOOM2.WAD\nPARTIAL=1\n");
         act(*bench.window, {"Command13"});
-        QCOMPARE(bench.dialogs.messages.size(), 1);
-        QVERIFY2(bench.dialogs.messages.first().contains(
-                     iwad + "\" was changed and may be incomplete: \"copy\" from IWAD Safe "
-                            "restores it."),
-                 qPrintable(bench.dialogs.messages.first()));
+        verifyOneMessage(bench.dialogs.messages,
+                         {iwad + "\" was changed and may be incomplete: \"copy\" from IWAD Safe "
+                                 "restores it."});
         QCOMPARE(ui.File11->names(), (QStringList{"DOOM2.WAD", "late.wad"}));
     }
 
@@ -254,10 +252,7 @@ private slots:
         QTest::qWait(200);
         QVERIFY(!QFileInfo::exists(engineLog)); // no engine reads a half-built WAD
         QVERIFY(window.isVisible());
-        QCOMPARE(bench.dialogs.messages.size(), 1);
-        QVERIFY2(bench.dialogs.messages.first().contains(busy + "\"") &&
-                     bench.dialogs.messages.first().contains("wait until"),
-                 qPrintable(bench.dialogs.messages.first()));
+        verifyOneMessage(bench.dialogs.messages, {busy + "\"", "wait until"});
     }
 
     void closingDuringABuildAsksToEndIt_data()
@@ -311,10 +306,7 @@ private slots:
         QVERIFY2(bench.dialogs.questions.first().contains(iwad + "\""),
                  qPrintable(bench.dialogs.questions.first()));
         QCOMPARE(bench.log().size(), readFor ? 2 : 1); // ended by itself, or begun only
-        QCOMPARE(bench.dialogs.messages.size(), 1);
-        for (const QString &fragment : message + QStringList{iwad + "\""})
-            QVERIFY2(bench.dialogs.messages.first().contains(fragment),
-                     qPrintable(bench.dialogs.messages.first()));
+        verifyOneMessage(bench.dialogs.messages, message + QStringList{iwad + "\""});
     }
 
     // Nothing in GL_WADs changes unless a build succeeded, and a builder that ends without
@@ -352,9 +344,7 @@ private slots:
         const auto before = snapshot(bench.work.file("GL_WADs"));
         Form1 &window = bench.open();
         act(window, {"File8=x.wad", "Command5"});
-        QCOMPARE(bench.dialogs.messages.size(), 1);
-        QVERIFY2(bench.dialogs.messages.first().contains(named),
-                 qPrintable(bench.dialogs.messages.first()));
+        verifyOneMessage(bench.dialogs.messages, {named});
         QCOMPARE(snapshot(bench.work.file("GL_WADs")), before);
         QCOMPARE(QFileInfo(glWad).isSymLink(), there == "link");
         QCOMPARE(readAll(outside), QByteArray("outside"));
@@ -406,9 +396,7 @@ private slots:
                          settingsRecord({"", bench.work.file(iwads), "", "", bench.safe, ""}));
         Form1 &window = bench.open();
         act(window, {"File11=DOOM2.WAD", "Command13"});
-        QCOMPARE(bench.dialogs.messages.size(), 1);
-        QVERIFY2(bench.dialogs.messages.first().contains(named),
-                 qPrintable(bench.dialogs.messages.first()));
+        verifyOneMessage(bench.dialogs.messages, {named});
         QCOMPARE(readAll(safe), QByteArray("original"));
         QCOMPARE(bench.log().isEmpty(), builder.isEmpty()); // refused before any build
     }
@@ -443,11 +431,8 @@ private slots:
                  built.names.join(' ').constData());
         QCOMPARE(window.ui().File10->names(), QStringList{"map01.wad"});
         // zdbsp refuses the broken one; its own words reach the player.
-        QCOMPARE(bench.dialogs.messages.size(), 1);
-        const QString message = bench.dialogs.messages.takeFirst();
-        QVERIFY2(message.contains(bench.pwads2 + "/broken.wad") &&
-                     message.contains("exit code 20") && message.endsWith("Failed to read"),
-                 qPrintable(message));
+        verifyOneMessage(bench.dialogs.messages, {bench.pwads2 + "/broken.wad", "exit code 20"});
+        QVERIFY(bench.dialogs.messages.takeFirst().endsWith("Failed to read"));
 
         act(window, {"File11=freedoom1.wad", "Command13"});
         QCOMPARE(bench.dialogs.messages, QStringList());
@@ -477,11 +462,8 @@ private slots:
         Form1 &window = bench.open();
 
         act(window, {"File8=map01.wad", "Command5"});
-        QCOMPARE(bench.dialogs.messages.size(), 1);
-        const QString message = bench.dialogs.messages.first();
-        QVERIFY2(message.contains("exit code 20") &&
-                     message.contains("GL_WADs/map01.wad\" was removed"),
-                 qPrintable(message));
+        verifyOneMessage(bench.dialogs.messages,
+                         {"exit code 20", "GL_WADs/map01.wad\" was removed"});
         QCOMPARE(window.ui().File10->names(), QStringList());
         QCOMPARE(QDir(bench.work.file("GL_WADs")).entryList(QDir::Files), QStringList{"filler"});
     }

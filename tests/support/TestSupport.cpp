@@ -134,6 +134,15 @@ void writeWadFiles(const WorkFolder &work)
     work.write("pwads1/x.wad", "PWAD");
 }
 
+void verifyOneMessage(const QStringList &messages, const QStringList &fragments)
+{
+    QCOMPARE(messages.size(), 1);
+    QVERIFY(messages.first().size() < 2000); // it fits on a screen
+    for (const QString &fragment : fragments)
+        QVERIFY2(messages.first().contains(fragment),
+                 qPrintable(messages.first() + "\n  lacks: " + fragment));
+}
+
 QByteArray readAll(const QString &path)
 {
     QFile f(path);

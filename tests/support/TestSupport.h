@@ -112,6 +112,10 @@ struct LaunchBench : Bench
 // in the engine folder, the IWAD DOOM2.WAD and its safe copy, a GL-node PWAD and a PWAD.
 void writeWadFiles(const WorkFolder &work);
 
+// Fails the test unless `messages` is one message, short enough for a screen, holding each
+// of `fragments`.
+void verifyOneMessage(const QStringList &messages, const QStringList &fragments);
+
 QByteArray readAll(const QString &path);
 // The lines of a text file, without the empty text after its last line break.
 QStringList readLines(const QString &path);
