@@ -35,16 +35,6 @@
 
 namespace {
 
-// The window reacts to the player: a typed warp shows, and its caption empties it again.
-void verifyAnswers(Form1 &window)
-{
-    QVERIFY(window.isVisible());
-    act(window, {"Text3=12"});
-    QCOMPARE(window.ui().Text3->text(), QString("12"));
-    act(window, {"Label15"});
-    QCOMPARE(window.ui().Text3->text(), QString());
-}
-
 // Sets or clears the flag that lets no one, root included, change an entry (chattr +i).
 bool setImmutable(const QString &path, bool on)
 {
@@ -336,77 +326,6 @@ private slots:
         QCOMPARE(window.ui().File6->path(), QString::fromUtf8(folder));
         QCOMPARE(bench.dialogs.messages, QStringList());
         QVERIFY(!QFileInfo::exists(bench.work.file("zel.cfg.bak")));
-    }
-
-    void fileOperationsOnVanishedOrWrongTypedFiles_data()
-    {
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<QString>("list");
-        QTest::addColumn<QString>("file"); // selected, then removed ("" keeps it, "|" a pipe there)
-        QTest::addColumn<QStringList>("named");
-        // clang-format off
-        QTest::newRow("copy onto a folder") << "Command17" << "File11" << "" << QStringList{"%1/engines/DOOM2.WAD"};
-        QTest::newRow("copy IWAD to engines, source gone") << "Command17" << "File11" << "iwads/DOOM2.WAD" << QStringList{"\"%1/iwads/DOOM2.WAD\" is gone: nothing was copied."};
-        QTest::newRow("copy safe IWAD, source gone") << "Command19" << "File5" << "safe/DOOM2.WAD" << QStringList{"\"%1/safe/DOOM2.WAD\" is gone: nothing was copied."};
-        QTest::newRow("copy safe IWAD, now a pipe") << "Command19" << "File5" << "|safe/DOOM2.WAD" << QStringList{"Cannot copy \"%1/safe/DOOM2.WAD\"", "not a regular file"};
-        QTest::newRow("delete GL PWAD, gone") << "Command6" << "File10" << "GL_WADs/map01.wad" << QStringList{"\"%1/GL_WADs/map01.wad\" is gone: nothing was deleted."};
-        QTest::newRow("delete demo, gone") << "Command7" << "File7" << "engines/DEMO1.LMP" << QStringList{"\"%1/engines/DEMO1.LMP\" is gone: nothing was deleted."};
-        QTest::newRow("rec, demo gone") << "Command16" << "File7" << "engines/DEMO1.LMP" << QStringList{"\"%1/engines/DEMO1.LMP\" is gone: the record name stays as it was."};
-        QTest::newRow("del engine WAD, gone") << "Command18" << "File6" << "engines/MAP01.WAD" << QStringList{"\"%1/engines/MAP01.WAD\" is gone: nothing was deleted."};
-        QTest::newRow("del IWAD, gone") << "Command20" << "File11" << "iwads/DOOM2.WAD" << QStringList{"\"%1/iwads/DOOM2.WAD\" is gone: nothing was deleted."};
-        QTest::newRow("make GL IWAD, gone") << "Command13" << "File11" << "iwads/DOOM2.WAD" << QStringList{"\"%1/iwads/DOOM2.WAD\" is gone: nothing was rebuilt."};
-        QTest::newRow("make GL PWAD, gone") << "Command5" << "File8" << "pwads1/x.wad" << QStringList{"\"%1/pwads1/x.wad\" is gone: nothing was built."};
-        // clang-format on
-    }
-
-    void fileOperationsOnVanishedOrWrongTypedFiles()
-    {
-        QFETCH(QString, button);
-        QFETCH(QString, list);
-        QFETCH(QString, file);
-        QFETCH(QStringList, named);
-        const bool pipe = file.startsWith('|');
-        file.remove(0, pipe ? 1 : 0);
-        FaultBench bench;
-        writeWadFiles(bench.work);
-        if (file.isEmpty()) { // a folder where the copy goes
-            QVERIFY(QFile::remove(bench.work.file("engines/DOOM2.WAD")));
-            bench.work.mkdir("engines/DOOM2.WAD");
-        }
-        Form1 &window = bench.open();
-        auto *shown = window.findChild<FolderList *>(list);
-        QVERIFY(shown->setFileName(file.isEmpty() ? "DOOM2.WAD" : QFileInfo(file).fileName()));
-        if (!file.isEmpty())
-            QVERIFY(QFile::remove(bench.work.file(file)));
-        const QByteArray fifo = QFile::encodeName(bench.work.file(file));
-        if (pipe)
-            QCOMPARE(::mkfifo(fifo.constData(), 0644), 0);
-        // A writer comes by later: a copy waiting on the pipe would then copy nothing.
-        std::thread writer;
-        if (pipe)
-            writer = std::thread([fifo] {
-                QThread::msleep(1000);
-                ::close(::open(fifo.constData(), O_WRONLY | O_NONBLOCK));
-            });
-        const auto joinWriter = qScopeGuard([&] {
-            if (writer.joinable())
-                writer.join();
-        });
-        const auto before = bench.files();
-        const QStringList listed = shown->names();
-        bench.work.write("iwads/late.wad"); // shows only if a list were read again
-
-        act(window, {button});
-        verifyOneMessage(bench.dialogs.messages, named.replaceInStrings("%1", bench.work.path()));
-        QVERIFY(QFile::remove(bench.work.file("iwads/late.wad")));
-        QCOMPARE(bench.files(), before);
-        // A file found gone has its list read again; a failing step stops before its refresh.
-        if (named.first().contains(" is gone: "))
-            QVERIFY(!shown->names().contains(QFileInfo(file).fileName()));
-        else
-            QCOMPARE(shown->names(), listed);
-        QCOMPARE(window.ui().Text1->text(), QString());
-        verifyAnswers(window);
     }
 
     // Nothing starts, the message names the fault, and what is gone is shown no more; "play 'n'

@@ -134,6 +134,15 @@ void writeWadFiles(const WorkFolder &work)
     work.write("pwads1/x.wad", "PWAD");
 }
 
+void verifyAnswers(Form1 &window)
+{
+    QVERIFY(window.isVisible());
+    act(window, {"Text3=12"});
+    QCOMPARE(window.ui().Text3->text(), QString("12"));
+    act(window, {"Label15"});
+    QCOMPARE(window.ui().Text3->text(), QString());
+}
+
 void verifyOneMessage(const QStringList &messages, const QStringList &fragments)
 {
     QCOMPARE(messages.size(), 1);

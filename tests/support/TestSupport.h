@@ -112,6 +112,9 @@ struct LaunchBench : Bench
 // in the engine folder, the IWAD DOOM2.WAD and its safe copy, a GL-node PWAD and a PWAD.
 void writeWadFiles(const WorkFolder &work);
 
+// Fails the test unless the window is shown and reacts: a typed warp shows, and its caption
+// empties it again.
+void verifyAnswers(Form1 &window);
 // Fails the test unless `messages` is one message, short enough for a screen, holding each
 // of `fragments`.
 void verifyOneMessage(const QStringList &messages, const QStringList &fragments);
