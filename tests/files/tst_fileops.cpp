@@ -1,5 +1,3 @@
-#include "core/files/BusyFiles.h"
-#include "files/FileOpsController.h"
 #include "lists/FolderList.h"
 #include "support/TestSupport.h"
 
@@ -25,35 +23,6 @@ class TestFileOps : public QObject
     Q_OBJECT
 
 private slots:
-    // On its own controls, paths and held files: a held file is left alone, a free one goes.
-    void aControllerOnItsControlsAlone()
-    {
-        WorkFolder work;
-        ScriptedDialogs dialogs;
-        const QString iwad = work.write("iwads/DOOM2.WAD", "IWAD");
-        BareControls bare;
-        const Form1Ui &ui = bare.ui;
-        BusyFiles busy;
-        FileOpsController files(FileOpsController::Controls::of(ui), ProgramPaths(work.path()),
-                                busy, &bare.widget, nullptr);
-        ui.File11->setPath(work.file("iwads"));
-        QVERIFY(waitForLists(bare.widget));
-        QVERIFY(ui.File11->setFileName("DOOM2.WAD"));
-
-        busy.hold({work.file("iwads/../iwads/DOOM2.WAD")});
-        ui.Command20->click();
-        QCOMPARE(readAll(iwad), QByteArray("IWAD"));
-        QCOMPARE(dialogs.messages.size(), 1);
-        QVERIFY(dialogs.messages.first().contains("is being built"));
-
-        busy.release();
-        ui.Command20->click();
-        QVERIFY(!QFileInfo::exists(iwad));
-        QVERIFY(waitForLists(bare.widget));
-        QCOMPARE(ui.File11->names(), QStringList());
-        QCOMPARE(dialogs.messages.size(), 1);
-    }
-
     // Every button that acts on a selected file, as it goes and as it fails. Write protection
     // (no write bit for anyone, as "chmod a-w" leaves it) counts for root too: the two "del"
     // beside the IWAD and engine lists clear it and delete; the deletes of a GL PWAD or a demo

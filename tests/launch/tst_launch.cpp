@@ -1,5 +1,3 @@
-#include "core/files/BusyFiles.h"
-#include "launch/LaunchController.h"
 #include "lists/FolderList.h"
 #include "support/TestSupport.h"
 
@@ -54,45 +52,6 @@ class TestLaunch : public QObject
     Q_OBJECT
 
 private slots:
-    // On its own controls, paths and held files: it composes the line, refuses a held WAD,
-    // and asks the window to close after "play 'n' exit".
-    void aControllerOnItsControlsAlone()
-    {
-        WorkFolder work;
-        ScriptedDialogs dialogs;
-        work.write("engines/doom.exe");
-        work.write("iwads/doom2.wad");
-        BareControls bare;
-        const Form1Ui &ui = bare.ui;
-        BusyFiles busy;
-        LaunchController launcher(LaunchController::Controls::of(ui), ProgramPaths(work.path()),
-                                  busy, &bare.widget, nullptr);
-        int closes = 0;
-        connect(&launcher, &LaunchController::closeRequested, this, [&] { ++closes; });
-        ui.File6->setPath(work.file("engines"));
-        ui.File11->setPath(work.file("iwads"));
-        QVERIFY(waitForLists(bare.widget));
-        QVERIFY(ui.File6->setFileName("doom.exe"));
-        QVERIFY(ui.File11->setFileName("doom2.wad"));
-
-        ui.Text6->setPlainText("debug");
-        ui.Option3->click();
-        ui.Command12->click();
-        QCOMPARE(dialogs.messages, QStringList{work.file("engines/doom.exe") + " -iwad " +
-                                               work.file("iwads/doom2.wad") + " -skill 3"});
-
-        ui.Text6->setPlainText("play");
-        busy.hold({work.file("iwads/doom2.wad")});
-        ui.Command11->click();
-        QCOMPARE(dialogs.messages.size(), 2);
-        QVERIFY(dialogs.messages.last().contains("doom2.wad\" is being built"));
-        QCOMPARE(closes, 0); // not started, so the player stays
-        QVERIFY(ui.File6->setFileName(QString()));
-        ui.Command11->click();
-        QCOMPARE(dialogs.messages.last(), QString("No Game Engine Selected!"));
-        QCOMPARE(closes, 1);
-    }
-
     void launches_data()
     {
         QTest::addColumn<QStringList>("actions");

@@ -1,4 +1,6 @@
 #include "core/files/BusyFiles.h"
+#include "files/FileOpsController.h"
+#include "launch/LaunchController.h"
 #include "lists/FolderList.h"
 #include "nodes/NodeBuildController.h"
 #include "support/TestSupport.h"
@@ -55,43 +57,76 @@ class TestNodeBuilding : public QObject
     Q_OBJECT
 
 private slots:
-    // On its own controls, paths and held files: the build holds what it reads and writes
-    // while it runs, and lets go after.
-    void aControllerOnItsControlsAlone()
+    // Each controller on the designed controls alone, with no window and no wiring between
+    // them: a build holds what it reads and writes while it runs, which the other two refuse
+    // meanwhile, and lets go after; "play 'n' exit" asks the window to close only once it
+    // started an engine, or found none selected.
+    void controllersOnTheirControlsAlone()
     {
         WorkFolder work;
         ScriptedDialogs dialogs;
         writeStandInNodeBuilder(work.file("zennode"));
-        work.write("zennode.ctl", "SLEEP=1\n");
+        work.write("zennode.ctl", "SLEEP=1\nEARLY=map.wad\n"); // the output is begun at once
+        work.write("engines/doom.exe");
         const QString input = work.write("pwads/map.wad", "map");
-        const QString output = work.mkdir("GL_WADs") + "/map.wad";
+        const QString output = work.write("GL_WADs/map.wad", "older");
         BareControls bare;
         const Form1Ui &ui = bare.ui;
         BusyFiles busy;
-        NodeBuildController builds(
-            {ui.File5, ui.File8, ui.File9, ui.File10, ui.File11, ui.Command5, ui.Command13},
-            ProgramPaths(work.path()), busy, &bare.widget, nullptr);
+        const ProgramPaths paths(work.path());
+        NodeBuildController builds(NodeBuildController::Controls::of(ui), paths, busy, &bare.widget,
+                                   nullptr);
+        FileOpsController files(FileOpsController::Controls::of(ui), paths, busy, &bare.widget,
+                                nullptr);
+        LaunchController launcher(LaunchController::Controls::of(ui), paths, busy, &bare.widget,
+                                  nullptr);
         QList<bool> building;
         connect(&builds, &NodeBuildController::building, this,
                 [&](bool running) { building << running; });
+        int closes = 0;
+        connect(&launcher, &LaunchController::closeRequested, this, [&] { ++closes; });
+        ui.File6->setPath(work.file("engines"));
         ui.File8->setPath(work.file("pwads"));
         ui.File10->setPath(work.file("GL_WADs"));
         QVERIFY(waitForLists(bare.widget));
-        QVERIFY(ui.File8->setFileName("map.wad"));
+        QVERIFY(ui.File6->setFileName("doom.exe") && ui.File8->setFileName("map.wad") &&
+                ui.File10->setFileName("map.wad"));
 
+        ui.Text6->setPlainText("debug");
+        ui.Option3->click();
+        ui.Command12->click();
+        QCOMPARE(dialogs.messages, QStringList{work.file("engines/doom.exe") + " -file " + output +
+                                               " " + input + " -skill 3"});
+
+        ui.Text6->setPlainText("play");
+        work.write("GL_WADs/late.wad"); // shows once the build reads its list again
         bool heldWhileRunning = false;
         QTimer::singleShot(400, this, [&] {
             heldWhileRunning = busy.isBusy(input) && busy.isBusy(output) &&
                                !busy.isBusy(work.file("pwads/other.wad"));
+            ui.Command6->click();  // "delete" the GL PWAD
+            ui.Command11->click(); // "play 'n' exit"
         });
         ui.Command5->click();
         QVERIFY(heldWhileRunning);
         QVERIFY(!busy.isBusy(input) && !busy.isBusy(output));
         QCOMPARE(building, (QList<bool>{true, false}));
         QCOMPARE(readAll(output), builtFrom("map"));
+        QCOMPARE(dialogs.messages.size(), 3);
+        for (const QString &refusal : dialogs.messages.mid(1))
+            QVERIFY2(refusal.contains("\" is being built"), qPrintable(refusal));
+        QCOMPARE(closes, 0); // not started, so the player stays
         QVERIFY(waitForLists(bare.widget));
-        QCOMPARE(ui.File10->names(), QStringList{"map.wad"});
-        QCOMPARE(dialogs.messages, QStringList());
+        QCOMPARE(ui.File10->names(), (QStringList{"late.wad", "map.wad"}));
+
+        ui.Command6->click(); // free now
+        QVERIFY(!QFileInfo::exists(output));
+        QVERIFY(waitForLists(bare.widget));
+        QCOMPARE(ui.File10->names(), QStringList{"late.wad"});
+        QVERIFY(ui.File6->setFileName(QString()));
+        ui.Command11->click();
+        QCOMPARE(dialogs.messages.mid(3), QStringList{"No Game Engine Selected!"});
+        QCOMPARE(closes, 1);
     }
 
     void glPwadsAreBuiltOneAfterTheOther_data()
