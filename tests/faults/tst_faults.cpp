@@ -455,29 +455,38 @@ private slots:
         }
     }
 
+    // Nothing in GL_WADs changes unless a build succeeded, and a builder that ends without an
+    // error has succeeded only when what it wrote is a WAD. A failed build says why in the
+    // builder's last lines, and the command goes on to the next PWAD and the refreshes.
     void nodeBuildersThatFail_data()
     {
         QTest::addColumn<QString>("builder"); // "missing", "folder" or zennode.ctl's content
+        QTest::addColumn<QString>("there");   // GL_WADs/x.wad before: "", "older" or a "link"
         QTest::addColumn<QStringList>("named");
-        QTest::addColumn<QByteArray>("older");   // GL_WADs/x.wad before the build, if not empty
-        QTest::addColumn<QStringList>("glWads"); // the command goes on to y.wad and the refreshes
+        QTest::addColumn<QStringList>("glWads"); // afterwards
         // clang-format off
-        QTest::newRow("missing") << "missing" << QStringList{"/zennode\": No such file"} << QByteArray() << QStringList();
-        QTest::newRow("a folder") << "folder" << QStringList{"/zennode\": Permission denied"} << QByteArray() << QStringList();
-        QTest::newRow("crashes") << "KILL=x.wad" << QStringList{"x.wad", "signal 9"} << QByteArray() << QStringList{"y.wad"};
-        QTest::newRow("exits with 259") << "FAIL=x.wad\nCODE=259" << QStringList{"x.wad", "exit code 3", "progress 20\nerror: no levels"} << QByteArray() << QStringList{"y.wad"};
-        QTest::newRow("leaves part of its output") << "FAIL=x.wad\nPARTIAL=1" << QStringList{"x.wad", "exit code 1", "GL_WADs/x.wad\" was removed"} << QByteArray() << QStringList{"y.wad"};
-        QTest::newRow("rewrites part of an older GL PWAD, which comes back") << "FAIL=x.wad\nPARTIAL=1" << QStringList{"x.wad", "GL_WADs/x.wad\" was removed"} << QByteArray("older") << QStringList{"x.wad", "y.wad"};
-        QTest::newRow("leaves an older GL PWAD alone") << "FAIL=x.wad" << QStringList{"x.wad", "exit code 1"} << QByteArray("older") << QStringList{"x.wad", "y.wad"};
-        QTest::newRow("hangs while the player clicks on") << "SLEEP=2" << QStringList() << QByteArray() << QStringList{"x.wad", "y.wad"};
+        QTest::newRow("missing") << "missing" << "" << QStringList{"/zennode\": No such file"} << QStringList();
+        QTest::newRow("missing, an older GL PWAD there") << "missing" << "older" << QStringList{"/zennode\": No such file"} << QStringList{"x.wad"};
+        QTest::newRow("missing, a link there") << "missing" << "link" << QStringList{"/zennode\": No such file"} << QStringList{"x.wad"};
+        QTest::newRow("a folder") << "folder" << "" << QStringList{"/zennode\": Permission denied"} << QStringList();
+        QTest::newRow("crashes") << "KILL=x.wad" << "" << QStringList{"x.wad", "signal 9"} << QStringList{"y.wad"};
+        QTest::newRow("exits with 259") << "FAIL=x.wad\nCODE=259" << "" << QStringList{"x.wad", "exit code 3", "progress 20\nerror: no levels"} << QStringList{"y.wad"};
+        QTest::newRow("leaves part of its output") << "FAIL=x.wad\nPARTIAL=1" << "" << QStringList{"x.wad", "exit code 1", "GL_WADs/x.wad\" was removed"} << QStringList{"y.wad"};
+        QTest::newRow("rewrites part of an older GL PWAD, which comes back") << "FAIL=x.wad\nPARTIAL=1" << "older" << QStringList{"x.wad", "GL_WADs/x.wad\" was removed"} << QStringList{"x.wad", "y.wad"};
+        QTest::newRow("rewrites part of a link, which comes back") << "FAIL=x.wad\nPARTIAL=1" << "link" << QStringList{"x.wad", "exit code 1", "GL_WADs/x.wad\" was removed"} << QStringList{"x.wad", "y.wad"};
+        QTest::newRow("leaves an older GL PWAD alone") << "FAIL=x.wad" << "older" << QStringList{"x.wad", "exit code 1"} << QStringList{"x.wad", "y.wad"};
+        QTest::newRow("writes nothing, status 0") << "WRITES='nothing x.wad'" << "older" << QStringList{"GL_WADs/x.wad\" is no WAD: it is not there"} << QStringList{"x.wad", "y.wad"};
+        QTest::newRow("writes an empty file, status 0") << "WRITES='empty x.wad'" << "" << QStringList{"GL_WADs/x.wad\" is no WAD: it is empty", "was removed"} << QStringList{"y.wad"};
+        QTest::newRow("writes something else over a link, status 0") << "WRITES='junk x.wad'" << "link" << QStringList{"is no WAD: it does not begin as a WAD does", "was removed"} << QStringList{"x.wad", "y.wad"};
+        QTest::newRow("hangs while the player clicks on") << "SLEEP=2" << "" << QStringList() << QStringList{"x.wad", "y.wad"};
         // clang-format on
     }
 
     void nodeBuildersThatFail()
     {
         QFETCH(QString, builder);
+        QFETCH(QString, there);
         QFETCH(QStringList, named);
-        QFETCH(QByteArray, older);
         QFETCH(QStringList, glWads);
         FaultBench bench;
         bench.work.write("pwads1/x.wad", "pwad");
@@ -488,12 +497,16 @@ private slots:
             writeStandInNodeBuilder(bench.work.file("zennode"));
             bench.work.write("zennode.ctl", builder.toUtf8());
         }
-        if (!older.isEmpty())
-            bench.work.write("GL_WADs/x.wad", older);
+        const QString gl = bench.work.mkdir("GL_WADs");
+        if (there == "older")
+            bench.work.write("GL_WADs/x.wad", "older");
+        if (there == "link")
+            QVERIFY(QFile::link(bench.work.write("outside.wad", "outside"), gl + "/x.wad"));
         Form1 &window = bench.open();
         act(window, {"File8=x.wad", "File9=y.wad"});
         const QStringList ignored = {"engine.log", "zennode.log", "GL_WADs", "late.wad"};
         const auto before = snapshot(bench.work.path(), ignored);
+        const auto glBefore = snapshot(gl);
         bench.work.write("pwads1/late.wad");
 
         bool answered = false; // while the builder runs
@@ -510,13 +523,17 @@ private slots:
             verifyOneMessage(bench.dialogs.messages, named);
             QVERIFY(!bench.dialogs.messages.first().contains("progress 8\n")); // the last lines
             QCOMPARE(bench.dialogs.messages.first().contains("removed"),
-                     builder.contains("PARTIAL"));
+                     named.join('|').contains("removed"));
         }
         QCOMPARE(snapshot(bench.work.path(), ignored), before);
+        auto glAfter = snapshot(gl);
+        glAfter.remove("y.wad");
+        if (named.isEmpty())
+            glAfter.remove("x.wad"); // built
+        QCOMPARE(glAfter, glBefore);
+        QCOMPARE(QFileInfo(gl + "/x.wad").isSymLink(), there == "link");
         QCOMPARE(window.ui().File10->names(), glWads);
-        QCOMPARE(window.ui().File8->names().contains("late.wad"), !glWads.isEmpty());
-        if (!older.isEmpty() && glWads.contains("x.wad"))
-            QCOMPARE(readAll(bench.work.file("GL_WADs/x.wad")), older);
+        QCOMPARE(window.ui().File8->names().contains("late.wad"), glWads.contains("y.wad"));
     }
 
     // On a full disk "store" and "copy" say so and every file stays as it was.

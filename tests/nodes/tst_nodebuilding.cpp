@@ -344,49 +344,6 @@ private slots:
         verifyOneMessage(bench.dialogs.messages, message + QStringList{iwad + "\""});
     }
 
-    // Nothing in GL_WADs changes unless a build succeeded, and a builder that ends without
-    // an error has succeeded only when what it wrote is a WAD.
-    void onlyASucceededBuildChangesGlWads_data()
-    {
-        QTest::addColumn<QString>("builder"); // zennode.ctl, or "missing"
-        QTest::addColumn<QString>("there");   // GL_WADs/x.wad before: "", "link" or "older"
-        QTest::addColumn<QString>("named");   // in the one message
-        // clang-format off
-        QTest::newRow("no builder, a link there") << "missing" << "link" << "/zennode\": No such file";
-        QTest::newRow("no builder, an older GL PWAD there") << "missing" << "older" << "/zennode\": No such file";
-        QTest::newRow("writes nothing") << "WRITES=nothing" << "older" << "GL_WADs/x.wad\" is no WAD: it is not there";
-        QTest::newRow("writes an empty file") << "WRITES=empty" << "" << "GL_WADs/x.wad\" is no WAD: it is empty";
-        QTest::newRow("writes something else") << "WRITES=junk" << "link" << "is no WAD: it does not begin as a WAD does";
-        QTest::newRow("fails, a link there") << "FAIL=x.wad\nPARTIAL=1" << "link" << "exit code 1";
-        // clang-format on
-    }
-
-    void onlyASucceededBuildChangesGlWads()
-    {
-        QFETCH(QString, builder);
-        QFETCH(QString, there);
-        QFETCH(QString, named);
-        BuildBench bench(builder.toUtf8());
-        if (builder == "missing")
-            QVERIFY(QFile::remove(bench.work.file("zennode")));
-        bench.work.write("pw ads 1/x.wad", "x");
-        const QString outside = bench.work.write("outside.wad", "outside");
-        const QString glWad = bench.work.mkdir("GL_WADs") + "/x.wad";
-        if (there == "link")
-            QVERIFY(QFile::link(outside, glWad));
-        if (there == "older")
-            bench.work.write("GL_WADs/x.wad", "older");
-        const auto before = snapshot(bench.work.file("GL_WADs"));
-        Form1 &window = bench.open();
-        act(window, {"File8=x.wad", "Command5"});
-        verifyOneMessage(bench.dialogs.messages, {named});
-        QCOMPARE(snapshot(bench.work.file("GL_WADs")), before);
-        QCOMPARE(QFileInfo(glWad).isSymLink(), there == "link");
-        QCOMPARE(readAll(outside), QByteArray("outside"));
-        QCOMPARE(window.ui().File10->names(),
-                 there.isEmpty() ? QStringList() : QStringList{"x.wad"});
-    }
-
     // The IWAD Safe folder keeps the originals that "copy" brings back: "make GL IWAD" does
     // not rebuild one there, by whatever path the IWAD list shows it. A builder that ends
     // without an error but leaves no WAD has damaged the IWAD, and says so.
@@ -401,7 +358,7 @@ private slots:
         QTest::newRow("another spelling of it") << "iwads/../safe/" << "" << "lies in the IWAD Safe folder";
         QTest::newRow("it mounted a second time") << "bound" << "" << "lies in the IWAD Safe folder";
         QTest::newRow("a second name of an original") << "hard link" << "" << "is the same file as";
-        QTest::newRow("no WAD after status 0") << "iwads" << "WRITES=junk" << "was changed and may be incomplete";
+        QTest::newRow("no WAD after status 0") << "iwads" << "WRITES='junk DOOM2.WAD'" << "was changed and may be incomplete";
         // clang-format on
     }
 

@@ -229,9 +229,9 @@ build() { { printf 'PWAD\000\000\000\000\014\000\000\000'; cat "$1"; printf GL; 
 # A child writes the output once the builder itself has ended.
 if [ -n "$LATE" ]; then ( sleep "$LATE"; build "$@"; log end ) & exit 0; fi
 case "$WRITES" in
-nothing) log end; exit 0 ;;
-empty) : > "$3"; log end; exit 0 ;;
-junk) printf 'not a WAD at all' > "$3"; log end; exit 0 ;;
+"nothing $name") log end; exit 0 ;;
+"empty $name") : > "$3"; log end; exit 0 ;;
+"junk $name") printf 'not a WAD at all' > "$3"; log end; exit 0 ;;
 esac
 build "$@"
 echo "built $name"

@@ -138,7 +138,8 @@ QString writeStandInEngine(const QString &path, const QString &log);
 // zennode.ctl there (SLEEP=seconds, FAIL=name with CODE=exit code and PARTIAL=1 to write
 // "part" to OUT first, KILL=name, EARLY=name to write "part" to OUT before the sleep, LATE=
 // seconds to end at once and leave a child that writes OUT that much later,
-// WRITES=nothing, empty or junk to end with status 0 all the same), and writes builtFrom(IN)
+// WRITES='nothing name', 'empty name' or 'junk name' to end with status 0 all the same), and
+// writes builtFrom(IN)
 // to OUT.
 QString writeStandInNodeBuilder(const QString &path);
 // What the stand-in node builder makes of `input`: a WAD with no lumps, then `input` and "GL".
