@@ -738,37 +738,6 @@ private slots:
                  settingsRecord({bench.engines, bench.work.file("iwads"), "", "", "", "n"}));
         QCOMPARE(bench.dialogs.messages, QStringList());
     }
-
-    void hostileNamesAndTextsArePlainCharacters()
-    {
-        FaultBench bench;
-        const QStringList names = {"a b.wad",        "q\"uote.wad",
-                                   "semi;colon.wad", "$(touch pwned).wad",
-                                   "-warp.wad",      "`touch pwned`.wad"};
-        for (const QString &name : names)
-            bench.work.write("pwads1/" + name, "pwad");
-        // A name that is no UTF-8 would come back as another name; it is left out.
-        const QByteArray latin1Name = QFile::encodeName(bench.pwads1) + "/\xe9t\xe9.wad";
-        QVERIFY(::close(::open(latin1Name.constData(), O_CREAT | O_WRONLY, 0644)) == 0);
-        Form1 &window = bench.open();
-        QCOMPARE(window.ui().File8->names().size(), names.size());
-
-        act(window,
-            {"File6=engine", "Check8", "Text2=\"a b\" ; $(touch pwned) `touch pwned` 'a -x"});
-        const QString log = bench.work.file("engine.log");
-        for (const QString &name : names) {
-            QFile::remove(log);
-            act(window, {"File8=" + name, "Command12"});
-            QCOMPARE(waitForLog(log).mid(1),
-                     (QStringList{"-file", bench.pwads1 + "/" + name, "a b", ";", "$(touch",
-                                  "pwned)", "`touch", "pwned`", "a -x"}));
-        }
-        QVERIFY(!QFileInfo::exists(bench.engines + "/pwned"));
-        QVERIFY(!QFileInfo::exists(bench.work.file("pwned")));
-        QCOMPARE(bench.dialogs.messages, QStringList());
-        verifyAnswers(window);
-        ::unlink(latin1Name.constData()); // the temporary folder cannot spell it either
-    }
 };
 
 QTEST_MAIN(TestFaults)

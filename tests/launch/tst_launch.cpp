@@ -70,6 +70,8 @@ private slots:
         QTest::newRow("playback beats recording") << QStringList{"File6=engine", "Text1=new", "File7:=old.lmp", "Command12"} << "-playdemo|./old.lmp" << "" << true;
         QTest::newRow("blanks in folder and file") << QStringList{"File6=engine", "File8=big map.wad", "Command12"} << "-file|W/pw ads/big map.wad" << "" << true;
         QTest::newRow("typed warp with a blank") << QStringList{"File6=engine", "Text3=1 5", "Command12"} << "-warp|1|5" << "" << true;
+        // No shell sees a name or a typed word: each character arrives as it is.
+        QTest::newRow("hostile names and typed words") << QStringList{"File6=engine", "File8=q\"uo;te $(touch x) `touch y` -x.wad", "Check8", "Text2=\"a b\" ; $(touch x) `touch y` 'a -x", "Command12"} << "-file|W/pw ads/q\"uo;te $(touch x) `touch y` -x.wad|a b|;|$(touch|x)|`touch|y`|a -x" << "" << true;
         QTest::newRow("play 'n' exit, an engine in capitals") << QStringList{"File6=DOOM.EXE", "Command11"} << "" << "" << false;
         QTest::newRow("no engine selected") << QStringList{"Command12", "File6=doom2.wad", "Command12", "Command11"} << "-" << "No Game Engine Selected!|No Game Engine Selected!|No Game Engine Selected!" << false;
         QTest::newRow("debug mode shows the line") << QStringList{"File6=engine", "File8=big map.wad", "Text1=rec", "Text6=debug", "Command11"} << "-" << "W/engines//engine -file 'W/pw ads/big map.wad' -record rec" << false;
@@ -89,7 +91,8 @@ private slots:
             writeStandInEngine(bench.engines + engine, log);
         for (const char *file :
              {"iwad s/doom2.wad", "pw ads/big map.wad", "pw ads/maps.wad", "GL_WADs/gl.wad",
-              "GL_WADs/maps.wad", "engines/old.lmp", "engines/doom2.wad"})
+              "GL_WADs/maps.wad", "engines/old.lmp", "engines/doom2.wad",
+              "pw ads/q\"uo;te $(touch x) `touch y` -x.wad"})
             bench.work.write(file);
         Form1 &window = bench.open();
 
