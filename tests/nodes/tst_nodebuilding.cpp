@@ -242,6 +242,9 @@ private slots:
         bool busyCursor = false;
         QTimer::singleShot(300, &window, [&] {
             busyCursor = window.cursor().shape() == Qt::BusyCursor;
+            // On a busy machine the builder may take a while to begin the GL PWAD.
+            QVERIFY(QTest::qWaitFor(
+                [&] { return QFileInfo::exists(bench.work.file("GL_WADs/a.wad")); }));
             act(second ? *second : window, clicks);
         });
         act(window, {build});
