@@ -717,27 +717,6 @@ private slots:
         QCOMPARE(bench.ui().Label7->toolTip(), engines);
         verifyAnswers(*bench.window);
     }
-
-    // A relative folder is one in the program folder, and stays so whatever "play" does.
-    void relativeFolders()
-    {
-        FaultBench bench;
-        bench.work.write("iwads/DOOM2.WAD", "the IWAD shown");
-        bench.work.write("engines/iwads/DOOM2.WAD", "the engine folder's");
-        bench.work.write("zel.cfg", settingsRecord({bench.engines, "iwads", "", "", "", "n"}));
-        Form1 &window = bench.open();
-        QCOMPARE(window.ui().File11->path(), bench.work.file("iwads"));
-
-        act(window, {"File6=engine", "Command12"});
-        QCOMPARE(waitForLog(bench.work.file("engine.log")).value(0), bench.engines);
-        act(window, {"File11=DOOM2.WAD", "Command20"});
-        QVERIFY(!QFileInfo::exists(bench.work.file("iwads/DOOM2.WAD")));
-        QCOMPARE(readAll(bench.engines + "/iwads/DOOM2.WAD"), QByteArray("the engine folder's"));
-        act(window, {"Text6=n", "Command1"});
-        QCOMPARE(readAll(bench.work.file("zel.cfg")),
-                 settingsRecord({bench.engines, bench.work.file("iwads"), "", "", "", "n"}));
-        QCOMPARE(bench.dialogs.messages, QStringList());
-    }
 };
 
 QTEST_MAIN(TestFaults)

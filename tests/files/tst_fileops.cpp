@@ -33,14 +33,13 @@ private slots:
     {
         QTest::addColumn<QStringList>("steps");   // see below
         QTest::addColumn<QStringList>("actions"); // the selection, then the button
-        QTest::addColumn<QString>(
-            "changed"); // deleted, "FROM>TO" copied, "PATH:MODE", "=NAME" in Text1
+        // Deleted, "FROM>TO" copied, ":MODE" its mode now, or "=NAME" the record name now.
+        QTest::addColumn<QString>("changed");
         QTest::addColumn<QString>("refreshed"); // the list that shows a file added meanwhile
-        QTest::addColumn<QStringList>(
-            "named"); // in the one message, %1 the work folder; none: no message
+        QTest::addColumn<QStringList>("named"); // in the one message; %1 the work folder
         // Steps: "PATH:MODE" made with that mode, "PATH>TARGET" a link, "PATH/" a folder there,
-        // "cfg:FOLDERS" the settings; once the file is selected, "-PATH" removes it and "|PATH"
-        // puts a pipe in its place.
+        // "cfg:FOLDERS" the settings, in the program folder; once the file is selected, "-PATH"
+        // removes it and "|PATH" puts a pipe in its place.
         const QString iwadGone = "\"%1/iwads/DOOM2.WAD\" is gone: ";
         // clang-format off
         QTest::newRow("delete GL PWAD, nothing selected") << QStringList() << QStringList{"Command6"} << "" << "File10" << QStringList();
@@ -80,6 +79,8 @@ private slots:
         // A safe folder that is the IWAD folder copies the IWAD onto itself, and a set-user-ID
         // bit it had does not pass to the new file, which belongs to whoever runs the launcher.
         QTest::newRow("copy safe IWAD onto itself") << QStringList{"cfg:engines,iwads,pwads1,pwads2,iwads", "iwads/DOOM2.WAD:6755"} << QStringList{"File5:=DOOM2.WAD", "Command19"} << "iwads/DOOM2.WAD:755" << "File11" << QStringList();
+        // A relative folder is one in the program folder, not in the engine's.
+        QTest::newRow("del IWAD of a relative folder") << QStringList{"cfg:engines,iwads,pwads1,pwads2,safe", "engines/iwads/DOOM2.WAD:644"} << QStringList{"File11:=DOOM2.WAD", "Command20"} << "iwads/DOOM2.WAD" << "File11" << QStringList();
         QTest::newRow("copy IWAD, source gone") << QStringList{"-iwads/DOOM2.WAD"} << QStringList{"File11:=DOOM2.WAD", "Command17"} << "" << "File11" << QStringList{iwadGone + "nothing was copied."};
         QTest::newRow("copy safe IWAD, source gone") << QStringList{"-safe/DOOM2.WAD"} << QStringList{"File5:=DOOM2.WAD", "Command19"} << "" << "File5" << QStringList{"\"%1/safe/DOOM2.WAD\" is gone: nothing was copied."};
         QTest::newRow("copy safe IWAD, now a pipe") << QStringList{"|safe/DOOM2.WAD"} << QStringList{"File5:=DOOM2.WAD", "Command19"} << "" << "" << QStringList{"Cannot copy \"%1/safe/DOOM2.WAD\"", "not a regular file"};
@@ -112,10 +113,7 @@ private slots:
         for (const QString &step : steps) {
             const QString path = bench.work.file(step.section(QRegularExpression("[:>]|/$"), 0, 0));
             if (step.startsWith("cfg:")) {
-                QStringList folders = step.mid(4).split(',');
-                for (QString &folder : folders)
-                    folder = folder.isEmpty() ? folder : bench.work.file(folder);
-                bench.work.write("zel.cfg", settingsRecord(folders << ""));
+                bench.work.write("zel.cfg", settingsRecord(step.mid(4).split(',') << ""));
             } else if (step.endsWith('/')) {
                 QVERIFY(QFile::remove(path) && QDir().mkdir(path));
             } else if (step.contains(':')) {
@@ -181,8 +179,10 @@ private slots:
         else
             verifyOneMessage(bench.dialogs.messages,
                              named.replaceInStrings("%1", bench.work.path()));
-        // A selection stays while its file is there; "rec" drops the demo it took the name from.
+        // A list holds its folder whole. A selection stays while its file is there; "rec" drops
+        // the demo it took the name from.
         const QString recordName = changed.startsWith('=') ? changed.mid(1) : "keep";
+        QVERIFY(!list || QDir::isAbsolutePath(list->path()));
         if (list)
             QCOMPARE(list->fileName(),
                      QFileInfo::exists(list->path() + "/" + selected) && recordName == "keep"
