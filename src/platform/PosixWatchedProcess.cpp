@@ -83,7 +83,7 @@ constexpr char Stop = 0, CatchUp = 1;
 void readStreams(std::shared_ptr<ProcessOutput> output, int out, int err, int wake)
 {
     pollfd fds[3] = {{out, POLLIN, 0}, {err, POLLIN, 0}, {wake, POLLIN, 0}};
-    std::vector<char> buffer(size_t(ProcessOutput::TailBytes));
+    std::vector<char> buffer(static_cast<size_t>(ProcessOutput::TailBytes));
     bool catchingUp = false;
     while (fds[0].fd >= 0 || fds[1].fd >= 0) {
         const int ready = ::poll(fds, 3, catchingUp ? 0 : -1);

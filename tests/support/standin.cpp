@@ -13,6 +13,7 @@
 #include <QThread>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -54,10 +55,13 @@ int main(int argc, char *argv[])
             std::fflush(stdout);
             return value.toInt();
         } else if (step == QLatin1String("leave")) {
-            auto *child = new QProcess; // left to run on after this one
-            child->setProcessChannelMode(QProcess::ForwardedChannels);
-            child->start(QCoreApplication::applicationFilePath(), steps.mid(i + 1));
-            return child->waitForStarted(-1) ? 0 : 127;
+            QProcess child;
+            child.setProcessChannelMode(QProcess::ForwardedChannels);
+            child.start(QCoreApplication::applicationFilePath(), steps.mid(i + 1));
+            const bool started = child.waitForStarted(-1);
+            std::fflush(stdout);
+            // At once: no destructor may end the child left to run on.
+            std::_Exit(started ? 0 : 127);
         } else if (step == QLatin1String("spawn")) {
             QProcess child;
             child.setProcessChannelMode(QProcess::ForwardedChannels);
