@@ -285,18 +285,6 @@ private slots:
         QFile::remove(bench.work.file("engines/doom.exe"));
         QTRY_COMPARE(ui.File6->names(), QStringList{"boom.exe"});
         QCOMPARE(ui.File6->fileName(), QString());
-
-        // A folder moved away takes its names and selections along; one made in its place
-        // is followed.
-        QVERIFY(ui.File6->setFileName("boom.exe"));
-        QVERIFY(ui.File7->setFileName("new.lmp"));
-        QVERIFY(QDir(bench.work.path()).rename("engines", "engines.old"));
-        QTRY_VERIFY(ui.File6->names().isEmpty() && ui.File7->names().isEmpty());
-        QCOMPARE(ui.File6->fileName() + ui.File7->fileName(), QString());
-        bench.work.write("engines/back.lmp");
-        QTRY_COMPARE(ui.File7->names(), QStringList{"back.lmp"});
-        bench.work.write("engines/later.lmp");
-        QTRY_COMPARE(ui.File7->names(), (QStringList{"back.lmp", "later.lmp"}));
         QCOMPARE(bench.dialogs.messages, QStringList());
     }
 };

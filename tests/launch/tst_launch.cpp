@@ -1,5 +1,3 @@
-#include "core/files/BusyFiles.h"
-#include "launch/LaunchController.h"
 #include "lists/FolderList.h"
 #include "support/TestSupport.h"
 
@@ -54,45 +52,6 @@ class TestLaunch : public QObject
     Q_OBJECT
 
 private slots:
-    // On its own controls, paths and held files: it composes the line, refuses a held WAD,
-    // and asks the window to close after "play 'n' exit".
-    void aControllerOnItsControlsAlone()
-    {
-        WorkFolder work;
-        ScriptedDialogs dialogs;
-        work.write("engines/doom.exe");
-        work.write("iwads/doom2.wad");
-        BareControls bare;
-        const Form1Ui &ui = bare.ui;
-        BusyFiles busy;
-        LaunchController launcher(LaunchController::Controls::of(ui), ProgramPaths(work.path()),
-                                  busy, &bare.widget, nullptr);
-        int closes = 0;
-        connect(&launcher, &LaunchController::closeRequested, this, [&] { ++closes; });
-        ui.File6->setPath(work.file("engines"));
-        ui.File11->setPath(work.file("iwads"));
-        QVERIFY(waitForLists(bare.widget));
-        QVERIFY(ui.File6->setFileName("doom.exe"));
-        QVERIFY(ui.File11->setFileName("doom2.wad"));
-
-        ui.Text6->setPlainText("debug");
-        ui.Option3->click();
-        ui.Command12->click();
-        QCOMPARE(dialogs.messages, QStringList{work.file("engines/doom.exe") + " -iwad " +
-                                               work.file("iwads/doom2.wad") + " -skill 3"});
-
-        ui.Text6->setPlainText("play");
-        busy.hold({work.file("iwads/doom2.wad")});
-        ui.Command11->click();
-        QCOMPARE(dialogs.messages.size(), 2);
-        QVERIFY(dialogs.messages.last().contains("doom2.wad\" is being built"));
-        QCOMPARE(closes, 0); // not started, so the player stays
-        QVERIFY(ui.File6->setFileName(QString()));
-        ui.Command11->click();
-        QCOMPARE(dialogs.messages.last(), QString("No Game Engine Selected!"));
-        QCOMPARE(closes, 1);
-    }
-
     void launches_data()
     {
         QTest::addColumn<QStringList>("actions");
@@ -111,6 +70,8 @@ private slots:
         QTest::newRow("playback beats recording") << QStringList{"File6=engine", "Text1=new", "File7:=old.lmp", "Command12"} << "-playdemo|./old.lmp" << "" << true;
         QTest::newRow("blanks in folder and file") << QStringList{"File6=engine", "File8=big map.wad", "Command12"} << "-file|W/pw ads/big map.wad" << "" << true;
         QTest::newRow("typed warp with a blank") << QStringList{"File6=engine", "Text3=1 5", "Command12"} << "-warp|1|5" << "" << true;
+        // No shell sees a name or a typed word: each character arrives as it is.
+        QTest::newRow("hostile names and typed words") << QStringList{"File6=engine", "File8=q\"uo;te $(touch x) `touch y` -x.wad", "Check8", "Text2=\"a b\" ; $(touch x) `touch y` 'a -x", "Command12"} << "-file|W/pw ads/q\"uo;te $(touch x) `touch y` -x.wad|a b|;|$(touch|x)|`touch|y`|a -x" << "" << true;
         QTest::newRow("play 'n' exit, an engine in capitals") << QStringList{"File6=DOOM.EXE", "Command11"} << "" << "" << false;
         QTest::newRow("no engine selected") << QStringList{"Command12", "File6=doom2.wad", "Command12", "Command11"} << "-" << "No Game Engine Selected!|No Game Engine Selected!|No Game Engine Selected!" << false;
         QTest::newRow("debug mode shows the line") << QStringList{"File6=engine", "File8=big map.wad", "Text1=rec", "Text6=debug", "Command11"} << "-" << "W/engines//engine -file 'W/pw ads/big map.wad' -record rec" << false;
@@ -130,7 +91,8 @@ private slots:
             writeStandInEngine(bench.engines + engine, log);
         for (const char *file :
              {"iwad s/doom2.wad", "pw ads/big map.wad", "pw ads/maps.wad", "GL_WADs/gl.wad",
-              "GL_WADs/maps.wad", "engines/old.lmp", "engines/doom2.wad"})
+              "GL_WADs/maps.wad", "engines/old.lmp", "engines/doom2.wad",
+              "pw ads/q\"uo;te $(touch x) `touch y` -x.wad"})
             bench.work.write(file);
         Form1 &window = bench.open();
 

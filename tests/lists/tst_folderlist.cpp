@@ -186,11 +186,13 @@ private slots:
         if (shown == "link" && !QFileInfo(dir.filePath("link")).isDir())
             QSKIP("links here are shortcut files, which name no folder");
         QWidget window;
-        FolderWatch watch(false, &window);
+        // As in the window: the watch waits until the list has been read.
+        FolderWatch watch(true, &window);
         FolderList list(ListingRule("*.wad"), &window);
         list.setWatch(&watch);
         list.setPath(dir.filePath(shown));
         QVERIFY(waitForRead(list));
+        watch.start();
         QVERIFY(list.setFileName("first.wad"));
 
         for (const QString &move : moves.split(';')) {

@@ -1,6 +1,7 @@
 // The window on Windows, as a player there meets it: paths in the system's spelling and short
 // form, the engine started maximized with every argument whole, write protection by the
 // read-only attribute, and the node builder as zennode.exe.
+#include "EngineRecord.h"
 #include "app/FormDesign.h"
 #include "controls/Controls.h"
 #include "core/settings/LauncherSettings.h"
@@ -35,17 +36,6 @@ QString native(const QString &path)
 bool setReadOnly(const QString &path)
 {
     return ::SetFileAttributesW(native(path).toStdWString().c_str(), FILE_ATTRIBUTE_READONLY);
-}
-
-// What the stand-in engine wrote down: each "what<TAB>value" line, in order.
-QStringList engineRecord(const QString &folder, const QString &what)
-{
-    QStringList values;
-    for (const QString &line : waitForLog(folder + "/standin-engine.txt")) {
-        if (line.section('\t', 0, 0) == what)
-            values << line.section('\t', 1);
-    }
-    return values;
 }
 
 // Whether `text` drawn in `font` leaves any ink.
@@ -137,12 +127,25 @@ private slots:
     }
 
     // ProgramFolder is the short form of the working folder; what the lists, tooltips and
-    // zel.cfg hold is spelled with "\", though Qt's dialog hands back "/".
+    // zel.cfg hold is spelled with "\", though Qt's dialog hands back "/". The system finds
+    // "zel.cfg" in any letter case: such a file is read, and saved under its own name.
+    void pathsInTheSystemsSpelling_data()
+    {
+        QTest::addColumn<QString>("name");
+        for (const char *name : {"zel.cfg", "ZEL.CFG", "Zel.cfg"})
+            QTest::newRow(name) << QString(name);
+    }
+
     void pathsInTheSystemsSpelling()
     {
+        QFETCH(QString, name);
         WindowsBench bench;
+        const QByteArray record = readAll(bench.work.file("zel.cfg"));
+        QVERIFY(QFile::remove(bench.work.file("zel.cfg")));
+        bench.work.write(name, record);
         Form1 &window = bench.open();
         const Form1Ui &ui = window.ui();
+        QCOMPARE(ui.File6->names(), QStringList{"engine.exe"});
         const QString program = window.paths().programFolder();
         QCOMPARE(program, platform::shortPathOf(native(bench.work.path())));
         QVERIFY2(!program.contains('/') && !program.contains(' '), qPrintable(program));
@@ -161,7 +164,8 @@ private slots:
         QCOMPARE(ui.File7->names(), QStringList{"demo1.lmp"});
 
         // What fits the system's code page is written in it, as the old program wrote.
-        const QByteArray saved = readAll(bench.work.file("zel.cfg"));
+        QCOMPARE(QDir(bench.work.path()).entryList({"*.cfg"}, QDir::Files), QStringList{name});
+        const QByteArray saved = readAll(bench.work.file(name));
         QVERIFY2(!saved.contains('/'), saved.constData());
         QVERIFY(saved.startsWith('"' + engines.toLatin1() + "\","));
         QByteArray notes;
@@ -232,10 +236,11 @@ private slots:
                  qPrintable(built));
     }
 
-    // The read-only attribute: "del" beside the IWAD list clears it and deletes; the demo's
-    // "delete", a copy onto such a file and "store" onto such a zel.cfg refuse, and change
-    // nothing.
-    void theReadOnlyAttribute()
+    // The read-only attribute: the demo's "delete", a copy onto such a file and "store" onto
+    // such a zel.cfg refuse, and change nothing. zennode.exe builds a GL PWAD into GL_WADs and
+    // rebuilds a read-only IWAD in place, made writable first, each path reaching it whole;
+    // "del" beside the IWAD list clears the attribute and deletes.
+    void theReadOnlyAttributeAndZennodeExe()
     {
         WindowsBench bench;
         const QString iwad = bench.work.file("my iwads/DOOM2.WAD");
@@ -256,62 +261,22 @@ private slots:
         QCOMPARE(readAll(demo), QByteArray("demo"));
         QCOMPARE(readAll(cfg), settings);
 
+        act(window, {"File8=x.wad", "Command5", "File11=DOOM2.WAD", "Command13"});
+        QCOMPARE(bench.dialogs.messages.size(), 3);
+        QCOMPARE(readAll(bench.work.file("GL_WADs/x.wad")), builtFrom("x"));
+        QCOMPARE(window.ui().File10->names(), QStringList{"x.wad"});
+        QCOMPARE(readAll(iwad), builtFrom("IWAD"));
+        const QStringList log = readLines(bench.work.file("zennode.log"));
+        QCOMPARE(log.size(), 4);
+        QCOMPARE(log.at(0), "begin 644 [" + native(bench.pwads1) + "\\x.wad][-o][" +
+                                window.paths().programFolder() + "\\GL_WADs\\x.wad]");
+        QCOMPARE(log.at(2), "begin 644 [" + native(iwad) + "][-o][" + native(iwad) + "]");
+
+        QVERIFY(setReadOnly(iwad));
         act(window, {"File11=DOOM2.WAD", "Command20"});
         QVERIFY(!QFileInfo::exists(iwad));
         QCOMPARE(bench.dialogs.messages.size(), 3);
         QCOMPARE(window.ui().File11->names(), QStringList());
-    }
-
-    // The system finds "zel.cfg" in any letter case: such a file is read, and saved under its
-    // own name rather than replaced by empty folders.
-    void aSettingsFileInOtherLetters_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::newRow("capitals") << "ZEL.CFG";
-        QTest::newRow("mixed") << "Zel.cfg";
-    }
-
-    void aSettingsFileInOtherLetters()
-    {
-        QFETCH(QString, name);
-        WindowsBench bench;
-        const QByteArray record = readAll(bench.work.file("zel.cfg"));
-        QVERIFY(QFile::remove(bench.work.file("zel.cfg")));
-        bench.work.write(name, record);
-        Form1 &window = bench.open();
-        QCOMPARE(window.ui().File6->names(), QStringList{"engine.exe"});
-        QCOMPARE(bench.dialogs.messages, QStringList());
-
-        act(window, {"Text6=new notes", "Command1"});
-        QCOMPARE(bench.dialogs.messages, QStringList());
-        QCOMPARE(QDir(bench.work.path()).entryList({"*.cfg"}, QDir::Files), QStringList{name});
-        const SettingsReadResult saved = ReadSettingsFile(bench.work.file(name));
-        QVERIFY2(saved.ok(), qPrintable(saved.error));
-        QCOMPARE(platform::fileIdentity(saved.settings.GameEngineFolder),
-                 platform::fileIdentity(bench.engines));
-        QCOMPARE(saved.settings.NotesText, QString("new notes"));
-    }
-
-    // zennode.exe builds a GL PWAD into GL_WADs and rebuilds a read-only IWAD in place, made
-    // writable first; each path reaches it whole.
-    void nodeBuildsWithZennodeExe()
-    {
-        WindowsBench bench;
-        const QString iwad = bench.work.file("my iwads/DOOM2.WAD");
-        QVERIFY(setReadOnly(iwad));
-        Form1 &window = bench.open();
-        const QString program = window.paths().programFolder();
-        act(window, {"File8=x.wad", "Command5", "File11=DOOM2.WAD", "Command13"});
-        QCOMPARE(bench.dialogs.messages, QStringList());
-        QCOMPARE(readAll(bench.work.file("GL_WADs/x.wad")), builtFrom("x"));
-        QCOMPARE(window.ui().File10->names(), QStringList{"x.wad"});
-        QCOMPARE(readAll(iwad), builtFrom("IWAD"));
-        QVERIFY(!platform::isWriteProtected(iwad));
-        const QStringList log = readLines(bench.work.file("zennode.log"));
-        QCOMPARE(log.size(), 4);
-        QCOMPARE(log.at(0), "begin 644 [" + native(bench.pwads1) + "\\x.wad][-o][" + program +
-                                "\\GL_WADs\\x.wad]");
-        QCOMPARE(log.at(2), "begin 644 [" + native(iwad) + "][-o][" + native(iwad) + "]");
     }
 
     // One file under many names: the IWAD folder in its short form and in other letters is
@@ -331,14 +296,13 @@ private slots:
                             native(bench.pwads1), native(bench.pwads2), native(bench.safe), ""}));
         Form1 &window = bench.open();
         act(window, {"File11=DOOM2.WAD", "Command13"});
-        QCOMPARE(bench.dialogs.messages.size(), 1);
-        QVERIFY2(bench.dialogs.messages.takeFirst().contains("lies in the IWAD Safe folder"),
-                 qPrintable(bench.dialogs.messages.join('\n')));
+        verifyOneMessage(bench.dialogs.messages, {"lies in the IWAD Safe folder"});
+        bench.dialogs.messages.clear();
         QCOMPARE(readAll(original), QByteArray("safe IWAD"));
 
         act(window, {"File8=MAP01.WAD", "File9=map01.wad", "Command5"});
-        QCOMPARE(bench.dialogs.messages.size(), 1);
-        QVERIFY(bench.dialogs.messages.takeFirst().contains("selected in both PWAD lists"));
+        verifyOneMessage(bench.dialogs.messages, {"selected in both PWAD lists"});
+        bench.dialogs.messages.clear();
         QCOMPARE(readLines(bench.work.file("zennode.log")).size(), 2);
 
         bench.work.write("zennode.ctl", "SLEEP=2\n");

@@ -134,6 +134,24 @@ void writeWadFiles(const WorkFolder &work)
     work.write("pwads1/x.wad", "PWAD");
 }
 
+void verifyAnswers(Form1 &window)
+{
+    QVERIFY(window.isVisible());
+    act(window, {"Text3=12"});
+    QCOMPARE(window.ui().Text3->text(), QString("12"));
+    act(window, {"Label15"});
+    QCOMPARE(window.ui().Text3->text(), QString());
+}
+
+void verifyOneMessage(const QStringList &messages, const QStringList &fragments)
+{
+    QCOMPARE(messages.size(), 1);
+    QVERIFY(messages.first().size() < 2000); // it fits on a screen
+    for (const QString &fragment : fragments)
+        QVERIFY2(messages.first().contains(fragment),
+                 qPrintable(messages.first() + "\n  lacks: " + fragment));
+}
+
 QByteArray readAll(const QString &path)
 {
     QFile f(path);
@@ -213,9 +231,9 @@ build() { { printf 'PWAD\000\000\000\000\014\000\000\000'; cat "$1"; printf GL; 
 # A child writes the output once the builder itself has ended.
 if [ -n "$LATE" ]; then ( sleep "$LATE"; build "$@"; log end ) & exit 0; fi
 case "$WRITES" in
-nothing) log end; exit 0 ;;
-empty) : > "$3"; log end; exit 0 ;;
-junk) printf 'not a WAD at all' > "$3"; log end; exit 0 ;;
+"nothing $name") log end; exit 0 ;;
+"empty $name") : > "$3"; log end; exit 0 ;;
+"junk $name") printf 'not a WAD at all' > "$3"; log end; exit 0 ;;
 esac
 build "$@"
 echo "built $name"

@@ -112,6 +112,13 @@ struct LaunchBench : Bench
 // in the engine folder, the IWAD DOOM2.WAD and its safe copy, a GL-node PWAD and a PWAD.
 void writeWadFiles(const WorkFolder &work);
 
+// Fails the test unless the window is shown and reacts: a typed warp shows, and its caption
+// empties it again.
+void verifyAnswers(Form1 &window);
+// Fails the test unless `messages` is one message, short enough for a screen, holding each
+// of `fragments`.
+void verifyOneMessage(const QStringList &messages, const QStringList &fragments);
+
 QByteArray readAll(const QString &path);
 // The lines of a text file, without the empty text after its last line break.
 QStringList readLines(const QString &path);
@@ -131,7 +138,8 @@ QString writeStandInEngine(const QString &path, const QString &log);
 // zennode.ctl there (SLEEP=seconds, FAIL=name with CODE=exit code and PARTIAL=1 to write
 // "part" to OUT first, KILL=name, EARLY=name to write "part" to OUT before the sleep, LATE=
 // seconds to end at once and leave a child that writes OUT that much later,
-// WRITES=nothing, empty or junk to end with status 0 all the same), and writes builtFrom(IN)
+// WRITES='nothing name', 'empty name' or 'junk name' to end with status 0 all the same), and
+// writes builtFrom(IN)
 // to OUT.
 QString writeStandInNodeBuilder(const QString &path);
 // What the stand-in node builder makes of `input`: a WAD with no lumps, then `input` and "GL".

@@ -133,6 +133,33 @@ private slots:
         QCOMPARE(wordsOf(command.line), QStringList{command.program} + arguments);
     }
 
+    // How a Windows engine gets its arguments: the C runtime's rules, which the Windows suite
+    // also hands to a real program. The program's name is quoted as it is.
+    void quotesEachArgumentWhole_data()
+    {
+        QTest::addColumn<QString>("argument");
+        QTest::addColumn<QString>("quoted");
+        // clang-format off
+        QTest::newRow("plain") << "-iwad" << "-iwad";
+        QTest::newRow("empty") << "" << "\"\"";
+        QTest::newRow("a blank") << "C:\\Program Files\\doom2.wad" << "\"C:\\Program Files\\doom2.wad\"";
+        QTest::newRow("a tab") << "a\tb" << "\"a\tb\"";
+        QTest::newRow("a quote") << "say \"hi\"" << "\"say \\\"hi\\\"\"";
+        QTest::newRow("backslashes before a quote") << "a\\\\\"b" << "\"a\\\\\\\\\\\"b\"";
+        QTest::newRow("backslashes elsewhere stay single") << "C:\\GAMES\\DOOM\\" << "C:\\GAMES\\DOOM\\";
+        QTest::newRow("a trailing backslash after a blank") << "C:\\my games\\" << "\"C:\\my games\\\\\"";
+        QTest::newRow("two trailing backslashes after a blank") << "a b\\\\" << "\"a b\\\\\\\\\"";
+        // clang-format on
+    }
+
+    void quotesEachArgumentWhole()
+    {
+        QFETCH(QString, argument);
+        QFETCH(QString, quoted);
+        QCOMPARE(platform::windowsCommandLine("C:\\my games\\doom.exe", {"-warp", argument}),
+                 "\"C:\\my games\\doom.exe\" -warp " + quoted);
+    }
+
     // Each rule as its system's users know it; the words come back whole through the quoting
     // each system's line is written with.
     void splitsTypedText_data()

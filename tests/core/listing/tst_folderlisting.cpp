@@ -4,8 +4,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+
+#ifndef Q_OS_WIN
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 class TestFolderListing : public QObject
 {
@@ -19,6 +25,12 @@ private slots:
              {"b.WAD", "A.wad", "Zeta.wad", "c.txt", "a2.Wad", ".hidden.wad", "demo1.lmp"})
             QVERIFY(QFile(dir.filePath(name)).open(QIODevice::WriteOnly));
         QVERIFY(QDir(dir.path()).mkdir("folder.wad"));
+#ifndef Q_OS_WIN
+        // A name that is no UTF-8 would come back as another name, so it is left out.
+        const QByteArray latin1 = QFile::encodeName(dir.path()) + "/\xe9t\xe9.wad";
+        QVERIFY(::close(::open(latin1.constData(), O_CREAT | O_WRONLY, 0644)) == 0);
+        const auto remove = qScopeGuard([&] { ::unlink(latin1.constData()); });
+#endif
 
         FolderNames names(QStringList{"stale"});
         QString reason;
