@@ -125,8 +125,8 @@ void FileOpsController::copySelected(FolderList *from, FolderList *to)
         return;
     }
     const QString target = to->path() + sep + name;
-    if (!ChosenFilesExist({{from, source}}, QStringLiteral("nothing was copied"), m_messages) ||
-        !isFree(source) || !isFree(target))
+    if (!isFree(source) || !isFree(target) ||
+        !ChosenFilesExist({{from, source}}, QStringLiteral("nothing was copied"), m_messages))
         return;
     // A file copied onto itself loses nothing; an original under another name would be lost.
     if (platform::fileIdentity(source) != platform::fileIdentity(target) &&
@@ -164,7 +164,9 @@ bool FileOpsController::isFree(const QString &path)
 
 bool FileOpsController::exists(FolderList *list, const QString &path)
 {
-    return ChosenFilesExist({{list, path}}, QStringLiteral("nothing was deleted"), m_messages);
+    // A file a build has set aside is not gone: it is busy.
+    return isFree(path) &&
+           ChosenFilesExist({{list, path}}, QStringLiteral("nothing was deleted"), m_messages);
 }
 
 bool FileOpsController::remove(const QString &path)

@@ -66,7 +66,9 @@ private slots:
         WorkFolder work;
         ScriptedDialogs dialogs;
         writeStandInNodeBuilder(work.file("zennode"));
-        work.write("zennode.ctl", "SLEEP=1\nEARLY=map.wad\n"); // the output is begun at once
+        // When the player clicks, the older GL PWAD is set aside and the new one not yet begun:
+        // busy, not gone.
+        work.write("zennode.ctl", "SLEEP=1\n");
         work.write("engines/doom.exe");
         const QString input = work.write("pwads/map.wad", "map");
         const QString output = work.write("GL_WADs/map.wad", "older");
