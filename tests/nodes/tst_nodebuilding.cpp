@@ -144,6 +144,8 @@ private slots:
         QTest::newRow("second list only") << "" << "b.wad" << QByteArray("SLEEP=0.2");
         QTest::newRow("no selection") << "" << "" << QByteArray("SLEEP=0.2");
         // Judged once the child that writes the output has ended, not when the builder has.
+        // Made again, as at start-up, when it was removed while the launcher ran.
+        QTest::newRow("GL_WADs removed meanwhile") << "" << "b.wad" << QByteArray("SLEEP=0.2\nGONE=1");
         QTest::newRow("written by a child after the builder ended") << "a.wad" << "b.wad" << QByteArray("LATE=0.5");
         // clang-format on
     }
@@ -160,7 +162,11 @@ private slots:
         QVERIFY(ui.File8->setFileName(first));
         QVERIFY(ui.File9->setFileName(second));
         bench.work.write("pw ads 1/late.wad");
-        bench.work.write("GL_WADs/older.wad");
+        const bool glWadsGone = control.contains("GONE");
+        if (glWadsGone)
+            QVERIFY(QDir(bench.work.file("GL_WADs")).removeRecursively());
+        else
+            bench.work.write("GL_WADs/older.wad");
         // An older GL PWAD linked from elsewhere: the build replaces the link, not that file.
         const QString elsewhere = bench.work.write("elsewhere.wad", "mine");
         if (!first.isEmpty())
@@ -172,7 +178,9 @@ private slots:
         // The same name twice would be written into GL_WADs twice, the second over the first.
         const bool sameName = !first.isEmpty() && first == second;
         QStringList expected;
-        QStringList glWads{"older.wad"};
+        QStringList glWads;
+        if (!glWadsGone)
+            glWads << "older.wad";
         const QString glFolder = bench.work.path() + "/GL_WADs/";
         for (const auto &[folder, name] :
              {std::pair{bench.pwads1, first}, {bench.pwads2, sameName ? QString() : second}}) {
