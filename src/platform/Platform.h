@@ -74,21 +74,26 @@ bool readRegularFile(const QString &path, QByteArray *content, QString *reason);
 class FileLock
 {
 public:
-    explicit FileLock(const QString &path) : m_path(path) {}
+    // The launcher's own lock file, made (hidden) when it is missing; or a file of the player's,
+    // which is never made or kept open.
+    enum class Of { OwnFile, PlayersFile };
+    FileLock(const QString &path, Of of) : m_path(path), m_players(of == Of::PlayersFile) {}
     ~FileLock() { release(); }
     FileLock(const FileLock &) = delete;
     FileLock &operator=(const FileLock &) = delete;
 
     enum class Result { Taken, HeldElsewhere, Failed };
-    // Takes the hold at once, making the file (hidden) when it is missing and `create` says so.
-    // `reason` gets the system's words on Failed.
-    Result take(bool create, QString *reason);
+    // Takes the hold at once; `reason` gets the system's words on Failed.
+    Result take(QString *reason);
     void release();
 
 private:
     QString m_path;
     // A file descriptor, or a HANDLE on Windows; -1 is none on both.
     qintptr m_handle = -1;
+    // Windows holds a player's file by a named mutex of the file's identity: a handle open on
+    // the file could keep a builder from opening it for itself.
+    bool m_players;
 };
 
 // A new file, written beside `path`, that takes the place of the entry `path` only once

@@ -251,14 +251,14 @@ bool openRegularFile(const QString &path, QFile *file, QString *reason)
     return true;
 }
 
-FileLock::Result FileLock::take(bool create, QString *reason)
+FileLock::Result FileLock::take(QString *reason)
 {
     release();
     if (!spellable(m_path, reason))
         return Result::Failed;
     const int fd =
         ::open(QFile::encodeName(m_path).constData(),
-               O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | (create ? O_CREAT : 0), 0644);
+               O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | (m_players ? 0 : O_CREAT), 0644);
     if (fd < 0) {
         *reason = reasonFor(errno);
         return Result::Failed;

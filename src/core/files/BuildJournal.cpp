@@ -115,13 +115,13 @@ bool writeNote(const QString &path, const BuildJournal::Note &note, QString *rea
 }
 
 // Takes a lock, waiting a moment for another launcher's look at it to end.
-platform::FileLock::Result takeLock(platform::FileLock &lock, bool create, QString *reason)
+platform::FileLock::Result takeLock(platform::FileLock &lock, QString *reason)
 {
     using Result = platform::FileLock::Result;
-    Result result = lock.take(create, reason);
+    Result result = lock.take(reason);
     for (int waited = 0; result == Result::HeldElsewhere && waited < LockWaitMs; waited += 25) {
         QThread::msleep(25);
-        result = lock.take(create, reason);
+        result = lock.take(reason);
     }
     return result;
 }
@@ -212,8 +212,9 @@ bool BuildJournal::begin(const QString &input, const QString &output, QString *r
         *reason = QStringLiteral("Cannot make the folder \"%1\" again: %2").arg(m_glWads, why);
         return false;
     }
-    auto lock = std::make_unique<platform::FileLock>(inFolder(m_glWads, LockName));
-    const Result locked = takeLock(*lock, true, &why);
+    auto lock = std::make_unique<platform::FileLock>(inFolder(m_glWads, LockName),
+                                                     platform::FileLock::Of::OwnFile);
+    const Result locked = takeLock(*lock, &why);
     if (locked != Result::Taken) {
         if (locked == Result::HeldElsewhere) {
             const Running other = runningBuild(m_glWads);
@@ -242,8 +243,9 @@ bool BuildJournal::begin(const QString &input, const QString &output, QString *r
     note->inPlace = output == input;
     note->output = note->inPlace ? output : QFileInfo(output).fileName();
     // Another program folder's launcher may be rebuilding the same IWAD.
-    auto iwadLock = std::make_unique<platform::FileLock>(output);
-    if (note->inPlace && takeLock(*iwadLock, false, &why) == Result::HeldElsewhere) {
+    auto iwadLock =
+        std::make_unique<platform::FileLock>(output, platform::FileLock::Of::PlayersFile);
+    if (note->inPlace && takeLock(*iwadLock, &why) == Result::HeldElsewhere) {
         *reason = QStringLiteral("Another launcher is rebuilding \"%1\" with its node builder; "
                                  "wait until that build has ended.")
                       .arg(output);
@@ -330,9 +332,9 @@ BuildJournal::Running BuildJournal::runningBuild(const QString &glWads)
     const QString notePath = inFolder(glWads, NoteName);
     if (!EntryExists(notePath))
         return {};
-    platform::FileLock lock(inFolder(glWads, LockName));
+    platform::FileLock lock(inFolder(glWads, LockName), platform::FileLock::Of::OwnFile);
     QString why;
-    const platform::FileLock::Result locked = lock.take(false, &why);
+    const platform::FileLock::Result locked = lock.take(&why);
     Note note;
     if (locked == platform::FileLock::Result::HeldElsewhere)
         return readNote(notePath, &note) ? Running{note.input, note.held, {}} : Running{};
@@ -348,18 +350,18 @@ BuildJournal::Running BuildJournal::runningBuild(const QString &glWads)
 
 bool BuildJournal::isRebuiltElsewhere(const QString &path)
 {
-    platform::FileLock lock(path);
+    platform::FileLock lock(path, platform::FileLock::Of::PlayersFile);
     QString why;
-    return lock.take(false, &why) == platform::FileLock::Result::HeldElsewhere;
+    return lock.take(&why) == platform::FileLock::Result::HeldElsewhere;
 }
 
 QStringList BuildJournal::repair(const QString &glWads)
 {
     if (!EntryExists(inFolder(glWads, NoteName)))
         return {};
-    platform::FileLock lock(inFolder(glWads, LockName));
+    platform::FileLock lock(inFolder(glWads, LockName), platform::FileLock::Of::OwnFile);
     QString why;
-    if (lock.take(true, &why) != platform::FileLock::Result::Taken)
+    if (lock.take(&why) != platform::FileLock::Result::Taken)
         return {};
     return repairHeld(glWads);
 }
