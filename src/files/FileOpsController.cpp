@@ -78,7 +78,10 @@ void FileOpsController::DeleteEngineFolderWad()
     if (!name.isEmpty()) {
         const QString path = ui.File6->path() + platform::separator() + name;
         // Any selected file is made normal first; only then does the name decide.
-        if (!exists(ui.File6, path) || !makeNormal(path))
+        if (!exists(ui.File6, path) ||
+            !isNoOriginal(path, QStringLiteral("\"del\" does not "
+                                               "delete it")) ||
+            !makeNormal(path))
             return;
         if (!IsWadName(name))
             report(QStringLiteral("Only WADs can be deleted."));
@@ -100,7 +103,9 @@ void FileOpsController::DeleteIwad()
     const QString name = ui.File11->fileName();
     if (!name.isEmpty()) {
         const QString path = ui.File11->path() + platform::separator() + name;
-        if (!exists(ui.File11, path) || !makeNormal(path) || !remove(path))
+        if (!exists(ui.File11, path) ||
+            !isNoOriginal(path, QStringLiteral("\"del\" does not delete it")) ||
+            !makeNormal(path) || !remove(path))
             return;
     }
     RefreshList(ui.File11, m_messages);
@@ -120,8 +125,12 @@ void FileOpsController::copySelected(FolderList *from, FolderList *to)
         return;
     }
     const QString target = to->path() + sep + name;
-    if (!ChosenFilesExist({{from, source}}, QStringLiteral("nothing was copied"), m_messages) ||
-        !isFree(source) || !isFree(target))
+    if (!isFree(source) || !isFree(target) ||
+        !ChosenFilesExist({{from, source}}, QStringLiteral("nothing was copied"), m_messages))
+        return;
+    // A file copied onto itself loses nothing; an original under another name would be lost.
+    if (platform::fileIdentity(source) != platform::fileIdentity(target) &&
+        !isNoOriginal(target, QStringLiteral("\"copy\" does not write over it")))
         return;
     QString reason;
     if (!CopyFileReplacing(source, target, &reason)) {
@@ -129,6 +138,20 @@ void FileOpsController::copySelected(FolderList *from, FolderList *to)
         return;
     }
     RefreshList(to, m_messages);
+}
+
+bool FileOpsController::isNoOriginal(const QString &path, const QString &refused)
+{
+    const Controls &ui = m_ui;
+    QStringList originals;
+    for (const QString &name : ui.File5->names())
+        originals << ui.File5->path() + platform::separator() + name;
+    const QString original = SafeOriginalOf(path, originals);
+    if (!original.isEmpty())
+        report(QStringLiteral("\"%1\" is the original \"%2\" that the IWAD Safe folder keeps "
+                              "for \"copy\" to bring back: %3.")
+                   .arg(path, original, refused));
+    return original.isEmpty();
 }
 
 bool FileOpsController::isFree(const QString &path)
@@ -141,7 +164,9 @@ bool FileOpsController::isFree(const QString &path)
 
 bool FileOpsController::exists(FolderList *list, const QString &path)
 {
-    return ChosenFilesExist({{list, path}}, QStringLiteral("nothing was deleted"), m_messages);
+    // A file a build has set aside is not gone: it is busy.
+    return isFree(path) &&
+           ChosenFilesExist({{list, path}}, QStringLiteral("nothing was deleted"), m_messages);
 }
 
 bool FileOpsController::remove(const QString &path)

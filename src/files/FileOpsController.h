@@ -47,6 +47,8 @@ private:
     void copySelected(FolderList *from, FolderList *to);
     // Each reports its failure and returns false.
     bool isFree(const QString &path);
+    // False, after saying so, when `path` is one of the IWAD Safe folder's originals.
+    bool isNoOriginal(const QString &path, const QString &refused);
     // Whether the file picked in `list` is still there to delete.
     bool exists(FolderList *list, const QString &path);
     bool remove(const QString &path);

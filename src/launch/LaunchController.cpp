@@ -134,6 +134,10 @@ LaunchController::Check LaunchController::check(const LaunchSelections &chosen)
         if (!name.isEmpty())
             files.push_back({list, folder + sep + name});
     }
+    // A WAD the builder is writing is half a WAD to the engine; and one it has set aside while it
+    // builds is not gone. The line alone harms nothing.
+    if (m_ui.Text6->toPlainText() != QLatin1String("debug") && !filesAreFree(chosen))
+        return Check::FilesGone;
     // A game started without the WAD the player picked is not the game they chose.
     if (!ChosenFilesExist(files, QStringLiteral("nothing was started"), m_messages))
         return Check::FilesGone;
@@ -150,8 +154,6 @@ bool LaunchController::LaunchEngine(const LaunchSelections &chosen)
     if (m_ui.Text6->toPlainText() == QLatin1String("debug")) {
         report(command.line);
     } else {
-        if (!filesAreFree(chosen))
-            return false;
         // The engine runs in its folder; the launcher's own folder stays as it is.
         QString reason;
         auto *engine = platform::WatchedProcess::start(

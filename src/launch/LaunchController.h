@@ -57,8 +57,8 @@ signals:
 
 private:
     enum class Check { Ready, NoEngine, FilesGone };
-    // Whether an engine is chosen that can start, and whether every file chosen is still
-    // there (a missing one has been reported).
+    // Whether an engine is chosen that can start, and whether every file chosen is free and
+    // still there (FilesGone: what is not has been reported).
     Check check(const LaunchSelections &chosen);
     // False when the engine could not be started; the window then stays as it was.
     bool LaunchEngine(const LaunchSelections &chosen);

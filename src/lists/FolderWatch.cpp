@@ -1,5 +1,7 @@
 #include "lists/FolderWatch.h"
 
+#include "platform/Platform.h"
+
 #include <QFileSystemWatcher>
 #include <QTimer>
 
@@ -20,6 +22,15 @@ FolderWatch::FolderWatch(bool paused, QObject *parent)
 void FolderWatch::changed(const QString &folder)
 {
     emit folderChanged(folder);
+    // The system watches a folder once, under the first of its spellings (a link, "..", a
+    // mount) that was given: the lists that show it under another hear it too.
+    const QByteArray identity = platform::fileIdentity(folder);
+    if (identity.isEmpty())
+        return;
+    for (auto it = m_users.cbegin(); it != m_users.cend(); ++it) {
+        if (it.key() != folder && platform::fileIdentity(it.key()) == identity)
+            emit folderChanged(it.key());
+    }
 }
 
 void FolderWatch::start()

@@ -87,17 +87,17 @@ void NodeBuildController::MakeGlIwad()
                    .arg(iwad, ui.File5->path()));
         return;
     }
-    const QByteArray file = platform::fileIdentity(iwad);
-    for (const QString &original : ui.File5->names()) {
-        const QString safe = ui.File5->path() + platform::separator() + original;
-        if (!file.isEmpty() && platform::fileIdentity(safe) == file) {
-            report(QStringLiteral("\"%1\" is the same file as \"%2\" in the IWAD Safe folder, "
-                                  "which keeps the originals that \"copy\" brings back: \"make "
-                                  "GL IWAD\" does not rebuild them. \"copy\" from IWAD Safe puts "
-                                  "a file of its own in the IWAD folder.")
-                       .arg(iwad, safe));
-            return;
-        }
+    QStringList originals;
+    for (const QString &original : ui.File5->names())
+        originals << ui.File5->path() + platform::separator() + original;
+    const QString original = SafeOriginalOf(iwad, originals);
+    if (!original.isEmpty()) {
+        report(QStringLiteral("\"%1\" is the same file as \"%2\" in the IWAD Safe folder, "
+                              "which keeps the originals that \"copy\" brings back: \"make GL "
+                              "IWAD\" does not rebuild them. \"copy\" from IWAD Safe puts a file "
+                              "of its own in the IWAD folder.")
+                   .arg(iwad, original));
+        return;
     }
     // Rebuilt in place, the file the link points to would change: maybe the very original
     // that IWAD Safe keeps.
@@ -107,12 +107,15 @@ void NodeBuildController::MakeGlIwad()
                    .arg(iwad, QFileInfo(iwad).symLinkTarget()));
         return;
     }
-    QString reason;
-    if (!platform::setNormalAttributes(iwad, &reason)) {
-        report(QStringLiteral("Cannot make \"%1\" writable: %2").arg(iwad, reason));
-        return;
-    }
-    if (!runNodeBuilder(command))
+    // Made writable only once the build is sure to run: a refused one leaves it protected.
+    const auto writable = [iwad](QString *reason) {
+        QString why;
+        if (platform::setNormalAttributes(iwad, &why))
+            return true;
+        *reason = QStringLiteral("Cannot make \"%1\" writable: %2").arg(iwad, why);
+        return false;
+    };
+    if (!runNodeBuilder(command, writable))
         return;
     RefreshList(ui.File11, m_messages);
 }
@@ -161,7 +164,8 @@ void NodeBuildController::endCommand()
         emit closeRequested();
 }
 
-bool NodeBuildController::runNodeBuilder(const NodeBuilderCommand &command)
+bool NodeBuildController::runNodeBuilder(const NodeBuilderCommand &command,
+                                         const std::function<bool(QString *)> &prepare)
 {
     if (m_closing)
         return false;
@@ -182,7 +186,7 @@ bool NodeBuildController::runNodeBuilder(const NodeBuilderCommand &command)
     BuildJournal journal(m_paths.glWads());
     QString reason;
     QStringList repaired;
-    const bool begun = journal.begin(input, output, &reason, &repaired);
+    const bool begun = journal.begin(input, output, &reason, &repaired, prepare);
     if (!repaired.isEmpty())
         report(repaired.join(QLatin1Char('\n')));
     if (!begun) {

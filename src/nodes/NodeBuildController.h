@@ -5,6 +5,8 @@
 #include <QObject>
 #include <QStringList>
 
+#include <functional>
+
 class BusyFiles;
 class FolderList;
 struct Form1Ui;
@@ -53,7 +55,9 @@ private:
     void endCommand();
     // Runs one build and reports a failure, naming the WAD it was given first.
     // False when the builder could not be started or the build was ended.
-    bool runNodeBuilder(const NodeBuilderCommand &command);
+    // `prepare` runs once the build is sure to go ahead, before the builder starts.
+    bool runNodeBuilder(const NodeBuilderCommand &command,
+                        const std::function<bool(QString *reason)> &prepare = nullptr);
     void report(const QString &message);
 
     const Controls m_ui;

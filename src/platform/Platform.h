@@ -52,6 +52,9 @@ QString fromSystemCodePage(QByteArrayView bytes);
 // `text` in the system's 8-bit code page; false when a character has no place in it (or the
 // system keeps its files in UTF-8), and then `bytes` is left alone.
 bool toSystemCodePage(const QString &text, QByteArray *bytes);
+// Whether each character of that code page is one byte (no Asian double-byte page), so that a
+// byte of it can be read on its own.
+bool systemCodePageIsSingleByte();
 
 enum class EntryKind { Missing, RegularFile, Other };
 // What `path` names, links followed; a link that leads nowhere is Other.
@@ -64,6 +67,34 @@ bool openRegularFile(const QString &path, QFile *file, QString *reason);
 // Reads a regular file, or the file a link points to, whole. Anything else (a pipe, a
 // device) is refused without waiting on it.
 bool readRegularFile(const QString &path, QByteArray *content, QString *reason);
+
+// A hold on a file that the system itself lets go of when its holder ends, however it ends.
+// No process number names the holder, so a crashed launcher's hold can never seem to be a new
+// process's. Only other holds see it: the file can be read, written and replaced meanwhile.
+class FileLock
+{
+public:
+    // The launcher's own lock file, made (hidden) when it is missing; or a file of the player's,
+    // which is never made or kept open.
+    enum class Of { OwnFile, PlayersFile };
+    FileLock(const QString &path, Of of) : m_path(path), m_players(of == Of::PlayersFile) {}
+    ~FileLock() { release(); }
+    FileLock(const FileLock &) = delete;
+    FileLock &operator=(const FileLock &) = delete;
+
+    enum class Result { Taken, HeldElsewhere, Failed };
+    // Takes the hold at once; `reason` gets the system's words on Failed.
+    Result take(QString *reason);
+    void release();
+
+private:
+    QString m_path;
+    // A file descriptor, or a HANDLE on Windows; -1 is none on both.
+    qintptr m_handle = -1;
+    // Windows holds a player's file by a named mutex of the file's identity: a handle open on
+    // the file could keep a builder from opening it for itself.
+    bool m_players;
+};
 
 // A new file, written beside `path`, that takes the place of the entry `path` only once
 // every byte of it is on the disk: a failed write leaves the old file as it was. A link at

@@ -184,6 +184,11 @@ QString fromSystemCodePage(QByteArrayView bytes)
     return text;
 }
 
+bool systemCodePageIsSingleByte()
+{
+    return true; // Windows-1252
+}
+
 bool toSystemCodePage(const QString &, QByteArray *)
 {
     return false; // files here are UTF-8
@@ -244,6 +249,38 @@ bool openRegularFile(const QString &path, QFile *file, QString *reason)
         return false;
     }
     return true;
+}
+
+FileLock::Result FileLock::take(QString *reason)
+{
+    release();
+    if (!spellable(m_path, reason))
+        return Result::Failed;
+    const int fd =
+        ::open(QFile::encodeName(m_path).constData(),
+               O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | (m_players ? 0 : O_CREAT), 0644);
+    if (fd < 0) {
+        *reason = reasonFor(errno);
+        return Result::Failed;
+    }
+    // Whole-file and advisory: a builder writing the file never notices it.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
+        ::close(fd);
+        if (error == EWOULDBLOCK)
+            return Result::HeldElsewhere;
+        *reason = reasonFor(error);
+        return Result::Failed;
+    }
+    m_handle = fd;
+    return Result::Taken;
+}
+
+void FileLock::release()
+{
+    if (m_handle >= 0)
+        ::close(int(m_handle));
+    m_handle = -1;
 }
 
 ReplacingFile::~ReplacingFile()

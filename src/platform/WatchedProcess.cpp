@@ -36,7 +36,11 @@ QStringList tailLines(const QByteArray &bytes, bool cut, int count, int width)
 {
     QStringList lines;
     for (const QByteArray &line : bytes.split('\n')) {
-        const QString text = QString::fromLocal8Bit(line).trimmed();
+        // A line redrawn with carriage returns (a progress bar) ends as its last drawing.
+        const QList<QByteArray> drawn = line.split('\r');
+        QString text;
+        for (auto it = drawn.crbegin(); it != drawn.crend() && text.isEmpty(); ++it)
+            text = QString::fromLocal8Bit(*it).trimmed();
         if (!text.isEmpty())
             lines << (text.size() > width ? text.left(width - 3) + QStringLiteral("...") : text);
     }

@@ -223,6 +223,12 @@ QString fromSystemCodePage(QByteArrayView bytes)
     return nativeText(text);
 }
 
+bool systemCodePageIsSingleByte()
+{
+    CPINFO info{};
+    return ::GetCPInfo(CP_ACP, &info) && info.MaxCharSize == 1;
+}
+
 bool toSystemCodePage(const QString &text, QByteArray *bytes)
 {
     if (::GetACP() == CP_UTF8)
@@ -287,6 +293,67 @@ bool openRegularFile(const QString &path, QFile *file, QString *reason)
         return false;
     }
     return true;
+}
+
+FileLock::Result FileLock::take(QString *reason)
+{
+    release();
+    if (!spellable(m_path, reason))
+        return Result::Failed;
+    if (m_players) {
+        QString identity = QString::fromLatin1(fileIdentity(m_path)).trimmed();
+        if (identity.isEmpty()) {
+            *reason = reasonFor(ERROR_FILE_NOT_FOUND);
+            return Result::Failed;
+        }
+        identity.replace(QLatin1Char(' '), QLatin1Char('-'));
+        const std::wstring name =
+            (QStringLiteral("Local\\ZEL-Gravemill-build-") + identity).toStdWString();
+        const HANDLE mutex = ::CreateMutexW(nullptr, FALSE, name.c_str());
+        if (!mutex) {
+            *reason = reasonFor(::GetLastError());
+            return Result::Failed;
+        }
+        // Abandoned by a launcher that died, it is free.
+        const DWORD waited = ::WaitForSingleObject(mutex, 0);
+        if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
+            ::CloseHandle(mutex);
+            return Result::HeldElsewhere;
+        }
+        m_handle = qintptr(mutex);
+        return Result::Taken;
+    }
+    // Shared in every way: only another hold is kept out.
+    const HANDLE file = ::CreateFileW(native(m_path).c_str(), GENERIC_READ, ShareAll, nullptr,
+                                      OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        *reason = reasonFor(::GetLastError());
+        return Result::Failed;
+    }
+    // One byte far beyond any data, so reading and writing the file are never in its way.
+    OVERLAPPED beyond{};
+    beyond.OffsetHigh = 0x7FFFFFFF;
+    if (!::LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0,
+                      &beyond)) {
+        const DWORD error = ::GetLastError();
+        ::CloseHandle(file);
+        if (error == ERROR_LOCK_VIOLATION || error == ERROR_IO_PENDING)
+            return Result::HeldElsewhere;
+        *reason = reasonFor(error);
+        return Result::Failed;
+    }
+    m_handle = qintptr(file);
+    return Result::Taken;
+}
+
+void FileLock::release()
+{
+    if (m_handle != -1) {
+        if (m_players)
+            ::ReleaseMutex(HANDLE(m_handle));
+        ::CloseHandle(HANDLE(m_handle));
+    }
+    m_handle = -1;
 }
 
 ReplacingFile::~ReplacingFile()

@@ -143,6 +143,9 @@ private slots:
         const QString iwad = bench.work.write("iwads/DOOM2.WAD", "IWAD");
         const QString original = bench.work.write("safe/DOOM2.WAD");
         QVERIFY(QFile::resize(original, qint64(2) << 30)); // sparse, and long to copy
+        // A launcher that runs meanwhile shows the GL PWAD that was there before the build.
+        Form1 &running = bench.open();
+        act(running, {"File6=engine", "File10=x.wad"});
         for (const QStringList &work :
              {QStringList{"build", bench.work.file("GL_WADs"), input, glWad, "kill", "300",
                           ZEL_STANDIN, "touch:" + glWad, "sleep:60000"},
@@ -154,16 +157,25 @@ private slots:
         }
         QCOMPARE(readAll(glWad), QByteArray()); // half built
 
+        // Playing it, the running launcher finds it half built, and puts right what was left.
+        act(running, {"Command12"});
+        verifyOneMessage(bench.dialogs.messages,
+                         {"A node build of \"" + input + "\" was left unfinished", "is back",
+                          "choose once more"});
+        QCOMPARE(readAll(glWad), QByteArray("older"));
+        QVERIFY(!QFileInfo::exists(bench.work.file("engine.log")));
+
+        // The next start removes the half-written copy and says so.
+        bench.dialogs.messages.clear();
         Form1 &window = bench.open();
         verifyOneMessage(bench.dialogs.messages,
-                         {"was ended during its node build of \"" + input + "\"", "is back",
-                          "half written; removed: \"" + bench.iwads + "/.zel-"});
-        QCOMPARE(readAll(glWad), QByteArray("older"));
+                         {"half written; removed: \"" + bench.iwads + "/.zel-"});
         QCOMPARE(readAll(iwad), QByteArray("IWAD"));
         QCOMPARE(window.ui().File10->names(), QStringList{"x.wad"});
-        for (const QString &folder : {bench.work.file("GL_WADs"), bench.iwads})
-            QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden),
-                     QDir(folder).entryList(QDir::Files));
+        // Nothing hidden is left but the builder's lock, which stays.
+        QCOMPARE(QDir(bench.work.file("GL_WADs")).entryList({".*"}, QDir::Files | QDir::Hidden),
+                 QStringList{".zel-build.lock"});
+        QCOMPARE(QDir(bench.iwads).entryList({".*"}, QDir::Files | QDir::Hidden), QStringList());
         verifyAnswers(window);
     }
 
@@ -335,6 +347,7 @@ private slots:
         QTest::newRow("crashes") << QByteArray("echo 'R_Init: bad texture' >&2; kill -SEGV $$") << QStringList{"\"crash\" was ended by signal 11", "R_Init: bad texture"};
         QTest::newRow("refuses an option") << QByteArray("echo 'W_Init: adding doom2.wad'; echo 'Unknown command line option -maxdemo' >&2; exit 255") << QStringList{"\"crash\" ended with status 255", "Unknown command line option -maxdemo"};
         QTest::newRow("says why on standard output only") << QByteArray("printf 'one\\ntwo\\nI_Error: no IWAD\\n\\n'; exit 1") << QStringList{"status 1", "one\ntwo\nI_Error: no IWAD"};
+        QTest::newRow("a progress line redrawn, an error after a long line") << QByteArray("printf 'Loading [=====]\\rError: R_InitTextures: bad\\n' >&2; printf 'Progress %0200d I_Error: Z_Malloc failed\\n' 0 >&2; exit 1") << QStringList{"status 1", "\nError: R_InitTextures: bad\n", "I_Error: Z_Malloc failed"};
         QTest::newRow("one last error line of 100 KB") << QByteArray("echo 'not this'; head -c 100000 /dev/zero | tr '\\0' x >&2; exit 1") << QStringList{"status 1", "Its last lines:\nxxxxxxxxxx"};
         QTest::newRow("a full demo buffer") << QByteArray("echo 'Demo -x.lmp recorded' >&2; exit 255") << QStringList();
         QTest::newRow("a full demo buffer, a long demo name") << QByteArray("echo \"Demo $(head -c 170 /dev/zero | tr '\\0' d).lmp recorded\" >&2; exit 255") << QStringList();

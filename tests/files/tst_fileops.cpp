@@ -81,6 +81,9 @@ private slots:
         QTest::newRow("copy safe IWAD onto itself") << QStringList{"cfg:engines,iwads,pwads1,pwads2,iwads", "iwads/DOOM2.WAD:6755"} << QStringList{"File5:=DOOM2.WAD", "Command19"} << "iwads/DOOM2.WAD:755" << "File11" << QStringList();
         // A relative folder is one in the program folder, not in the engine's.
         QTest::newRow("del IWAD of a relative folder") << QStringList{"cfg:engines,iwads,pwads1,pwads2,safe", "engines/iwads/DOOM2.WAD:644"} << QStringList{"File11:=DOOM2.WAD", "Command20"} << "iwads/DOOM2.WAD" << "File11" << QStringList();
+        // The IWAD Safe folder's originals, reached through another folder's name, stay.
+        QTest::newRow("del an IWAD Safe original") << QStringList{"iwlink>safe", "cfg:engines,iwlink,pwads1,pwads2,safe"} << QStringList{"File11:=DOOM2.WAD", "Command20"} << "" << "" << QStringList{"\"%1/iwlink/DOOM2.WAD\" is the original \"%1/safe/DOOM2.WAD\"", "\"del\" does not delete it"};
+        QTest::newRow("copy IWAD over an IWAD Safe original") << QStringList{"englink>safe", "cfg:englink,iwads,pwads1,pwads2,safe"} << QStringList{"File11:=DOOM2.WAD", "Command17"} << "" << "" << QStringList{"\"%1/englink/DOOM2.WAD\" is the original \"%1/safe/DOOM2.WAD\"", "\"copy\" does not write over it"};
         QTest::newRow("copy IWAD, source gone") << QStringList{"-iwads/DOOM2.WAD"} << QStringList{"File11:=DOOM2.WAD", "Command17"} << "" << "File11" << QStringList{iwadGone + "nothing was copied."};
         QTest::newRow("copy safe IWAD, source gone") << QStringList{"-safe/DOOM2.WAD"} << QStringList{"File5:=DOOM2.WAD", "Command19"} << "" << "File5" << QStringList{"\"%1/safe/DOOM2.WAD\" is gone: nothing was copied."};
         QTest::newRow("copy safe IWAD, now a pipe") << QStringList{"|safe/DOOM2.WAD"} << QStringList{"File5:=DOOM2.WAD", "Command19"} << "" << "" << QStringList{"Cannot copy \"%1/safe/DOOM2.WAD\"", "not a regular file"};

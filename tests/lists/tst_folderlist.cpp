@@ -209,6 +209,28 @@ private slots:
         QTRY_COMPARE(list.names(), QStringList(names) << "zlater.wad");
     }
 
+    // The system watches a folder once, under one of its names: a list that shows it under
+    // another (a link) follows it all the same.
+    void aFolderUnderTwoNamesIsFollowedInBoth()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkpath("pwads"));
+        QVERIFY(QFile::link("pwads", dir.filePath("link")));
+        if (!QFileInfo(dir.filePath("link")).isDir())
+            QSKIP("links here are shortcut files, which name no folder");
+        QWidget window;
+        FolderWatch watch(false, &window);
+        FolderList one(ListingRule("*.wad"), &window), two(ListingRule("*.wad"), &window);
+        for (const auto &[list, path] : {std::pair{&one, "pwads"}, {&two, "link"}}) {
+            list->setWatch(&watch);
+            list->setPath(dir.filePath(path));
+            QVERIFY(waitForRead(*list));
+        }
+        touch(dir.filePath("pwads/new.wad"));
+        QTRY_COMPARE(one.names(), QStringList{"new.wad"});
+        QTRY_COMPARE(two.names(), QStringList{"new.wad"});
+    }
+
     // Each read of a folder that cannot be shown says so once, several lists in one message.
     void problemsAreGathered()
     {

@@ -3,6 +3,7 @@
 #include "launch/LaunchController.h"
 #include "lists/FolderList.h"
 #include "nodes/NodeBuildController.h"
+#include "platform/Platform.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -66,7 +67,9 @@ private slots:
         WorkFolder work;
         ScriptedDialogs dialogs;
         writeStandInNodeBuilder(work.file("zennode"));
-        work.write("zennode.ctl", "SLEEP=1\nEARLY=map.wad\n"); // the output is begun at once
+        // When the player clicks, the older GL PWAD is set aside and the new one not yet begun:
+        // busy, not gone.
+        work.write("zennode.ctl", "SLEEP=1\n");
         work.write("engines/doom.exe");
         const QString input = work.write("pwads/map.wad", "map");
         const QString output = work.write("GL_WADs/map.wad", "older");
@@ -141,6 +144,8 @@ private slots:
         QTest::newRow("second list only") << "" << "b.wad" << QByteArray("SLEEP=0.2");
         QTest::newRow("no selection") << "" << "" << QByteArray("SLEEP=0.2");
         // Judged once the child that writes the output has ended, not when the builder has.
+        // Made again, as at start-up, when it was removed while the launcher ran.
+        QTest::newRow("GL_WADs removed meanwhile") << "" << "b.wad" << QByteArray("SLEEP=0.2\nGONE=1");
         QTest::newRow("written by a child after the builder ended") << "a.wad" << "b.wad" << QByteArray("LATE=0.5");
         // clang-format on
     }
@@ -157,7 +162,11 @@ private slots:
         QVERIFY(ui.File8->setFileName(first));
         QVERIFY(ui.File9->setFileName(second));
         bench.work.write("pw ads 1/late.wad");
-        bench.work.write("GL_WADs/older.wad");
+        const bool glWadsGone = control.contains("GONE");
+        if (glWadsGone)
+            QVERIFY(QDir(bench.work.file("GL_WADs")).removeRecursively());
+        else
+            bench.work.write("GL_WADs/older.wad");
         // An older GL PWAD linked from elsewhere: the build replaces the link, not that file.
         const QString elsewhere = bench.work.write("elsewhere.wad", "mine");
         if (!first.isEmpty())
@@ -169,7 +178,9 @@ private slots:
         // The same name twice would be written into GL_WADs twice, the second over the first.
         const bool sameName = !first.isEmpty() && first == second;
         QStringList expected;
-        QStringList glWads{"older.wad"};
+        QStringList glWads;
+        if (!glWadsGone)
+            glWads << "older.wad";
         const QString glFolder = bench.work.path() + "/GL_WADs/";
         for (const auto &[folder, name] :
              {std::pair{bench.pwads1, first}, {bench.pwads2, sameName ? QString() : second}}) {
@@ -195,24 +206,29 @@ private slots:
         QTest::addColumn<QString>("build");      // rebuilds DOOM2.WAD in place, or builds a.wad
         QTest::addColumn<QStringList>("clicks"); // while it runs
         QTest::addColumn<QString>("busy");       // the file the refusal names
-        QTest::addColumn<bool>("elsewhere");     // clicked in a second launcher on the folder
+        // Clicked in this launcher (""), in a second one on this program folder ("here"), or in one
+        // of another program folder that shows the same folders ("another").
+        QTest::addColumn<QString>("elsewhere");
         // clang-format off
-        QTest::newRow("make GL IWAD again") << "Command13" << QStringList{"Command13"} << "DOOM2.WAD" << false;
-        QTest::newRow("make GL PWAD") << "Command13" << QStringList{"Command5"} << "DOOM2.WAD" << false;
-        QTest::newRow("del") << "Command13" << QStringList{"Command20"} << "DOOM2.WAD" << false;
-        QTest::newRow("copy from IWAD Safe onto it") << "Command13" << QStringList{"Command19"} << "DOOM2.WAD" << false;
-        QTest::newRow("copy it into the engine folder") << "Command13" << QStringList{"Command17"} << "DOOM2.WAD" << false;
-        QTest::newRow("make GL IWAD during a PWAD's build") << "Command5" << QStringList{"Command13"} << "a.wad" << false;
-        QTest::newRow("delete the GL PWAD being built") << "Command5" << QStringList{"Label10", "File10=a.wad", "Command6"} << "GL_WADs/a.wad" << false;
-        QTest::newRow("play the GL PWAD being built") << "Command5" << QStringList{"Label10", "File10=a.wad", "Command12"} << "GL_WADs/a.wad" << false;
-        QTest::newRow("play") << "Command13" << QStringList{"Command12"} << "DOOM2.WAD" << false;
-        QTest::newRow("play 'n' exit") << "Command13" << QStringList{"Command11"} << "DOOM2.WAD" << false;
+        QTest::newRow("make GL IWAD again") << "Command13" << QStringList{"Command13"} << "DOOM2.WAD" << "";
+        QTest::newRow("make GL PWAD") << "Command13" << QStringList{"Command5"} << "DOOM2.WAD" << "";
+        QTest::newRow("del") << "Command13" << QStringList{"Command20"} << "DOOM2.WAD" << "";
+        QTest::newRow("copy from IWAD Safe onto it") << "Command13" << QStringList{"Command19"} << "DOOM2.WAD" << "";
+        QTest::newRow("copy it into the engine folder") << "Command13" << QStringList{"Command17"} << "DOOM2.WAD" << "";
+        QTest::newRow("make GL IWAD during a PWAD's build") << "Command5" << QStringList{"Command13"} << "a.wad" << "";
+        QTest::newRow("delete the GL PWAD being built") << "Command5" << QStringList{"Label10", "File10=a.wad", "Command6"} << "GL_WADs/a.wad" << "";
+        QTest::newRow("play the GL PWAD being built") << "Command5" << QStringList{"Label10", "File10=a.wad", "Command12"} << "GL_WADs/a.wad" << "";
+        QTest::newRow("play") << "Command13" << QStringList{"Command12"} << "DOOM2.WAD" << "";
+        QTest::newRow("play 'n' exit") << "Command13" << QStringList{"Command11"} << "DOOM2.WAD" << "";
         // One build at a time per program folder, whichever launcher started it.
-        QTest::newRow("another launcher: make GL PWAD") << "Command5" << QStringList{"File8=a.wad", "Command5"} << "a.wad" << true;
-        QTest::newRow("another launcher: make GL IWAD") << "Command5" << QStringList{"File11=DOOM2.WAD", "Command13"} << "a.wad" << true;
-        QTest::newRow("another launcher: delete the GL PWAD") << "Command5" << QStringList{"Label10", "File10=a.wad", "Command6"} << "GL_WADs/a.wad" << true;
-        QTest::newRow("another launcher: play the GL PWAD") << "Command5" << QStringList{"File6=engine", "Label10", "File10=a.wad", "Command12"} << "GL_WADs/a.wad" << true;
-        QTest::newRow("another launcher: del the IWAD") << "Command13" << QStringList{"File11=DOOM2.WAD", "Command20"} << "DOOM2.WAD" << true;
+        QTest::newRow("another launcher: make GL PWAD") << "Command5" << QStringList{"File8=a.wad", "Command5"} << "a.wad" << "here";
+        QTest::newRow("another launcher: make GL IWAD") << "Command5" << QStringList{"File11=DOOM2.WAD", "Command13"} << "a.wad" << "here";
+        QTest::newRow("another launcher: delete the GL PWAD") << "Command5" << QStringList{"Label10", "File10=a.wad", "Command6"} << "GL_WADs/a.wad" << "here";
+        QTest::newRow("another launcher: play the GL PWAD") << "Command5" << QStringList{"File6=engine", "Label10", "File10=a.wad", "Command12"} << "GL_WADs/a.wad" << "here";
+        QTest::newRow("another launcher: del the IWAD") << "Command13" << QStringList{"File11=DOOM2.WAD", "Command20"} << "DOOM2.WAD" << "here";
+        // An IWAD rebuilt in place is held against launchers of every program folder.
+        QTest::newRow("another program folder: make GL IWAD") << "Command13" << QStringList{"File11=DOOM2.WAD", "Command13"} << "DOOM2.WAD" << "another";
+        QTest::newRow("another program folder: del the IWAD") << "Command13" << QStringList{"File11=DOOM2.WAD", "Command20"} << "DOOM2.WAD" << "another";
         // clang-format on
     }
 
@@ -221,10 +237,13 @@ private slots:
         QFETCH(QString, build);
         QFETCH(QStringList, clicks);
         QFETCH(QString, busy);
-        QFETCH(bool, elsewhere);
+        QFETCH(QString, elsewhere);
         // The GL PWAD's build has begun writing it when the player clicks.
         BuildBench bench("SLEEP=1\nEARLY=a.wad\n");
         const QString iwad = bench.work.write("iwads/DOOM2.WAD", "IWAD");
+        // Write-protected: only a build that runs makes it writable.
+        QVERIFY(
+            QFile::setPermissions(iwad, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
         bench.work.write("safe/DOOM2.WAD", "safe");
         bench.work.write("pw ads 1/a.wad", "a");
         bench.work.write("GL_WADs/a.wad", "older");
@@ -233,8 +252,17 @@ private slots:
         Form1 &window = bench.open();
         act(window, {"File6=engine", "File11=DOOM2.WAD", "File5=DOOM2.WAD", "File8=a.wad"});
         std::unique_ptr<Form1> second;
-        if (elsewhere) {
+        if (!elsewhere.isEmpty()) {
+            // Another program folder is another folder the launcher starts in, with a zel.cfg and
+            // a node builder of its own.
+            const QString other = bench.work.mkdir("another");
+            if (elsewhere == "another") {
+                QVERIFY(QFile::copy(bench.work.file("zel.cfg"), other + "/zel.cfg"));
+                writeStandInNodeBuilder(other + "/zennode");
+                QVERIFY(QDir::setCurrent(other));
+            }
             second = std::make_unique<Form1>();
+            QVERIFY(QDir::setCurrent(bench.work.path()));
             second->show();
             QVERIFY(waitForLists(*second));
         }
@@ -253,6 +281,7 @@ private slots:
         QCOMPARE(window.cursor().shape(), Qt::ArrowCursor);
         QCOMPARE(bench.log().size(), 2); // one run, nothing nested
         QCOMPARE(readAll(iwad), build == "Command13" ? builtFrom("IWAD") : QByteArray("IWAD"));
+        QCOMPARE(platform::isWriteProtected(iwad), build != "Command13");
         QCOMPARE(readAll(bench.work.file("GL_WADs/a.wad")),
                  build == "Command13" ? QByteArray("older") : builtFrom("a"));
         QVERIFY(!QFileInfo::exists(bench.engines + "/DOOM2.WAD"));

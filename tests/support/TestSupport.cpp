@@ -182,7 +182,9 @@ QMap<QString, QByteArray> snapshot(const QString &root, const QStringList &ignor
     while (it.hasNext()) {
         const QString path = it.next();
         const QString relative = path.mid(root.size() + 1);
-        if (ignored.contains(it.fileName()) || ignored.contains(relative.section('/', 0, 0)))
+        // The node builder's lock stays in GL_WADs for good once a build has run.
+        if (ignored.contains(it.fileName()) || ignored.contains(relative.section('/', 0, 0)) ||
+            it.fileName() == QLatin1String(".zel-build.lock"))
             continue;
         const QFileInfo info = it.fileInfo();
         QByteArray state = QByteArray::number(int(info.permissions()), 16);

@@ -125,7 +125,7 @@ QStringList readLines(const QString &path);
 // One settings record ("zel.cfg") holding `values`, each quoted as they are.
 QByteArray settingsRecord(const QStringList &values);
 // Every file and folder below `root` with its mode and content, but those named in
-// `ignored` and what lies in a top folder so named.
+// `ignored`, what lies in a top folder so named, and the node builder's lock in GL_WADs.
 QMap<QString, QByteArray> snapshot(const QString &root, const QStringList &ignored = {});
 
 // Writes `content` to `path` and makes it executable by its owner.

@@ -7,14 +7,16 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
 #include <QRandomGenerator>
+#include <QThread>
 
+// The entries in GL_WADs are noted by name alone: the program folder may be moved meanwhile,
+// and the note is read where it is found.
 struct BuildJournal::Note
 {
-    QString input, output;
+    QString input, output; // output: the IWAD rebuilt in place, or a name in GL_WADs
     bool inPlace = false;
-    QString setAside;       // where the earlier entry at `output` waits; empty when there was none
+    QString setAside;       // the name the earlier entry waits under; empty when there was none
     bool hidAside = false;  // the launcher hid it, so it is shown again when it comes back
     QByteArray stampBefore; // of an IWAD rebuilt in place
     QStringList held;
@@ -32,6 +34,12 @@ constexpr int LockWaitMs = 250;
 QString inFolder(const QString &folder, const QString &name)
 {
     return folder + platform::separator() + name;
+}
+
+// Where the build writes: in place, or in the GL_WADs folder the note lies in.
+QString outputOf(const BuildJournal::Note &note, const QString &glWads)
+{
+    return note.inPlace ? note.output : inFolder(glWads, note.output);
 }
 
 QByteArray encoded(const QString &text)
@@ -83,7 +91,11 @@ bool parse(const QByteArray &text, BuildJournal::Note *note)
         else if (key == "held")
             note->held << decoded(value);
     }
-    return !note->output.isEmpty();
+    // A note names its GL_WADs entries by name alone: one that names another folder's is no note
+    // of this launcher.
+    return !note->output.isEmpty() &&
+           (note->inPlace || (!note->output.contains(platform::separator()) &&
+                              !note->setAside.contains(platform::separator())));
 }
 
 bool readNote(const QString &path, BuildJournal::Note *note)
@@ -102,55 +114,68 @@ bool writeNote(const QString &path, const BuildJournal::Note &note, QString *rea
     return true;
 }
 
-std::unique_ptr<QLockFile> lockFor(const QString &glWads)
+// Takes a lock, waiting a moment for another launcher's look at it to end.
+platform::FileLock::Result takeLock(platform::FileLock &lock, QString *reason)
 {
-    auto lock = std::make_unique<QLockFile>(inFolder(glWads, LockName));
-    // A build may run for an hour: only a launcher that is gone leaves a stale lock.
-    lock->setStaleLockTime(0);
-    return lock;
+    using Result = platform::FileLock::Result;
+    Result result = lock.take(reason);
+    for (int waited = 0; result == Result::HeldElsewhere && waited < LockWaitMs; waited += 25) {
+        QThread::msleep(25);
+        result = lock.take(reason);
+    }
+    return result;
 }
 
-// Undoes what the build of `note` left; gives what became of its output, in words.
-QString undo(const BuildJournal::Note &note)
+// Undoes what the build of `note` left in `glWads`; gives what became of its output, in words.
+QString undo(const BuildJournal::Note &note, const QString &glWads)
 {
-    QString reason;
+    const QString output = outputOf(note, glWads);
     if (note.inPlace) {
-        if (platform::fileStamp(note.output) == note.stampBefore)
-            return QStringLiteral("\"%1\" is unchanged.").arg(note.output);
+        if (platform::fileStamp(output) == note.stampBefore)
+            return QStringLiteral("\"%1\" is unchanged.").arg(output);
         return QStringLiteral("\"%1\" was changed and may be incomplete: \"copy\" from IWAD Safe "
                               "restores it.")
-            .arg(note.output);
+            .arg(output);
     }
+    QString reason;
     QStringList words;
-    const bool earlier = !note.setAside.isEmpty() && EntryExists(note.setAside);
-    if (EntryExists(note.output) && note.setAside.isEmpty()) {
+    const QString aside = note.setAside.isEmpty() ? QString() : inFolder(glWads, note.setAside);
+    if (aside.isEmpty()) {
         // What a failed build wrote into GL_WADs would be listed there, ready to be played.
-        words << (RemoveFile(note.output, &reason)
-                      ? QStringLiteral("\"%1\" was removed: the build had written it.")
-                            .arg(note.output)
-                      : QStringLiteral("\"%1\", which the build wrote, cannot be removed: %2.")
-                            .arg(note.output, reason));
-    } else if (earlier) {
-        const bool written = EntryExists(note.output);
+        if (EntryExists(output)) {
+            words << (RemoveFile(output, &reason)
+                          ? QStringLiteral("\"%1\" was removed: the build had written it.")
+                                .arg(output)
+                          : QStringLiteral("\"%1\", which the build wrote, cannot be removed: "
+                                           "%2.")
+                                .arg(output, reason));
+        }
+    } else if (EntryExists(aside)) {
+        const bool written = EntryExists(output);
         // Straight over what the build wrote: the GL PWAD is never missing meanwhile.
-        if (platform::moveOver(note.setAside, note.output, &reason)) {
+        if (platform::moveOver(aside, output, &reason)) {
             if (note.hidAside)
-                platform::showEntry(note.output);
+                platform::showEntry(output);
             if (written)
                 words << QStringLiteral("\"%1\" was removed: the build had written it; the GL "
                                         "PWAD that was there before is back.")
-                             .arg(note.output);
+                             .arg(output);
         } else {
             words << QStringLiteral("The GL PWAD that was there before cannot be put back as "
                                     "\"%1\": %2; it is kept as \"%3\".")
-                         .arg(note.output, reason, note.setAside);
+                         .arg(output, reason, aside);
         }
+    } else if (!QFileInfo(glWads).isDir()) {
+        words << QStringLiteral("The GL PWAD that was there before waits in \"%1\" as \"%2\", "
+                                "which is gone from here: the next launcher started in that "
+                                "program folder puts it back.")
+                     .arg(glWads, note.setAside);
     }
     return words.join(QLatin1Char(' '));
 }
 
-// With the lock held: puts right what the note of a launcher that died during its build left.
-QStringList repairHeld(const QString &glWads)
+// With the lock held: puts right what the note of a launcher that was ended left.
+QStringList repairHeld(const QString &glWads, BuildJournal::Note *found = nullptr)
 {
     const QString path = inFolder(glWads, NoteName);
     if (!EntryExists(path))
@@ -158,10 +183,11 @@ QStringList repairHeld(const QString &glWads)
     BuildJournal::Note note;
     QStringList words;
     if (readNote(path, &note)) {
-        const QString what = undo(note);
-        words << QStringLiteral("A launcher was ended during its node build of \"%1\".")
-                         .arg(note.input) +
+        const QString what = undo(note, glWads);
+        words << QStringLiteral("A node build of \"%1\" was left unfinished.").arg(note.input) +
                      (what.isEmpty() ? QString() : QLatin1Char(' ') + what);
+        if (found)
+            *found = note;
     }
     QFile::remove(path);
     return words;
@@ -177,11 +203,20 @@ BuildJournal::~BuildJournal()
 }
 
 bool BuildJournal::begin(const QString &input, const QString &output, QString *reason,
-                         QStringList *repaired)
+                         QStringList *repaired, const std::function<bool(QString *reason)> &prepare)
 {
-    std::unique_ptr<QLockFile> lock = lockFor(m_glWads);
-    if (!lock->tryLock(LockWaitMs)) {
-        if (lock->error() == QLockFile::LockFailedError) {
+    using Result = platform::FileLock::Result;
+    // Removed while the launcher ran, it is made again as at start-up.
+    QString why;
+    if (!EntryExists(m_glWads) && !platform::createFolder(m_glWads, &why)) {
+        *reason = QStringLiteral("Cannot make the folder \"%1\" again: %2").arg(m_glWads, why);
+        return false;
+    }
+    auto lock = std::make_unique<platform::FileLock>(inFolder(m_glWads, LockName),
+                                                     platform::FileLock::Of::OwnFile);
+    const Result locked = takeLock(*lock, &why);
+    if (locked != Result::Taken) {
+        if (locked == Result::HeldElsewhere) {
             const Running other = runningBuild(m_glWads);
             *reason = other.input.isEmpty()
                           ? QStringLiteral("Another launcher is building with the node builder "
@@ -192,38 +227,46 @@ bool BuildJournal::begin(const QString &input, const QString &output, QString *r
                                            "build has ended.")
                                 .arg(other.input);
         } else {
-            *reason = QStringLiteral("Cannot start the node builder: its lock file \"%1\" cannot "
-                                     "be made (%2).")
-                          .arg(inFolder(m_glWads, LockName),
-                               QFileInfo(m_glWads).isDir()
-                                   ? QStringLiteral("is the folder full or write-protected?")
-                                   : QStringLiteral("\"%1\" is no folder").arg(m_glWads));
+            *reason = QFileInfo(m_glWads).isDir()
+                          ? QStringLiteral("Cannot start the node builder: its lock file \"%1\" "
+                                           "cannot be made: %2")
+                                .arg(inFolder(m_glWads, LockName), why)
+                          : QStringLiteral("Cannot start the node builder: \"%1\" is no folder.")
+                                .arg(m_glWads);
         }
         return false;
     }
-    platform::hideEntry(lock->fileName());
     *repaired = repairHeld(m_glWads);
 
     auto note = std::make_unique<Note>();
     note->input = input;
-    note->output = output;
     note->inPlace = output == input;
+    note->output = note->inPlace ? output : QFileInfo(output).fileName();
+    // Another program folder's launcher may be rebuilding the same IWAD.
+    auto iwadLock =
+        std::make_unique<platform::FileLock>(output, platform::FileLock::Of::PlayersFile);
+    if (note->inPlace && takeLock(*iwadLock, &why) == Result::HeldElsewhere) {
+        *reason = QStringLiteral("Another launcher is rebuilding \"%1\" with its node builder; "
+                                 "wait until that build has ended.")
+                      .arg(output);
+        return false;
+    }
+    if (prepare && !prepare(reason))
+        return false;
     if (note->inPlace) {
         note->stampBefore = platform::fileStamp(output);
     } else if (EntryExists(output)) {
         for (int attempt = 0; attempt < 100 && note->setAside.isEmpty(); ++attempt) {
-            const QString aside = inFolder(
-                QFileInfo(output).absolutePath(),
-                QStringLiteral(".zel-%1.old").arg(QRandomGenerator::global()->generate(), 0, 36));
-            if (!EntryExists(aside))
-                note->setAside = QDir::toNativeSeparators(aside);
+            const QString aside =
+                QStringLiteral(".zel-%1.old").arg(QRandomGenerator::global()->generate(), 0, 36);
+            if (!EntryExists(inFolder(m_glWads, aside)))
+                note->setAside = aside;
         }
     }
     note->held = BusyFiles::keysOf(input);
     if (!note->inPlace)
         note->held << BusyFiles::keysOf(output).last(); // its entry: it is set aside first
     const QString notePath = inFolder(m_glWads, NoteName);
-    QString why;
     if (!writeNote(notePath, *note, &why)) {
         *reason = QStringLiteral("Cannot start the node builder: its note \"%1\" cannot be "
                                  "written: %2")
@@ -233,17 +276,20 @@ bool BuildJournal::begin(const QString &input, const QString &output, QString *r
     // What stands in GL_WADs under that name, a link too, waits aside until the build has
     // succeeded: a build that fails, or never starts, changes nothing there.
     if (!note->setAside.isEmpty()) {
-        if (!platform::moveOver(output, note->setAside, &why)) {
+        const QString aside = inFolder(m_glWads, note->setAside);
+        if (!platform::moveOver(output, aside, &why)) {
             QFile::remove(notePath);
             *reason = QStringLiteral("Cannot make room for the new \"%1\": %2").arg(output, why);
             return false;
         }
         // A leading dot hides nothing on every system.
-        note->hidAside = platform::hideEntry(note->setAside);
+        note->hidAside = platform::hideEntry(aside);
         if (note->hidAside && !writeNote(notePath, *note, &why))
             note->hidAside = false; // the worst it costs is a hidden GL PWAD after a crash
     }
     m_lock = std::move(lock);
+    if (note->inPlace)
+        m_iwadLock = std::move(iwadLock);
     m_note = std::move(note);
     // Ended from outside, the launcher undoes the build before it goes.
     m_undo = std::make_unique<ending::Undo>([this] { rollBack(); });
@@ -255,9 +301,10 @@ void BuildJournal::commit()
     if (!m_note)
         return;
     if (!m_note->setAside.isEmpty())
-        QFile::remove(m_note->setAside);
+        QFile::remove(inFolder(m_glWads, m_note->setAside));
     QFile::remove(inFolder(m_glWads, NoteName));
     m_note.reset();
+    m_iwadLock.reset();
     m_lock.reset();
     m_undo.reset();
 }
@@ -266,9 +313,15 @@ QString BuildJournal::rollBack()
 {
     if (!m_note)
         return {};
-    const QString words = undo(*m_note);
-    QFile::remove(inFolder(m_glWads, NoteName));
+    const QString words = undo(*m_note, m_glWads);
+    // Ended from outside, the launcher goes without a word: the next start says what became of
+    // an IWAD the build changed.
+    const bool tellNextStart = ending::requested() && m_note->inPlace &&
+                               platform::fileStamp(m_note->output) != m_note->stampBefore;
+    if (!tellNextStart)
+        QFile::remove(inFolder(m_glWads, NoteName));
     m_note.reset();
+    m_iwadLock.reset();
     m_lock.reset();
     m_undo.reset();
     return words;
@@ -276,22 +329,39 @@ QString BuildJournal::rollBack()
 
 BuildJournal::Running BuildJournal::runningBuild(const QString &glWads)
 {
+    const QString notePath = inFolder(glWads, NoteName);
+    if (!EntryExists(notePath))
+        return {};
+    platform::FileLock lock(inFolder(glWads, LockName), platform::FileLock::Of::OwnFile);
+    QString why;
+    const platform::FileLock::Result locked = lock.take(&why);
     Note note;
-    if (!readNote(inFolder(glWads, NoteName), &note))
+    if (locked == platform::FileLock::Result::HeldElsewhere)
+        return readNote(notePath, &note) ? Running{note.input, note.held, {}} : Running{};
+    // The note of a launcher that was ended is no build: put right what it left.
+    if (locked != platform::FileLock::Result::Taken)
         return {};
-    // The note of a launcher that died is no build.
-    std::unique_ptr<QLockFile> lock = lockFor(glWads);
-    if (lock->tryLock(0) || lock->error() != QLockFile::LockFailedError)
-        return {};
-    return {note.input, note.held};
+    Running left;
+    left.repaired = repairHeld(glWads, &note);
+    left.input = note.input;
+    left.held = note.held;
+    return left;
+}
+
+bool BuildJournal::isRebuiltElsewhere(const QString &path)
+{
+    platform::FileLock lock(path, platform::FileLock::Of::PlayersFile);
+    QString why;
+    return lock.take(&why) == platform::FileLock::Result::HeldElsewhere;
 }
 
 QStringList BuildJournal::repair(const QString &glWads)
 {
     if (!EntryExists(inFolder(glWads, NoteName)))
         return {};
-    std::unique_ptr<QLockFile> lock = lockFor(glWads);
-    if (!lock->tryLock(0))
+    platform::FileLock lock(inFolder(glWads, LockName), platform::FileLock::Of::OwnFile);
+    QString why;
+    if (lock.take(&why) != platform::FileLock::Result::Taken)
         return {};
     return repairHeld(glWads);
 }

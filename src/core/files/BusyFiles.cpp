@@ -62,12 +62,22 @@ QString BusyFiles::refusal(const QString &path) const
     }
     if (!m_glWads.isEmpty()) {
         const BuildJournal::Running other = BuildJournal::runningBuild(m_glWads);
-        if (shareAKey(keys, other.held)) {
+        // A launcher that was ended left it half built: it is put right now, and looked at anew.
+        if (!other.repaired.isEmpty() && shareAKey(keys, other.held))
+            return other.repaired.join(QLatin1Char('\n')) +
+                   QStringLiteral("\nLook at the lists again and choose once more.");
+        if (other.repaired.isEmpty() && shareAKey(keys, other.held)) {
             return QStringLiteral("\"%1\" is being built by the node builder of another "
                                   "launcher on this program folder; wait until that build has "
                                   "ended.")
                 .arg(path);
         }
+    }
+    // An IWAD that a launcher of another program folder rebuilds in place.
+    if (BuildJournal::isRebuiltElsewhere(path)) {
+        return QStringLiteral("\"%1\" is being rebuilt by the node builder of another launcher; "
+                              "wait until that build has ended.")
+            .arg(path);
     }
     return {};
 }

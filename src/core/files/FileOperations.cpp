@@ -89,6 +89,16 @@ bool IsWadFile(const QString &path, QString *why)
     return true;
 }
 
+QString SafeOriginalOf(const QString &path, const QStringList &originals)
+{
+    const QByteArray file = platform::fileIdentity(path);
+    for (const QString &original : originals) {
+        if (!file.isEmpty() && platform::fileIdentity(original) == file)
+            return original;
+    }
+    return {};
+}
+
 bool EntryExists(const QString &path)
 {
     const QFileInfo entry(path);

@@ -21,6 +21,10 @@ bool IsWadName(const QString &name);
 // Node builds are checked this way: a builder may end without error and write nothing.
 bool IsWadFile(const QString &path, QString *why);
 
+// The file of `originals` (the IWAD Safe folder's, which "copy" brings back) that `path` is, by
+// whatever name it is reached; empty when it is none of them.
+QString SafeOriginalOf(const QString &path, const QStringList &originals);
+
 // Whether something is at `path`, a link that leads nowhere included.
 bool EntryExists(const QString &path);
 

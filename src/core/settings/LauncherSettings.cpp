@@ -33,7 +33,7 @@ enum class ValueEnd { Complete, Missing, Unclosed };
 struct ValueRead
 {
     ValueEnd end = ValueEnd::Missing;
-    qsizetype quote = -1;  // where its opening quote is, if it has one
+    qsizetype quote = -1; // where its opening quote is, if it has one
     // Its closing quote ends the value: a comma, a line end or the data's end follows it.
     bool endsValue = false;
 };
@@ -112,12 +112,52 @@ RawRecord readValues(QByteArrayView data, bool doubledQuotes)
     return record;
 }
 
+// The length of the UTF-8 sequence of one character at `at`, or 0 where none begins.
+qsizetype utf8SequenceAt(QByteArrayView bytes, qsizetype at)
+{
+    const auto byte = [&](qsizetype i) { return static_cast<unsigned char>(bytes[i]); };
+    const unsigned char lead = byte(at);
+    const qsizetype length = lead >= 0xC2 && lead <= 0xDF   ? 2
+                             : lead >= 0xE0 && lead <= 0xEF ? 3
+                             : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                            : 0;
+    if (length == 0 || at + length > bytes.size())
+        return 0;
+    return bytes.sliced(at, length).isValidUtf8() ? length : 0;
+}
+
+// UTF-8 with a stray 8-bit byte in it (an old tool's edit): the UTF-8 is read as UTF-8, the
+// bytes between as the code page, which a single-byte page can read one by one.
+QString decodeMixed(QByteArrayView raw)
+{
+    QString text;
+    qsizetype run = 0; // where the bytes of the code page begin
+    const auto endRun = [&](qsizetype at) {
+        text += platform::fromSystemCodePage(raw.sliced(run, at - run));
+    };
+    for (qsizetype at = 0; at < raw.size();) {
+        const qsizetype length =
+            static_cast<unsigned char>(raw[at]) < 0x80 ? 0 : utf8SequenceAt(raw, at);
+        if (length == 0) {
+            ++at;
+            continue;
+        }
+        endRun(at);
+        text += QString::fromUtf8(raw.sliced(at, length));
+        at += length;
+        run = at;
+    }
+    endRun(raw.size());
+    return text;
+}
+
 // Each value on its own: one 8-bit byte in the notes must not turn the folders, which are
 // UTF-8, into other names.
 QString decodeValue(const QByteArray &raw)
 {
     if (!QByteArrayView(raw).isValidUtf8())
-        return platform::fromSystemCodePage(raw);
+        return platform::systemCodePageIsSingleByte() ? decodeMixed(raw)
+                                                      : platform::fromSystemCodePage(raw);
     // A mark at the start of notes is the player's text; fromUtf8 would drop it.
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
     return utf8.decode(raw);

@@ -6,15 +6,20 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
 namespace {
 
-// The entries the launcher keeps for itself in `folder`, hidden ones included.
+// The entries the launcher keeps for itself in `folder`, hidden ones included, but the lock it
+// keeps there for good.
 QStringList ownEntries(const QString &folder)
 {
-    return QDir(folder).entryList({".zel-*"}, QDir::Files | QDir::Hidden | QDir::System);
+    QStringList entries =
+        QDir(folder).entryList({".zel-*"}, QDir::Files | QDir::Hidden | QDir::System);
+    entries.removeAll(".zel-build.lock");
+    return entries;
 }
 
 QByteArray contentOf(const QString &path)
@@ -72,7 +77,7 @@ private slots:
 
     void aLauncherEndedMidWorkLeavesNothingHalfDone_data()
     {
-        QTest::addColumn<QString>("work"); // a node build, or a copy
+        QTest::addColumn<QString>("work"); // a node build, an IWAD rebuilt in place, or a copy
         QTest::addColumn<QString>("how");  // see support/dying_launcher.cpp
         QTest::addColumn<int>("status");
         // clang-format off
@@ -80,18 +85,21 @@ private slots:
         QTest::newRow("build, SIGTERM") << "build" << "term" << 143;
         QTest::newRow("build, SIGHUP") << "build" << "hup" << 129;
         QTest::newRow("build, SIGINT") << "build" << "int" << 130;
+        QTest::newRow("rebuild in place, SIGTERM") << "rebuild" << "term" << 143;
         QTest::newRow("copy, SIGTERM") << "copy" << "term" << 143;
 #endif
         QTest::newRow("build, the display goes") << "build" << "exit" << 1;
         // Nothing runs after these: the next launcher puts things right.
         QTest::newRow("build, killed") << "build" << "kill" << -1;
+        QTest::newRow("rebuild in place, killed") << "rebuild" << "kill" << -1;
         QTest::newRow("copy, killed") << "copy" << "kill" << -1;
         // clang-format on
     }
 
     // Ended from outside, the launcher undoes what it was doing before it goes; killed, it
     // leaves that to the next launcher. Either way the builder goes with it, the GL PWAD that
-    // was there before comes back and no half-written file stays.
+    // was there before comes back, no half-written file stays, and an IWAD a build changed is
+    // named at the next start.
     void aLauncherEndedMidWorkLeavesNothingHalfDone()
     {
         QFETCH(QString, work);
@@ -99,25 +107,26 @@ private slots:
         QFETCH(int, status);
         QTemporaryDir dir;
         QVERIFY(QDir(dir.path()).mkpath("GL_WADs") && QDir(dir.path()).mkpath("pwads"));
-        const QString glWads = QDir::toNativeSeparators(dir.filePath("GL_WADs"));
+        QString glWads = QDir::toNativeSeparators(dir.filePath("GL_WADs"));
         const QString input = QDir::toNativeSeparators(dir.filePath("pwads/map.wad"));
-        const QString output = glWads + platform::separator() + "map.wad";
+        QString output = glWads + platform::separator() + "map.wad";
         const QString marker = dir.filePath("builder-lived-on");
         for (const auto &[path, content] : {std::pair{input, "map"}, {output, "older"}}) {
             QFile file(path);
             QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) > 0);
         }
-        QStringList arguments{work};
-        if (work == "build") {
-            // The builder has ended, but what it started has begun the output when the
-            // launcher is ended.
-            arguments << glWads << input << output << how << "400" << ZEL_STANDIN << "leave"
-                      << "touch:" + output << "sleep:1000"
-                      << "touch:" + marker;
-        } else {
+        QStringList arguments{work == "copy" ? "copy" : "build"};
+        if (work == "copy") {
             QFile big(input);
             QVERIFY(big.open(QIODevice::ReadWrite) && big.resize(qint64(2) << 30)); // sparse
             arguments << input << output << how << "100";
+        } else {
+            // The builder has ended, but what it started has begun the output when the
+            // launcher is ended.
+            const QString target = work == "build" ? output : input;
+            arguments << glWads << input << target << how << "400" << ZEL_STANDIN << "leave"
+                      << "touch:" + target << "sleep:1000"
+                      << "touch:" + marker;
         }
         QProcess launcher;
         launcher.start(ZEL_DYING_LAUNCHER, arguments);
@@ -128,29 +137,46 @@ private slots:
             QCOMPARE(launcher.exitStatus(), QProcess::NormalExit);
             QCOMPARE(launcher.exitCode(), status);
         }
-        if (work == "build") {
+        if (work != "copy") {
             QTest::qWait(1000);
             QVERIFY(!QFileInfo::exists(marker)); // the builder went with the launcher
         }
 
-        if (status < 0) {
-            const QString folder = work == "build" ? glWads : dir.filePath("GL_WADs");
-            QVERIFY(!ownEntries(folder).isEmpty());
-            // A launcher that starts on the program folder later puts things right.
-            const QStringList repaired = BuildJournal::repair(glWads);
-            QCOMPARE(repaired.size(), work == "build" ? 1 : 0);
-            for (const QString &name : ownEntries(folder)) {
-                if (platform::isLeftoverName(name.toUtf8()))
-                    QVERIFY(platform::removeLeftover(folder + "/" + name));
-            }
-            if (work == "build")
-                QVERIFY2(
-                    repaired.first().contains("was ended during its node build of \"" + input) &&
-                        repaired.first().contains("is back"),
-                    qPrintable(repaired.first()));
+        QStringList expected; // what the next start says
+        if (work == "rebuild")
+            expected << "\"" + input + "\" was changed and may be incomplete";
+        if (status < 0 && work == "build") {
+            // Killed, and its program folder moved before the next start; and the next
+            // launcher has the process number the dead one had (as a new Wine session or
+            // another process namespace gives it).
+            const QString moved = QDir::toNativeSeparators(dir.filePath("GL_WADs moved"));
+            QVERIFY(QDir().rename(glWads, moved));
+            glWads = moved;
+            output = glWads + platform::separator() + "map.wad";
+            QFile lock(glWads + platform::separator() + ".zel-build.lock");
+            QVERIFY(lock.open(QIODevice::WriteOnly));
+            lock.write(QByteArray::number(QCoreApplication::applicationPid()) + '\n' +
+                       QFileInfo(QCoreApplication::applicationFilePath()).fileName().toUtf8() +
+                       '\n' + QSysInfo::machineHostName().toUtf8() + '\n' +
+                       QSysInfo::machineUniqueId() + '\n' + QSysInfo::bootUniqueId() + '\n');
+            expected << "\"" + output +
+                            "\" was removed: the build had written it; the GL PWAD "
+                            "that was there before is back.";
+        }
+        if (status < 0)
+            QVERIFY(!ownEntries(work == "copy" ? dir.filePath("GL_WADs") : glWads).isEmpty());
+        const QStringList repaired = BuildJournal::repair(glWads);
+        QCOMPARE(repaired.size(), expected.isEmpty() ? 0 : 1);
+        for (const QString &words : expected)
+            QVERIFY2(repaired.first().contains("A node build of \"" + input +
+                                               "\" was left unfinished. " + words),
+                     qPrintable(repaired.first()));
+        for (const QString &name : ownEntries(glWads)) {
+            if (platform::isLeftoverName(name.toUtf8()))
+                QVERIFY(platform::removeLeftover(glWads + "/" + name));
         }
         QCOMPARE(contentOf(output), QByteArray("older"));
-        QCOMPARE(ownEntries(dir.filePath("GL_WADs")), QStringList());
+        QCOMPARE(ownEntries(glWads), QStringList());
         QCOMPARE(BuildJournal::repair(glWads), QStringList());
     }
 

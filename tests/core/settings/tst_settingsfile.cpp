@@ -44,6 +44,7 @@ private slots:
         QTest::newRow("Windows-1252") << QByteArray("\"/spiele/\xdc" "ber/\",\"\",\"\",\"\",\"\",\"caf\xe9 \x80 \x81\"\r\n") << 6 << false << QStringList{"/spiele/Über/", "", "", "", "", "café € \u0081"};
         QTest::newRow("UTF-8 text") << QByteArray("\"/spiele/Über/\",\"\",\"\",\"\",\"\",\"grüße\"\r\n") << 6 << false << QStringList{"/spiele/Über/", "", "", "", "", "grüße"};
         QTest::newRow("UTF-8 folders, one 8-bit byte in the notes") << QByteArray("\"/g/josé-eng/\",\"/g/Über/\",\"\",\"\",\"\",\"caf\xe9\"\r\n") << 6 << false << QStringList{"/g/josé-eng/", "/g/Über/", "", "", "", "café"};
+        QTest::newRow("UTF-8 notes with one 8-bit byte among them") << QByteArray("\"\",\"\",\"\",\"\",\"\",\"\xc3\x9c" "bersicht: Stra\xc3\x9f" "e \xa0 done\"\r\n") << 6 << false << QStringList{"", "", "", "", "", "Übersicht: Straße \u00a0 done"};
         QTest::newRow("byte-order mark") << QByteArray("\xef\xbb\xbf\"/g/eng/\",\"\",\"\",\"\",\"\",\"n\"\r\n") << 6 << false << QStringList{"/g/eng/", "", "", "", "", "n"};
         QTest::newRow("byte-order mark before a value without quotes") << QByteArray("\xef\xbb\xbf/g/eng/,,,,,n\r\n") << 6 << false << QStringList{"/g/eng/", "", "", "", "", "n"};
         QTest::newRow("marks inside the record are text") << QByteArray("\xef\xbb\xbf\"\xef\xbb\xbf/g/\",\"\",\"\",\"\",\"\",\"\xef\xbb\xbf\xef\xbb\xbfn\"\r\n") << 6 << false << QStringList{QStringLiteral("\uFEFF/g/"), "", "", "", "", QStringLiteral("\uFEFF\uFEFFn")};
