@@ -124,7 +124,7 @@ private slots:
             // The builder has ended, but what it started has begun the output when the
             // launcher is ended.
             const QString target = work == "build" ? output : input;
-            arguments << glWads << input << target << how << "400" << ZEL_STANDIN << "leave"
+            arguments << glWads << input << target << how << "200" << ZEL_STANDIN << "leave"
                       << "touch:" + target << "sleep:1000"
                       << "touch:" + marker;
         }
