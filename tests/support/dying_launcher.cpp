@@ -82,7 +82,7 @@ int main(int argc, char *argv[])
         std::thread([how, ms, folder] {
             while (!hasBegun([&] {
                 return !QDir(folder)
-                            .entryList({QStringLiteral(".zel-*")}, QDir::Files | QDir::Hidden)
+                            .entryList({QStringLiteral(".zel-*.new")}, QDir::Files | QDir::Hidden)
                             .isEmpty();
             }))
                 std::this_thread::sleep_for(std::chrono::milliseconds(10));
