@@ -145,7 +145,8 @@ private slots:
         QVERIFY(QFile::resize(original, qint64(2) << 30)); // sparse, and long to copy
         // A launcher that runs meanwhile shows the GL PWAD that was there before the build.
         Form1 &running = bench.open();
-        act(running, {"File6=engine", "File10=x.wad"});
+        // The IWAD is looked at first when "play" checks what is chosen.
+        act(running, {"File6=engine", "File10=x.wad", "File11=DOOM2.WAD"});
         for (const QStringList &work :
              {QStringList{"build", bench.work.file("GL_WADs"), input, glWad, "kill", "300",
                           ZEL_STANDIN, "touch:" + glWad, "sleep:60000"},

@@ -62,11 +62,12 @@ QString BusyFiles::refusal(const QString &path) const
     }
     if (!m_glWads.isEmpty()) {
         const BuildJournal::Running other = BuildJournal::runningBuild(m_glWads);
-        // A launcher that was ended left it half built: it is put right now, and looked at anew.
-        if (!other.repaired.isEmpty() && shareAKey(keys, other.held))
+        // A launcher that was ended left a build half done: it is put right now, whichever
+        // file was asked about, and what the lists show may have changed with it.
+        if (!other.repaired.isEmpty())
             return other.repaired.join(QLatin1Char('\n')) +
                    QStringLiteral("\nLook at the lists again and choose once more.");
-        if (other.repaired.isEmpty() && shareAKey(keys, other.held)) {
+        if (shareAKey(keys, other.held)) {
             return QStringLiteral("\"%1\" is being built by the node builder of another "
                                   "launcher on this program folder; wait until that build has "
                                   "ended.")
