@@ -128,9 +128,15 @@ void FileOpsController::copySelected(FolderList *from, FolderList *to)
     if (!isFree(source) || !isFree(target) ||
         !ChosenFilesExist({{from, source}}, QStringLiteral("nothing was copied"), m_messages))
         return;
-    // A file copied onto itself loses nothing; an original under another name would be lost.
-    if (platform::fileIdentity(source) != platform::fileIdentity(target) &&
-        !isNoOriginal(target, QStringLiteral("\"copy\" does not write over it")))
+    // Onto itself, a copy would only replace the entry: a link or a second name would lose it,
+    // and Windows refuses to replace a file that is open for the copy.
+    const QByteArray identity = platform::fileIdentity(source);
+    if (!identity.isEmpty() && identity == platform::fileIdentity(target)) {
+        report(QStringLiteral("\"%1\" and \"%2\" are one file: nothing was copied.")
+                   .arg(source, target));
+        return;
+    }
+    if (!isNoOriginal(target, QStringLiteral("\"copy\" does not write over it")))
         return;
     QString reason;
     if (!CopyFileReplacing(source, target, &reason)) {

@@ -57,7 +57,9 @@ private slots:
         QTest::newRow("copy IWAD over the engine folder's") << QStringList() << QStringList{"File11:=DOOM2.WAD", "Command17"} << "iwads/DOOM2.WAD>engines/DOOM2.WAD" << "File6" << QStringList();
         // "rec" drops the demo it took the name from: the next launch records.
         QTest::newRow("rec") << QStringList() << QStringList{"File7:=DEMO1.LMP", "Command16"} << "=DEMO1" << "File7" << QStringList();
-        QTest::newRow("copy safe IWAD over the IWAD") << QStringList() << QStringList{"File5:=DOOM2.WAD", "Command19"} << "safe/DOOM2.WAD>iwads/DOOM2.WAD" << "File11" << QStringList();
+        // The copy takes the mode of the file it replaces, but a set-user-ID bit: it belongs to
+        // whoever runs the launcher.
+        QTest::newRow("copy safe IWAD over the IWAD") << QStringList{"iwads/DOOM2.WAD:6755"} << QStringList{"File5:=DOOM2.WAD", "Command19"} << "safe/DOOM2.WAD>iwads/DOOM2.WAD:755" << "File11" << QStringList();
         QTest::newRow("del a write-protected IWAD") << QStringList{"iwads/DOOM2.WAD:444"} << QStringList{"File11:=DOOM2.WAD", "Command20"} << "iwads/DOOM2.WAD" << "File11" << QStringList();
         QTest::newRow("del a write-protected engine WAD") << QStringList{"engines/MAP01.WAD:444"} << QStringList{"File6:=MAP01.WAD", "Command18"} << "engines/MAP01.WAD" << "File6" << QStringList();
         QTest::newRow("delete a write-protected GL PWAD") << QStringList{"GL_WADs/map01.wad:444"} << QStringList{"File10:=map01.wad", "Command6"} << "" << "" << QStringList{"%1/GL_WADs/map01.wad", "write-protected"};
@@ -76,9 +78,10 @@ private slots:
         QTest::newRow("copy onto a folder") << QStringList{"engines/DOOM2.WAD/"} << QStringList{"File11:=DOOM2.WAD", "Command17"} << "" << "" << QStringList{"%1/engines/DOOM2.WAD"};
         // Without a folder to copy to the copy would land in the root folder.
         QTest::newRow("copy IWAD without an engine folder") << QStringList{"cfg:,iwads,pwads1,pwads2,safe"} << QStringList{"File11:=DOOM2.WAD", "Command17"} << "" << "" << QStringList{"Cannot copy \"%1/iwads/DOOM2.WAD"};
-        // A safe folder that is the IWAD folder copies the IWAD onto itself, and a set-user-ID
-        // bit it had does not pass to the new file, which belongs to whoever runs the launcher.
-        QTest::newRow("copy safe IWAD onto itself") << QStringList{"cfg:engines,iwads,pwads1,pwads2,iwads", "iwads/DOOM2.WAD:6755"} << QStringList{"File5:=DOOM2.WAD", "Command19"} << "iwads/DOOM2.WAD:755" << "File11" << QStringList();
+        // The IWAD Safe folder under the IWAD folder's name, or the same name: nothing changes,
+        // not even which entry holds the file.
+        QTest::newRow("copy safe IWAD onto itself") << QStringList{"cfg:engines,iwads,pwads1,pwads2,iwads", "iwads/DOOM2.WAD:6755"} << QStringList{"File5:=DOOM2.WAD", "Command19"} << "" << "" << QStringList{"\"%1/iwads/DOOM2.WAD\" and \"%1/iwads/DOOM2.WAD\" are one file: nothing was copied."};
+        QTest::newRow("copy safe IWAD onto itself through a link") << QStringList{"iwlink>safe", "cfg:engines,iwlink,pwads1,pwads2,safe"} << QStringList{"File5:=DOOM2.WAD", "Command19"} << "" << "" << QStringList{"\"%1/safe/DOOM2.WAD\" and \"%1/iwlink/DOOM2.WAD\" are one file"};
         // A relative folder is one in the program folder, not in the engine's.
         QTest::newRow("del IWAD of a relative folder") << QStringList{"cfg:engines,iwads,pwads1,pwads2,safe", "engines/iwads/DOOM2.WAD:644"} << QStringList{"File11:=DOOM2.WAD", "Command20"} << "iwads/DOOM2.WAD" << "File11" << QStringList();
         // The IWAD Safe folder's originals, reached through another folder's name, stay.

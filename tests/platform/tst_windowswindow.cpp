@@ -280,7 +280,7 @@ private slots:
     }
 
     // One file under many names: the IWAD folder in its short form and in other letters is
-    // still the IWAD Safe folder; "MAP01.WAD" and "map01.wad" are one GL PWAD; and a second
+    // still the IWAD Safe folder, for "make GL IWAD" and "copy"; "MAP01.WAD" and "map01.wad" are one GL PWAD; and a second
     // launcher on the program folder leaves a running build and what it reads alone.
     void oneFileUnderManyNames()
     {
@@ -297,6 +297,9 @@ private slots:
         Form1 &window = bench.open();
         act(window, {"File11=DOOM2.WAD", "Command13"});
         verifyOneMessage(bench.dialogs.messages, {"lies in the IWAD Safe folder"});
+        bench.dialogs.messages.clear();
+        act(window, {"File5=DOOM2.WAD", "Command19"});
+        verifyOneMessage(bench.dialogs.messages, {"are one file: nothing was copied."});
         bench.dialogs.messages.clear();
         QCOMPARE(readAll(original), QByteArray("safe IWAD"));
 
