@@ -38,7 +38,7 @@ void NodeBuildController::MakeGlPwad()
     const Controls &ui = m_ui;
     // Each list is read only when its turn comes: the player may change the second
     // selection while the first build runs.
-    QString firstOutput;
+    QString firstOutput, firstKey;
     for (FolderList *list : {ui.File8, ui.File9}) {
         const QString name = list->fileName();
         if (name.isEmpty())
@@ -46,14 +46,15 @@ void NodeBuildController::MakeGlPwad()
         const NodeBuilderCommand command =
             GlPwadCommand(m_paths.programFolder(), list->path(), name, m_paths.glWads());
         // "MAP01.WAD" and "map01.wad" are one GL PWAD where names ignore case.
-        const QString output = platform::comparisonKey(command.arguments.last());
-        if (output == firstOutput) {
+        const QString key = platform::comparisonKey(command.arguments.last());
+        if (key == firstKey) {
             report(QStringLiteral("\"%1\" is selected in both PWAD lists, and both would be "
                                   "built into \"%2\": only the first list's one was built.")
-                       .arg(name, command.arguments.last()));
+                       .arg(name, firstOutput));
             break;
         }
-        firstOutput = output;
+        firstKey = key;
+        firstOutput = command.arguments.last();
         // Read again meanwhile, or moved: a list can show a file that is gone.
         if (!ChosenFilesExist({{list, command.arguments.first()}},
                               QStringLiteral("nothing was built"), m_messages) ||

@@ -304,7 +304,8 @@ private slots:
         QCOMPARE(readAll(original), QByteArray("safe IWAD"));
 
         act(window, {"File8=MAP01.WAD", "File9=map01.wad", "Command5"});
-        verifyOneMessage(bench.dialogs.messages, {"selected in both PWAD lists"});
+        verifyOneMessage(bench.dialogs.messages,
+                         {"selected in both PWAD lists", "GL_WADs\\MAP01.WAD\": only"});
         bench.dialogs.messages.clear();
         QCOMPARE(readLines(bench.work.file("zennode.log")).size(), 2);
 
