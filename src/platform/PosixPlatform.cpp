@@ -21,6 +21,7 @@
 #endif
 #include <sys/file.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -251,14 +252,25 @@ bool openRegularFile(const QString &path, QFile *file, QString *reason)
     return true;
 }
 
+namespace {
+// Open for writing where it can be: NFS turns flock() into a byte-range lock, and an exclusive
+// one there needs a file open for writing.
+int openToLock(const QByteArray &path, int flags)
+{
+    const int fd = ::open(path.constData(), O_RDWR | flags, 0644);
+    if (fd >= 0 || (errno != EACCES && errno != EROFS && errno != EPERM && errno != ETXTBSY))
+        return fd;
+    return ::open(path.constData(), O_RDONLY | flags, 0644);
+}
+} // namespace
+
 FileLock::Result FileLock::take(QString *reason)
 {
     release();
     if (!spellable(m_path, reason))
         return Result::Failed;
-    const int fd =
-        ::open(QFile::encodeName(m_path).constData(),
-               O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | (m_players ? 0 : O_CREAT), 0644);
+    const int fd = openToLock(QFile::encodeName(m_path),
+                              O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | (m_players ? 0 : O_CREAT));
     if (fd < 0) {
         *reason = reasonFor(errno);
         return Result::Failed;
@@ -514,7 +526,7 @@ void showEntry(const QString &) {}
 bool removeLeftover(const QString &path)
 {
     const QByteArray native = QFile::encodeName(path);
-    const int fd = ::open(native.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    const int fd = openToLock(native, O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return false;
     struct stat st
@@ -631,7 +643,7 @@ namespace {
     ssize_t got;
     while ((got = ::read(pipe, &done, 1)) < 0 && errno == EINTR) {
     }
-    // The pipe ended without a word: the launcher is gone, and so goes its build.
+    // The socket ended without a word: the launcher is gone, and so goes its build.
     if (got == 0)
         ::kill(-group, SIGKILL);
     ::_exit(0);
@@ -660,8 +672,10 @@ void ProcessGroup::startInOwnGroup(QProcess &process)
         const pid_t group = pid_t(process.processId());
         m_handle = qintptr(group);
         // And so does what the builder started, which no parent-death signal reaches.
+        // A socket rather than a pipe: a word to a guard that was killed must not end the
+        // launcher with SIGPIPE.
         int fds[2];
-        if (::pipe2(fds, O_CLOEXEC) != 0)
+        if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) != 0)
             return;
         const pid_t pid = ::fork();
         if (pid == 0)
@@ -680,7 +694,7 @@ void ProcessGroup::releaseGuard()
 {
     if (m_guardPipe < 0)
         return;
-    [[maybe_unused]] const ssize_t written = ::write(m_guardPipe, "d", 1);
+    [[maybe_unused]] const ssize_t written = ::send(m_guardPipe, "d", 1, MSG_NOSIGNAL);
     ::close(m_guardPipe);
     m_guardPipe = -1;
     ::waitpid(pid_t(m_guard), nullptr, 0);
