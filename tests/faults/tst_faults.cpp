@@ -1,6 +1,7 @@
 // Every fault the launcher can meet, each checked the same way: the window is still open and
 // answers, a message names what failed and where, and no file changed that should not have.
 #include "controls/Controls.h"
+#include "core/files/BuildJournal.h"
 #include "core/listing/FolderListing.h"
 #include "core/settings/LauncherSettings.h"
 #include "lists/FolderList.h"
@@ -178,6 +179,21 @@ private slots:
                  QStringList{".zel-build.lock"});
         QCOMPARE(QDir(bench.iwads).entryList({".*"}, QDir::Files | QDir::Hidden), QStringList());
         verifyAnswers(window);
+
+        // A build that was done is never undone, not even where its note cannot be removed.
+        const QString glWads = bench.work.file("GL_WADs");
+        BuildJournal journal(glWads);
+        QString reason;
+        QStringList repaired;
+        QVERIFY2(journal.begin(input, glWad, &reason, &repaired), qPrintable(reason));
+        bench.work.write("GL_WADs/x.wad", "built");
+        const auto thaw = qScopeGuard([&] { setImmutable(glWads, false); });
+        if (!setImmutable(glWads, true))
+            QSKIP("this file system keeps no immutable flag");
+        journal.commit();
+        QVERIFY(setImmutable(glWads, false));
+        QCOMPARE(BuildJournal::repair(glWads), QStringList());
+        QCOMPARE(readAll(glWad), QByteArray("built"));
     }
 
     void programFolderGoneOrReadOnly()

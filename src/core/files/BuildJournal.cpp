@@ -105,6 +105,15 @@ bool readNote(const QString &path, BuildJournal::Note *note)
     return platform::readRegularFile(path, &text, &reason) && parse(text, note);
 }
 
+// A note left behind would have the next launcher undo a build that was done: one that cannot
+// be removed (a virus scanner holding it) is emptied, which reads as no note.
+void retireNote(const QString &glWads)
+{
+    const QString path = inFolder(glWads, NoteName);
+    if (!QFile::remove(path) && EntryExists(path))
+        QFile::resize(path, 0);
+}
+
 bool writeNote(const QString &path, const BuildJournal::Note &note, QString *reason)
 {
     platform::ReplacingFile file(path);
@@ -300,9 +309,11 @@ void BuildJournal::commit()
 {
     if (!m_note)
         return;
+    // The note goes first: a set-aside file left without it only takes room, while a note left
+    // without its set-aside file would undo this build.
+    retireNote(m_glWads);
     if (!m_note->setAside.isEmpty())
         QFile::remove(inFolder(m_glWads, m_note->setAside));
-    QFile::remove(inFolder(m_glWads, NoteName));
     m_note.reset();
     m_iwadLock.reset();
     m_lock.reset();
@@ -319,7 +330,7 @@ QString BuildJournal::rollBack()
     const bool tellNextStart = ending::requested() && m_note->inPlace &&
                                platform::fileStamp(m_note->output) != m_note->stampBefore;
     if (!tellNextStart)
-        QFile::remove(inFolder(m_glWads, NoteName));
+        retireNote(m_glWads);
     m_note.reset();
     m_iwadLock.reset();
     m_lock.reset();
