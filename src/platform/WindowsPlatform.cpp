@@ -778,10 +778,11 @@ void ProcessGroup::startInOwnGroup(QProcess &process)
 bool ProcessGroup::isEmpty()
 {
     JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting{};
+    // Closing the job's last handle ends what runs in it: only an empty job is let go.
     if (m_handle &&
-        (!::QueryInformationJobObject(HANDLE(m_handle), JobObjectBasicAccountingInformation,
-                                      &accounting, sizeof accounting, nullptr) ||
-         accounting.ActiveProcesses == 0)) {
+        ::QueryInformationJobObject(HANDLE(m_handle), JobObjectBasicAccountingInformation,
+                                    &accounting, sizeof accounting, nullptr) &&
+        accounting.ActiveProcesses == 0) {
         ::CloseHandle(HANDLE(m_handle));
         m_handle = 0;
     }

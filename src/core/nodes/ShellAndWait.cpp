@@ -92,10 +92,12 @@ ProcessOutcome ShellAndWait(const QString &program, const QStringList &arguments
     outcome.started = true;
 
     auto end = [&] {
-        if (group.isEmpty())
+        if (group.isEmpty() && process.state() == QProcess::NotRunning)
             return;
         outcome.ended = true;
         group.end();
+        // Should the system have refused it a group of its own, it is ended by itself.
+        process.kill();
     };
     // Whatever ends the launcher from outside ends the program first, and waits for it.
     ending::Undo ending([&] {
