@@ -132,8 +132,11 @@ void FileOpsController::copySelected(FolderList *from, FolderList *to)
     // and Windows refuses to replace a file that is open for the copy.
     const QByteArray identity = platform::fileIdentity(source);
     if (!identity.isEmpty() && identity == platform::fileIdentity(target)) {
-        report(QStringLiteral("\"%1\" and \"%2\" are one file: nothing was copied.")
-                   .arg(source, target));
+        report(source == target
+                   ? QStringLiteral("\"%1\" would be copied onto itself: nothing was copied.")
+                         .arg(source)
+                   : QStringLiteral("\"%1\" and \"%2\" are one file: nothing was copied.")
+                         .arg(source, target));
         return;
     }
     if (!isNoOriginal(target, QStringLiteral("\"copy\" does not write over it")))

@@ -187,11 +187,8 @@ bool NodeBuildController::runNodeBuilder(const NodeBuilderCommand &command,
     BuildJournal journal(m_paths.glWads());
     QString reason;
     QStringList repaired;
-    const bool begun = journal.begin(input, output, &reason, &repaired, prepare);
-    if (!repaired.isEmpty())
-        report(repaired.join(QLatin1Char('\n')));
-    if (!begun) {
-        report(reason);
+    if (!journal.begin(input, output, &reason, &repaired, prepare)) {
+        report(repaired.isEmpty() ? reason : BuildJournal::afterRepair(repaired));
         return false;
     }
     m_buildingWad = input;

@@ -148,15 +148,15 @@ private slots:
         Form1 &running = bench.open();
         // The IWAD is looked at first when "play" checks what is chosen.
         act(running, {"File6=engine", "File10=x.wad", "File11=DOOM2.WAD"});
-        for (const QStringList &work :
-             {QStringList{"build", bench.work.file("GL_WADs"), input, glWad, "kill", "300",
-                          ZEL_STANDIN, "touch:" + glWad, "sleep:60000"},
-              QStringList{"copy", original, iwad, "kill", "100"}}) {
+        const QStringList build = {"build", bench.work.file("GL_WADs"), input, glWad, "kill",
+                                   "300", ZEL_STANDIN, "touch:" + glWad, "sleep:60000"};
+        const auto killed = [](const QStringList &work) {
             QProcess launcher;
             launcher.start(ZEL_DYING_LAUNCHER, work);
-            QVERIFY(launcher.waitForFinished(20000));
-            QCOMPARE(launcher.exitStatus(), QProcess::CrashExit);
-        }
+            return launcher.waitForFinished(20000) &&
+                   launcher.exitStatus() == QProcess::CrashExit;
+        };
+        QVERIFY(killed(build) && killed({"copy", original, iwad, "kill", "100"}));
         QCOMPARE(readAll(glWad), QByteArray()); // half built
 
         // Playing it, the running launcher finds it half built, and puts right what was left.
@@ -180,16 +180,40 @@ private slots:
         QCOMPARE(QDir(bench.iwads).entryList({".*"}, QDir::Files | QDir::Hidden), QStringList());
         verifyAnswers(window);
 
-        // A build that was done is never undone, not even where its note cannot be removed.
+        // "make GL PWAD" puts it right too, and builds nothing: the lists may have changed.
+        writeStandInNodeBuilder(bench.work.file("zennode"));
+        QVERIFY(killed(build));
+        bench.dialogs.messages.clear();
+        act(running, {"File8=x.wad", "Command5"});
+        verifyOneMessage(bench.dialogs.messages, {"was left unfinished", "choose once more"});
+        QCOMPARE(readAll(glWad), QByteArray("older"));
+        QVERIFY(!QFileInfo::exists(bench.work.file("zennode.log")));
+
+        // Where nothing can be put back, that is said once, and the next click goes on.
         const QString glWads = bench.work.file("GL_WADs");
+        QVERIFY(killed(build));
+        const auto thaw = qScopeGuard([&] { setImmutable(glWads, false); });
+        if (!setImmutable(glWads, true))
+            QSKIP("this file system keeps no immutable flag");
+        bench.dialogs.messages.clear();
+        act(running, {"File6=engine", "Label10", "Command12"});
+        verifyOneMessage(bench.dialogs.messages, {"cannot be put back", "choose once more"});
+        bench.dialogs.messages.clear();
+        act(running, {"Command12"});
+        QCOMPARE(bench.dialogs.messages, QStringList());
+        QTRY_VERIFY(QFileInfo::exists(bench.work.file("engine.log")));
+        QVERIFY(setImmutable(glWads, false));
+        BuildJournal::repair(glWads);
+        for (const QString &name : QDir(glWads).entryList({".zel-*.old"}, QDir::Files))
+            QVERIFY(QFile::rename(glWads + "/" + name, glWad) || QFile::remove(glWad));
+
+        // A build that was done is never undone, not even where its note cannot be removed.
         BuildJournal journal(glWads);
         QString reason;
         QStringList repaired;
         QVERIFY2(journal.begin(input, glWad, &reason, &repaired), qPrintable(reason));
         bench.work.write("GL_WADs/x.wad", "built");
-        const auto thaw = qScopeGuard([&] { setImmutable(glWads, false); });
-        if (!setImmutable(glWads, true))
-            QSKIP("this file system keeps no immutable flag");
+        QVERIFY(setImmutable(glWads, true));
         journal.commit();
         QVERIFY(setImmutable(glWads, false));
         QCOMPARE(BuildJournal::repair(glWads), QStringList());

@@ -80,7 +80,7 @@ private slots:
         QTest::newRow("copy IWAD without an engine folder") << QStringList{"cfg:,iwads,pwads1,pwads2,safe"} << QStringList{"File11:=DOOM2.WAD", "Command17"} << "" << "" << QStringList{"Cannot copy \"%1/iwads/DOOM2.WAD"};
         // The IWAD Safe folder under the IWAD folder's name, or the same name: nothing changes,
         // not even which entry holds the file.
-        QTest::newRow("copy safe IWAD onto itself") << QStringList{"cfg:engines,iwads,pwads1,pwads2,iwads", "iwads/DOOM2.WAD:6755"} << QStringList{"File5:=DOOM2.WAD", "Command19"} << "" << "" << QStringList{"\"%1/iwads/DOOM2.WAD\" and \"%1/iwads/DOOM2.WAD\" are one file: nothing was copied."};
+        QTest::newRow("copy safe IWAD onto itself") << QStringList{"cfg:engines,iwads,pwads1,pwads2,iwads", "iwads/DOOM2.WAD:6755"} << QStringList{"File5:=DOOM2.WAD", "Command19"} << "" << "" << QStringList{"\"%1/iwads/DOOM2.WAD\" would be copied onto itself: nothing was copied."};
         QTest::newRow("copy safe IWAD onto itself through a link") << QStringList{"iwlink>safe", "cfg:engines,iwlink,pwads1,pwads2,safe"} << QStringList{"File5:=DOOM2.WAD", "Command19"} << "" << "" << QStringList{"\"%1/safe/DOOM2.WAD\" and \"%1/iwlink/DOOM2.WAD\" are one file"};
         // A relative folder is one in the program folder, not in the engine's.
         QTest::newRow("del IWAD of a relative folder") << QStringList{"cfg:engines,iwads,pwads1,pwads2,safe", "engines/iwads/DOOM2.WAD:644"} << QStringList{"File11:=DOOM2.WAD", "Command20"} << "iwads/DOOM2.WAD" << "File11" << QStringList();

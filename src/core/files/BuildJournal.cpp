@@ -198,7 +198,7 @@ QStringList repairHeld(const QString &glWads, BuildJournal::Note *found = nullpt
         if (found)
             *found = note;
     }
-    QFile::remove(path);
+    retireNote(glWads);
     return words;
 }
 
@@ -246,6 +246,9 @@ bool BuildJournal::begin(const QString &input, const QString &output, QString *r
         return false;
     }
     *repaired = repairHeld(m_glWads);
+    // What was put right may be what the player chose from: nothing is built until they look.
+    if (!repaired->isEmpty())
+        return false;
 
     auto note = std::make_unique<Note>();
     note->input = input;
@@ -336,6 +339,12 @@ QString BuildJournal::rollBack()
     m_lock.reset();
     m_undo.reset();
     return words;
+}
+
+QString BuildJournal::afterRepair(const QStringList &repaired)
+{
+    return repaired.join(QLatin1Char('\n')) +
+           QStringLiteral("\nLook at the lists again and choose once more.");
 }
 
 BuildJournal::Running BuildJournal::runningBuild(const QString &glWads)

@@ -31,7 +31,8 @@ public:
     // the locks, puts right what a launcher that was ended during its build left (`repaired`
     // gets what was done, in words), runs `prepare` (making the IWAD writable, say), notes the
     // build and, unless in place, sets aside what stands at `output` until the build has
-    // succeeded. False with the player's reason when it cannot.
+    // succeeded. False with the player's reason when it cannot, and false without one when it
+    // put something right: what the player chose from may have changed.
     bool begin(const QString &input, const QString &output, QString *reason, QStringList *repaired,
                const std::function<bool(QString *reason)> &prepare = nullptr);
     // The build succeeded: what was set aside goes, and so do the note and the locks.
@@ -53,6 +54,8 @@ public:
         QStringList repaired;
     };
     static Running runningBuild(const QString &glWads);
+    // What the player is told of a repair met on the way to what they asked for.
+    static QString afterRepair(const QStringList &repaired);
 
     // Whether a launcher of any program folder rebuilds `path` in place now.
     static bool isRebuiltElsewhere(const QString &path);

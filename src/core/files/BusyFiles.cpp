@@ -65,8 +65,7 @@ QString BusyFiles::refusal(const QString &path) const
         // A launcher that was ended left a build half done: it is put right now, whichever
         // file was asked about, and what the lists show may have changed with it.
         if (!other.repaired.isEmpty())
-            return other.repaired.join(QLatin1Char('\n')) +
-                   QStringLiteral("\nLook at the lists again and choose once more.");
+            return BuildJournal::afterRepair(other.repaired);
         if (shareAKey(keys, other.held)) {
             return QStringLiteral("\"%1\" is being built by the node builder of another "
                                   "launcher on this program folder; wait until that build has "
