@@ -148,13 +148,13 @@ private slots:
         Form1 &running = bench.open();
         // The IWAD is looked at first when "play" checks what is chosen.
         act(running, {"File6=engine", "File10=x.wad", "File11=DOOM2.WAD"});
-        const QStringList build = {"build", bench.work.file("GL_WADs"), input, glWad, "kill",
-                                   "300", ZEL_STANDIN, "touch:" + glWad, "sleep:60000"};
+        const QStringList build = {
+            "build",     bench.work.file("GL_WADs"), input,        glWad, "kill", "300",
+            ZEL_STANDIN, "touch:" + glWad,           "sleep:60000"};
         const auto killed = [](const QStringList &work) {
             QProcess launcher;
             launcher.start(ZEL_DYING_LAUNCHER, work);
-            return launcher.waitForFinished(20000) &&
-                   launcher.exitStatus() == QProcess::CrashExit;
+            return launcher.waitForFinished(20000) && launcher.exitStatus() == QProcess::CrashExit;
         };
         QVERIFY(killed(build) && killed({"copy", original, iwad, "kill", "100"}));
         QCOMPARE(readAll(glWad), QByteArray()); // half built

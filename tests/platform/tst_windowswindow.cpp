@@ -280,8 +280,9 @@ private slots:
     }
 
     // One file under many names: the IWAD folder in its short form and in other letters is
-    // still the IWAD Safe folder, for "make GL IWAD" and "copy"; "MAP01.WAD" and "map01.wad" are one GL PWAD; and a second
-    // launcher on the program folder leaves a running build and what it reads alone.
+    // still the IWAD Safe folder, for "make GL IWAD" and "copy"; "MAP01.WAD" and "map01.wad" are
+    // one GL PWAD; and a second launcher on the program folder leaves a running build and what it
+    // reads alone.
     void oneFileUnderManyNames()
     {
         WindowsBench bench;
