@@ -197,7 +197,8 @@ private slots:
             QSKIP("this file system keeps no immutable flag");
         bench.dialogs.messages.clear();
         act(running, {"File6=engine", "Label10", "Command12"});
-        verifyOneMessage(bench.dialogs.messages, {"cannot be put back", "choose once more"});
+        verifyOneMessage(bench.dialogs.messages,
+                         {"cannot be put back", "do not play it", "choose once more"});
         bench.dialogs.messages.clear();
         act(running, {"Command12"});
         QCOMPARE(bench.dialogs.messages, QStringList());

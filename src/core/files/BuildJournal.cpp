@@ -110,7 +110,11 @@ bool readNote(const QString &path, BuildJournal::Note *note)
 void retireNote(const QString &glWads)
 {
     const QString path = inFolder(glWads, NoteName);
-    if (!QFile::remove(path) && EntryExists(path))
+    if (QFile::remove(path) || !EntryExists(path))
+        return;
+    // Made read-only by someone (an attribute on Windows), it is made writable first.
+    QFile::setPermissions(path, QFile::permissions(path) | QFile::WriteOwner);
+    if (!QFile::remove(path))
         QFile::resize(path, 0);
 }
 
@@ -173,6 +177,10 @@ QString undo(const BuildJournal::Note &note, const QString &glWads)
             words << QStringLiteral("The GL PWAD that was there before cannot be put back as "
                                     "\"%1\": %2; it is kept as \"%3\".")
                          .arg(output, reason, aside);
+            if (written)
+                words << QStringLiteral("\"%1\" is what the unfinished build wrote: do not "
+                                        "play it.")
+                             .arg(output);
         }
     } else if (!QFileInfo(glWads).isDir()) {
         words << QStringLiteral("The GL PWAD that was there before waits in \"%1\" as \"%2\", "
