@@ -184,7 +184,7 @@ private slots:
         writeStandInNodeBuilder(bench.work.file("zennode"));
         QVERIFY(killed(build));
         bench.dialogs.messages.clear();
-        act(running, {"File8=x.wad", "Command5"});
+        act(window, {"File8=x.wad", "Command5"});
         verifyOneMessage(bench.dialogs.messages, {"was left unfinished", "choose once more"});
         QCOMPARE(readAll(glWad), QByteArray("older"));
         QVERIFY(!QFileInfo::exists(bench.work.file("zennode.log")));
@@ -196,11 +196,11 @@ private slots:
         if (!setImmutable(glWads, true))
             QSKIP("this file system keeps no immutable flag");
         bench.dialogs.messages.clear();
-        act(running, {"File6=engine", "Label10", "Command12"});
+        act(window, {"File6=engine", "File11=DOOM2.WAD", "Label10", "Command12"});
         verifyOneMessage(bench.dialogs.messages,
                          {"cannot be put back", "do not play it", "choose once more"});
         bench.dialogs.messages.clear();
-        act(running, {"Command12"});
+        act(window, {"Command12"});
         QCOMPARE(bench.dialogs.messages, QStringList());
         QTRY_VERIFY(QFileInfo::exists(bench.work.file("engine.log")));
         QVERIFY(setImmutable(glWads, false));
